@@ -1,0 +1,55 @@
+# The library is compiled once into an object library; the shared library (the product) and a
+# static library (for white-box tests) are both made from those objects. What the shared library
+# exports is decided by the export list alone (a version script or a .def), not by attributes.
+
+function(kelnl_begin_library)
+  add_library(kelnl_objects OBJECT)
+  target_include_directories(kelnl_objects
+    PUBLIC
+      $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+      $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
+    PRIVATE
+      ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(kelnl_objects PRIVATE KELNL_BUILDING)
+  target_link_libraries(kelnl_objects PRIVATE kelnl_warnings kelnl_library_flags)
+endfunction()
+
+function(kelnl_finish_library)
+  kelnl_generate_exports(${PROJECT_SOURCE_DIR}/kelnl.exports
+    kelnl${PROJECT_VERSION_MAJOR}.dll map_file def_file)
+  get_property(system_libs GLOBAL PROPERTY KELNL_SYSTEM_LIBRARIES)
+  get_property(shared_only GLOBAL PROPERTY KELNL_SHARED_ONLY_SOURCES)
+
+  add_library(kelnl SHARED $<TARGET_OBJECTS:kelnl_objects> ${shared_only})
+  add_library(kelnl::kelnl ALIAS kelnl)
+  target_include_directories(kelnl PUBLIC
+    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
+    $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  target_compile_definitions(kelnl PRIVATE KELNL_BUILDING)
+  target_link_libraries(kelnl PRIVATE ${system_libs} kelnl_warnings kelnl_library_flags)
+  kelnl_apply_exports(kelnl ${map_file} ${def_file})
+  set_target_properties(kelnl PROPERTIES
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+  if(WIN32)
+    # The product is kelnl8.dll, with no runtime DLLs of the compiler beside it.
+    set_target_properties(kelnl PROPERTIES
+      OUTPUT_NAME kelnl${PROJECT_VERSION_MAJOR} PREFIX "" IMPORT_PREFIX "lib")
+    target_link_options(kelnl PRIVATE -static-libgcc -static-libstdc++)
+  endif()
+
+  add_library(kelnl_static STATIC $<TARGET_OBJECTS:kelnl_objects>)
+  target_include_directories(kelnl_static PUBLIC
+    ${PROJECT_SOURCE_DIR}/include ${PROJECT_BINARY_DIR}/include ${PROJECT_SOURCE_DIR})
+  target_compile_definitions(kelnl_static PUBLIC KELNL_STATIC)
+  target_link_libraries(kelnl_static PUBLIC ${system_libs})
+endfunction()
+
+# Sources that belong only in the shared library (the Windows DLL entry point).
+function(kelnl_shared_only_sources)
+  set_property(GLOBAL APPEND PROPERTY KELNL_SHARED_ONLY_SOURCES ${ARGN})
+endfunction()
+
+function(kelnl_system_libraries)
+  set_property(GLOBAL APPEND PROPERTY KELNL_SYSTEM_LIBRARIES ${ARGN})
+endfunction()

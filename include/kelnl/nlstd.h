@@ -1,0 +1,102 @@
+/* The global context: the one record every network component works through. */
+#ifndef KELNL_NLSTD_H
+#define KELNL_NLSTD_H
+
+#include "nlbase.h"
+#include "nlep.h"
+
+KELNL_EXTERN_C_BEGIN
+
+/* A core-services mutex held inside caller storage. Opaque; large enough for every platform's
+ * native non-recursive lock. */
+typedef struct NlMutex {
+  uintptr_t opaque[6];
+} NlMutex;
+
+#define NL_REPRESENTATION_VECTOR_CAPACITY 64
+
+/* How this machine represents data, as words and as the compact vector sent to peers. */
+typedef struct NlDataRepresentation {
+  uint32_t flags;            /* bits 0-2 floating-point format code; alignment bits */
+  uint32_t bits_per_byte;
+  uint32_t sizes[8];         /* 2, 4, 8, 4, 4, 4, 8, 4 */
+  uint32_t alignments[10];   /* alignment minus one */
+  uint32_t int2_positions[2];  /* memory position of the byte of significance i */
+  uint32_t int4_positions[4];
+  uint32_t int8_positions[8];
+  uint8_t *byte_orders;      /* one block: 4-byte int, 4-byte int, float (4), double (8) */
+  uint8_t vector[NL_REPRESENTATION_VECTOR_CAPACITY]; /* vector[0] = length, itself included */
+} NlDataRepresentation;
+
+struct NlTimerFacility;
+struct NlDiagStream;
+struct NlTraceContext;
+struct NlMessageFacility;
+struct NlErrorStack;
+struct NlParameterTable;
+struct NlRandomState;
+
+/* The shared context record. Its layout is shared with the product's other network components,
+ * so field order and widths are fixed; the reserved words belong to those components. */
+typedef struct NlGlobalContext {
+  int32_t reference_count;
+  uintptr_t reserved_1[4];
+  struct NlTimerFacility *timer_facility;
+  uintptr_t reserved_2[3];
+  NlPrimaryErrorRecord *primary_errors;
+  struct NlDiagStream *log_stream;
+  struct NlTraceContext *trace;
+  struct NlMessageFacility *message_facility;
+  struct NlErrorStack *error_stack;
+  struct NlParameterTable *parameters;
+  uintptr_t reserved_3[2];
+  NlDataRepresentation *data_representation;
+  uintptr_t reserved_4[2];
+  void *date_facility;
+  uintptr_t reserved_5[6];
+  struct NlRandomState *random_state;
+  void *thread_context; /* non-null only for a thread-safe context: the only time locks are taken */
+  NlMutex context_mutex;
+  NlMutex mutex_2;
+  NlMutex mutex_3;
+  uintptr_t reserved_6;
+  NlMutex mutex_4;
+  uintptr_t reserved_7;
+  NlMutex mutex_5;
+  NlMutex mutex_6;
+  void *timer; /* core-services timer handle, set by another component */
+  uintptr_t reserved_8;
+  NlMutex mutex_7;
+  NlMutex mutex_8;
+  NlMutex mutex_9;
+  struct NlParameterTable *directory_parameters;
+  NlMutex startup_mutex;
+  NlMutex trace_mutex;
+} NlGlobalContext;
+
+/* Stores the record of this process (ordinary process) or of the calling thread (server
+ * process, sscoreserverflag non-zero; null when the thread has none) into *context_slot. */
+void snlstdini(NlGlobalContext **context_slot);
+
+/* Zero-fills the record in *context_slot and nulls the slot; nothing when either is null. */
+void snlstdtrm(NlGlobalContext **context_slot);
+
+/* Takes a hold on the record without starting any facility and without locks. The hold is
+ * released by nlstdtrm. */
+void nlstdini(NlGlobalContext **context_slot);
+
+/* Releases a hold. The last hold tears every facility down, destroys the mutexes, zero-fills the
+ * record and nulls *context_slot. A slot holding null or an unreadable pointer is ignored.
+ * Callers serialise the holds and releases of one record. */
+void nlstdtrm(NlGlobalContext **context_slot);
+
+/* Builds context->data_representation: 0 on success or when already built, 1 when memory runs
+ * out (what was built is kept; a later call completes it). */
+int32_t nlifigbl(NlGlobalContext *context);
+
+/* Releases the data-representation descriptor, if any. */
+void nliftgbl(NlGlobalContext *context);
+
+KELNL_EXTERN_C_END
+
+#endif

@@ -1,0 +1,43 @@
+// The library's one allocation wrapper. Every allocation of kelnl goes through it: it picks the
+// core-services family while sscoreserverflag is non-zero and the C heap otherwise, and releases
+// each block through the family that allocated it, whatever the flag says by then.
+// Thread-safe. Allocation failure is a null result, never an exception.
+#ifndef KELNL_PLATFORM_CORE_ALLOCATOR_H
+#define KELNL_PLATFORM_CORE_ALLOCATOR_H
+
+#include <cstddef>
+#include <memory>
+
+namespace kelnl {
+
+void* Allocate(std::size_t size);
+void* AllocateZeroed(std::size_t count, std::size_t size);
+// Like realloc: null keeps the old block; a null block allocates.
+void* Reallocate(void* block, std::size_t size);
+void Release(void* block);
+
+struct BlockReleaser {
+  void operator()(void* block) const { Release(block); }
+};
+// Owns a block from Allocate; releases it on scope exit unless released to a caller.
+template <typename T>
+using UniqueBlock = std::unique_ptr<T, BlockReleaser>;
+
+// Fault injection and accounting for tests. Allocations are counted from the last arming.
+namespace allocation_hook {
+
+// Makes the n-th allocation (1 = the next one) from now fail, and every later one too when
+// sticky is set; 0 disarms. Allocate, AllocateZeroed and Reallocate each count as one.
+void FailNth(long n, bool sticky = false);
+void Disarm();
+// Allocations attempted since the last FailNth or Disarm.
+long Attempts();
+// True when an armed failure has been delivered since the last arming.
+bool Failed();
+// Blocks handed out and not yet released, over the whole process.
+long LiveBlocks();
+
+}  // namespace allocation_hook
+}  // namespace kelnl
+
+#endif

@@ -1,0 +1,26 @@
+#include <pthread.h>
+#include <sys/syscall.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include "platform/os/os.h"
+
+namespace kelnl::os {
+
+std::int64_t WallClockMilliseconds() {
+  timeval now{};
+  gettimeofday(&now, nullptr);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_usec / 1000;
+}
+
+std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
+
+std::uint32_t ThreadId() {
+#ifdef SYS_gettid
+  return static_cast<std::uint32_t>(syscall(SYS_gettid));
+#else
+  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pthread_self()));
+#endif
+}
+
+}  // namespace kelnl::os

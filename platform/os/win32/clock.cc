@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include "platform/os/os.h"
+
+namespace kelnl::os {
+
+std::int64_t WallClockMilliseconds() {
+  // FILETIME counts 100 ns intervals since 1601-01-01.
+  constexpr std::int64_t kUnixEpochIn100ns = 116444736000000000LL;
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = now.dwLowDateTime;
+  ticks.HighPart = now.dwHighDateTime;
+  return (static_cast<std::int64_t>(ticks.QuadPart) - kUnixEpochIn100ns) / 10000;
+}
+
+std::uint32_t ProcessId() { return GetCurrentProcessId(); }
+
+std::uint32_t ThreadId() { return GetCurrentThreadId(); }
+
+}  // namespace kelnl::os

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+#include "context/context_hold.h"
+#include "kelnl/nlstd.h"
+#include "platform/core/core.h"
+#include "tests/support/unreadable_memory.h"
+
+namespace {
+
+// Every mutex operation of the core services, in order, while a test watches.
+struct MutexLog {
+  std::vector<std::pair<char, const void*>> operations;
+  std::mutex guard;
+};
+MutexLog g_log;
+
+void Record(char operation, const void* mutex) {
+  std::lock_guard<std::mutex> lock(g_log.guard);
+  g_log.operations.emplace_back(operation, mutex);
+}
+
+class ContextHold : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_log.operations.clear();
+    kelnl::thread_services_probe::SetObserver(Record);
+  }
+  void TearDown() override {
+    kelnl::thread_services_probe::SetObserver(nullptr);
+    // Leave the process record empty for the next test.
+    NlGlobalContext* context = nullptr;
+    snlstdini(&context);
+    ASSERT_EQ(context->reference_count, 0) << "a test left holds behind";
+  }
+  std::vector<const void*> Operations(char kind) {
+    std::vector<const void*> found;
+    for (auto& [operation, mutex] : g_log.operations) {
+      if (operation == kind) found.push_back(mutex);
+    }
+    return found;
+  }
+};
+
+TEST_F(ContextHold, EveryCallerGetsTheOneProcessRecord) {
+  NlGlobalContext* first = nullptr;
+  NlGlobalContext* second = nullptr;
+  snlstdini(&first);
+  snlstdini(&second);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first, second);
+}
+
+TEST_F(ContextHold, LastReleaseEmptiesTheRecordAndNullsOnlyThatSlot) {
+  NlGlobalContext* first = nullptr;
+  NlGlobalContext* second = nullptr;
+  nlstdini(&first);
+  nlstdini(&second);
+  ASSERT_EQ(first, second);
+  ASSERT_EQ(nlifigbl(first), 0);
+  EXPECT_EQ(first->reference_count, 2);
+
+  nlstdtrm(&second);
+  EXPECT_EQ(second, first) << "a release that is not the last keeps the caller's pointer";
+  EXPECT_EQ(first->reference_count, 1);
+  EXPECT_NE(first->data_representation, nullptr) << "facilities stay while a hold remains";
+
+  NlGlobalContext* record = first;
+  nlstdtrm(&first);
+  EXPECT_EQ(first, nullptr);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(record);
+  for (size_t i = 0; i < sizeof(NlGlobalContext); ++i) ASSERT_EQ(bytes[i], 0) << "byte " << i;
+}
+
+TEST_F(ContextHold, OrdinaryHoldsNeverMakeOrTakeMutexes) {
+  NlGlobalContext* context = nullptr;
+  nlstdini(&context);
+  nlstdini(&context);
+  EXPECT_EQ(context->thread_context, nullptr);
+  ASSERT_EQ(nlifigbl(context), 0);
+  nliftgbl(context);
+  nlstdtrm(&context);
+  nlstdtrm(&context);
+  EXPECT_TRUE(g_log.operations.empty());
+}
+
+TEST_F(ContextHold, ThreadSafeFirstHoldCreatesElevenMutexesInOrder) {
+  NlGlobalContext* context = nullptr;
+  kelnl::TakeContextHold(&context, 1);
+  ASSERT_NE(context->thread_context, nullptr);
+  const NlMutex* expected[] = {&context->context_mutex, &context->mutex_2, &context->mutex_6,
+                               &context->mutex_3,       &context->mutex_7, &context->mutex_4,
+                               &context->mutex_9,       &context->mutex_8, &context->mutex_5,
+                               &context->startup_mutex, &context->trace_mutex};
+  const std::vector<const void*> order(std::begin(expected), std::end(expected));
+  EXPECT_EQ(Operations('i'), order);
+
+  // Building the descriptor locks context_mutex, and only it.
+  ASSERT_EQ(nlifigbl(context), 0);
+  EXPECT_EQ(Operations('a'), std::vector<const void*>{&context->context_mutex});
+
+  g_log.operations.clear();
+  nlstdtrm(&context);
+  EXPECT_EQ(Operations('d'), order) << "destruction follows the creation order";
+  EXPECT_EQ(Operations('a').size(), Operations('r').size());
+}
+
+TEST_F(ContextHold, ThreadSafeHoldOnAHeldRecordAddsNoMutexes) {
+  NlGlobalContext* context = nullptr;
+  nlstdini(&context);
+  kelnl::TakeContextHold(&context, 1);
+  EXPECT_EQ(context->thread_context, nullptr);
+  EXPECT_EQ(context->reference_count, 2);
+  nlstdtrm(&context);
+  nlstdtrm(&context);
+  EXPECT_TRUE(Operations('i').empty());
+}
+
+TEST_F(ContextHold, OnlyThreadSafeExactlyOneLocks) {
+  NlGlobalContext* context = nullptr;
+  kelnl::TakeContextHold(&context, 2);
+  EXPECT_EQ(context->thread_context, nullptr);
+  nlstdtrm(&context);
+  EXPECT_TRUE(g_log.operations.empty());
+}
+
+TEST_F(ContextHold, NullAndUnreadableSlotsAreIgnored) {
+  snlstdtrm(nullptr);
+  NlGlobalContext* empty = nullptr;
+  snlstdtrm(&empty);
+  nlstdtrm(nullptr);
+  nlstdtrm(&empty);
+  EXPECT_EQ(empty, nullptr);
+
+  kelnl::testing::UnreadableMemory page;
+  auto* bad = static_cast<NlGlobalContext*>(page.address());
+  nlstdtrm(&bad);
+  EXPECT_EQ(bad, page.address()) << "an unreadable record is refused, not released";
+}
+
+}  // namespace

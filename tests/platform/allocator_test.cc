@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "kelnl/sscore.h"
+#include "platform/core/allocator.h"
+#include "platform/core/core.h"
+
+namespace {
+
+namespace hook = kelnl::allocation_hook;
+
+class ServerFlag {
+ public:
+  explicit ServerFlag(int32_t value) : saved_(sscoreserverflag) { sscoreserverflag = value; }
+  ~ServerFlag() { sscoreserverflag = saved_; }
+
+ private:
+  int32_t saved_;
+};
+
+TEST(Allocator, BlockReleasedByItsOwnFamilyAfterTheFlagChanges) {
+  void* from_heap = nullptr;
+  void* from_core = nullptr;
+  {
+    ServerFlag server(0);
+    from_heap = kelnl::Allocate(40);
+  }
+  {
+    ServerFlag server(1);
+    from_core = kelnl::AllocateZeroed(3, 16);
+    ASSERT_NE(from_core, nullptr);
+    EXPECT_EQ(0, std::memcmp(from_core, std::string(48, '\0').data(), 48));
+    // A heap block released while the server flag is set must still go back to the heap.
+    kelnl::Release(from_heap);
+  }
+  ServerFlag ordinary(0);
+  from_core = kelnl::Reallocate(from_core, 4096);
+  ASSERT_NE(from_core, nullptr);
+  kelnl::Release(from_core);
+}
+
+TEST(Allocator, LiveBlocksFollowAllocationAndRelease) {
+  const long before = hook::LiveBlocks();
+  void* a = kelnl::Allocate(1);
+  void* b = kelnl::Reallocate(nullptr, 8);
+  EXPECT_EQ(hook::LiveBlocks(), before + 2);
+  b = kelnl::Reallocate(b, 1 << 20);
+  EXPECT_EQ(hook::LiveBlocks(), before + 2);
+  kelnl::Release(a);
+  kelnl::Release(b);
+  kelnl::Release(nullptr);
+  EXPECT_EQ(hook::LiveBlocks(), before);
+}
+
+TEST(Allocator, FailureHookFailsExactlyTheNthAllocation) {
+  hook::FailNth(3);
+  void* first = kelnl::Allocate(8);
+  void* second = kelnl::AllocateZeroed(1, 8);
+  EXPECT_FALSE(hook::Failed());
+  void* grown = kelnl::Reallocate(second, 64);  // the third attempt fails and keeps the block
+  EXPECT_EQ(grown, nullptr);
+  EXPECT_TRUE(hook::Failed());
+  void* fourth = kelnl::Allocate(8);
+  EXPECT_NE(fourth, nullptr);
+  EXPECT_EQ(hook::Attempts(), 4);
+  hook::Disarm();
+  kelnl::Release(first);
+  kelnl::Release(second);
+  kelnl::Release(fourth);
+}
+
+TEST(Allocator, StickyFailureFailsEveryLaterAllocation) {
+  hook::FailNth(2, true);
+  void* first = kelnl::Allocate(8);
+  EXPECT_NE(first, nullptr);
+  EXPECT_EQ(kelnl::Allocate(8), nullptr);
+  EXPECT_EQ(kelnl::AllocateZeroed(2, 8), nullptr);
+  hook::Disarm();
+  kelnl::Release(first);
+}
+
+TEST(Allocator, OverflowingSizesFailInsteadOfWrapping) {
+  EXPECT_EQ(kelnl::AllocateZeroed(SIZE_MAX / 2, 4), nullptr);
+  EXPECT_EQ(kelnl::Allocate(SIZE_MAX - 4), nullptr);
+  EXPECT_EQ(ss_mem_cal(SIZE_MAX / 2, 4), nullptr);
+}
+
+TEST(CoreMemoryFamily, WorksLikeTheHeapAndRefusesForeignBlocks) {
+  char* block = static_cast<char*>(ss_mem_cal(4, 4));
+  ASSERT_NE(block, nullptr);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(block[i], 0);
+  std::memcpy(block, "abcdefghijklmno", 16);
+  block = static_cast<char*>(ss_mem_ral(block, 1000));
+  ASSERT_NE(block, nullptr);
+  EXPECT_STREQ(block, "abcdefghijklmno");
+  ss_mem_fre(block);
+  ss_mem_fre(nullptr);
+}
+
+}  // namespace

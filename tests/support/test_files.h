@@ -1,0 +1,45 @@
+// A temporary directory per test, removed with everything in it at the end of the test.
+#ifndef KELNL_TESTS_SUPPORT_TEST_FILES_H
+#define KELNL_TESTS_SUPPORT_TEST_FILES_H
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kelnl::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The path of a file in the directory, as text in the platform's form.
+  std::string File(std::string_view name) const;
+  // Writes a file (binary, exactly the bytes given) and returns its path.
+  std::string Write(std::string_view name, std::string_view contents) const;
+  std::string Read(std::string_view name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Sets or (with a null value) removes an environment variable for the rest of a scope.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value);
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_value_;
+  bool had_value_;
+};
+
+}  // namespace kelnl::testing
+
+#endif
