@@ -13,15 +13,21 @@ endforeach()
 
 set(actual "")
 if(TOOL MATCHES "objdump")
-  # The export table of a PE image: rows of "[ordinal] name" between the "[Ordinal/Name Pointer]
-  # Table" heading and the next blank line.
+  # The export table of a PE image: rows of "[ordinal] name" after the "[Ordinal/Name Pointer]
+  # Table" heading. Brackets would confuse CMake lists, so they become angle brackets first.
   execute_process(COMMAND ${TOOL} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
-  string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\] [^\n]+\n)*)" table "${dump}")
-  string(REGEX MATCHALL "\\] [A-Za-z_][A-Za-z0-9_]*" rows "${CMAKE_MATCH_1}")
-  foreach(row IN LISTS rows)
-    string(SUBSTRING "${row}" 2 -1 name)
-    list(APPEND actual ${name})
-  endforeach()
+  string(REPLACE "[" "<" dump "${dump}")
+  string(REPLACE "]" ">" dump "${dump}")
+  string(FIND "${dump}" "<Ordinal/Name Pointer> Table" start)
+  if(start GREATER -1)
+    string(SUBSTRING "${dump}" ${start} -1 dump)
+    string(REGEX MATCH "Table[^\n]*\n(([ \t]+<[ 0-9]+> [^\n]+\n)*)" table "${dump}")
+    string(REGEX MATCHALL "> [A-Za-z_][A-Za-z0-9_]*" rows "${CMAKE_MATCH_1}")
+    foreach(row IN LISTS rows)
+      string(SUBSTRING "${row}" 2 -1 name)
+      list(APPEND actual ${name})
+    endforeach()
+  endif()
 else()
   execute_process(COMMAND ${TOOL} -D --defined-only --format=posix ${LIBRARY}
     OUTPUT_VARIABLE dump RESULT_VARIABLE status)

@@ -27,6 +27,7 @@ function(kelnl_finish_library)
     $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
   target_compile_definitions(kelnl PRIVATE KELNL_BUILDING)
+  target_include_directories(kelnl PRIVATE ${PROJECT_SOURCE_DIR})
   target_link_libraries(kelnl PRIVATE ${system_libs} kelnl_warnings kelnl_library_flags)
   kelnl_apply_exports(kelnl ${map_file} ${def_file})
   set_target_properties(kelnl PROPERTIES
