@@ -18,5 +18,6 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/kelnlConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/kelnlConfig.cmake ${PROJECT_BINARY_DIR}/kelnlConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelnl)
 
+file(RELATIVE_PATH KELNL_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 configure_file(cmake/kelnl.pc.in ${PROJECT_BINARY_DIR}/kelnl.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/kelnl.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
