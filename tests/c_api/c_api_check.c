@@ -27,6 +27,13 @@ int main(void) {
   check(context == NULL, "the last nlstdtrm nulls the pointer");
 
   check(nlepepe(&record, 1, 401, 2) == 401 && record.count == 1, "nlepepe records");
+  {
+    NlHashTable *table = nlhthnew(nlhthskey, nlhthteq);
+    int value = 7;
+    check(table != NULL && nlhthput(table, "abc", 3, &value) == &value, "nlhthput stores");
+    check(nlhthget(table, "abc", 3) == &value, "nlhthget finds");
+    nlhthfre(table);
+  }
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;
 }

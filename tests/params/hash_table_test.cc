@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kelnl/nlht.h"
+#include "params/hash_table.h"
+#include "platform/core/allocator.h"
+#include "tests/support/alloc_sweep.h"
+
+namespace {
+
+// Every key lands in slot 0, so a run of collisions is easy to build.
+uint32_t CollidingHash(const void*, uint32_t) { return 0; }
+
+int32_t SameFirstByte(const void* a, uint32_t, const void* b, uint32_t) {
+  return *static_cast<const char*>(a) == *static_cast<const char*>(b) ? 1 : 0;
+}
+
+class HashTable : public ::testing::Test {
+ protected:
+  void TearDown() override { nlhthfre(table_); }
+  void Make(NlHashFunction hash = nlhthskey) { table_ = nlhthnew(hash, nlhthteq); }
+  void* Put(const std::string& key, void* value) {
+    return nlhthput(table_, key.data(), static_cast<uint32_t>(key.size()), value);
+  }
+  void* Get(const std::string& key) { return nlhthget(table_, key.data(), static_cast<uint32_t>(key.size())); }
+  void* Del(const std::string& key) { return nlhthdel(table_, key.data(), static_cast<uint32_t>(key.size())); }
+
+  NlHashTable* table_ = nullptr;
+  std::vector<std::string> keys_;  // keeps key bytes alive: the table stores pointers only
+  int values_[1000] = {};
+};
+
+TEST(HashFunctions, DefaultHashAndEquality) {
+  EXPECT_EQ(nlhthskey("abc", 3), 7091u);
+  EXPECT_EQ(nlhthskey("", 0), 0u);
+  // Long keys wrap at 32 bits: only the last bytes reach the low bits.
+  EXPECT_EQ(nlhthskey("zzzzzzzzzzzzab", 14) & 63u, (97u * 8 + 98) & 63u);
+  EXPECT_EQ(nlhthteq("Abc", 3, "abc", 3), 0);
+  EXPECT_EQ(nlhthteq("abc", 3, "abc", 3), 1);
+  EXPECT_EQ(nlhthteq("abc", 3, "abcd", 4), 0);
+  EXPECT_EQ(nlhthteq("", 0, "x", 0), 1);
+}
+
+TEST_F(HashTable, DuplicatesAreKeptAndTheFirstOnTheProbePathWins) {
+  Make();
+  EXPECT_EQ(Put("trace_level", &values_[1]), &values_[1]);
+  EXPECT_EQ(Put("trace_level", &values_[2]), &values_[2]);
+  EXPECT_EQ(nlhthsize(table_), 2);
+  EXPECT_EQ(Get("trace_level"), &values_[1]);
+  EXPECT_EQ(Del("trace_level"), &values_[1]);
+  EXPECT_EQ(Get("trace_level"), &values_[2]);
+  EXPECT_EQ(Get("TRACE_LEVEL"), nullptr);
+}
+
+TEST_F(HashTable, SixtyFourthInsertionDoublesAndKeepsEveryKey) {
+  Make();
+  for (int i = 0; i < 64; ++i) keys_.push_back("name" + std::to_string(i));
+  for (int i = 0; i < 63; ++i) Put(keys_[i], &values_[i]);
+  EXPECT_EQ(table_->capacity, 128);
+  Put(keys_[63], &values_[63]);
+  EXPECT_EQ(table_->capacity, 256);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(Get(keys_[i]), &values_[i]) << keys_[i];
+}
+
+TEST_F(HashTable, DeletingInsideACollisionRunKeepsTheRestReachable) {
+  Make(CollidingHash);
+  for (int i = 0; i < 40; ++i) keys_.push_back("k" + std::to_string(i));
+  for (int i = 0; i < 40; ++i) Put(keys_[i], &values_[i]);
+  for (int i : {0, 17, 39, 5}) EXPECT_EQ(Del(keys_[i]), &values_[i]);
+  EXPECT_EQ(nlhthsize(table_), 36);
+  for (int i = 0; i < 40; ++i) {
+    const bool deleted = i == 0 || i == 17 || i == 39 || i == 5;
+    EXPECT_EQ(Get(keys_[i]), deleted ? nullptr : &values_[i]) << keys_[i];
+  }
+  EXPECT_EQ(Del("absent"), nullptr);
+}
+
+TEST_F(HashTable, DeletionMatchFunctionOnlyForDeletion) {
+  table_ = nlhthnewWDup(nlhthskey, nlhthteq, SameFirstByte);
+  Put("alpha", &values_[0]);
+  EXPECT_EQ(Get("axe"), nullptr) << "lookups use the equality function";
+  EXPECT_EQ(nlhthdel(table_, "a", 1), nullptr) << "different home slot, so not met";
+  EXPECT_EQ(Del("alpha"), &values_[0]);
+}
+
+TEST_F(HashTable, IterationVisitsSlotsInOrderAndCannotTellANullValueFromTheEnd) {
+  Make();
+  Put("a", &values_[0]);  // hash 97
+  Put("b", &values_[1]);  // hash 98
+  EXPECT_EQ(Put("c", nullptr), nullptr) << "a null value is stored but reads as failure";
+  EXPECT_EQ(nlhthsize(table_), 3);
+  int32_t cursor = 0;
+  EXPECT_EQ(nlhthseq(table_, &cursor), &values_[0]);
+  EXPECT_EQ(cursor, 98);
+  EXPECT_EQ(nlhthseq(table_, &cursor), &values_[1]);
+  EXPECT_EQ(nlhthseq(table_, &cursor), nullptr);
+  EXPECT_EQ(nlhthseq(nullptr, &cursor), nullptr);
+}
+
+TEST_F(HashTable, NullArguments) {
+  Make();
+  EXPECT_EQ(nlhthput(nullptr, "k", 1, &values_[0]), nullptr);
+  EXPECT_EQ(nlhthput(table_, nullptr, 0, &values_[0]), nullptr);
+  EXPECT_EQ(nlhthget(table_, nullptr, 0), nullptr);
+  EXPECT_EQ(nlhthdel(nullptr, "k", 1), nullptr);
+  EXPECT_EQ(nlhthsize(nullptr), 0);
+  nlhthfre(nullptr);
+}
+
+TEST_F(HashTable, FunctionsCanBeSwappedOnAnExistingTable) {
+  Make(CollidingHash);
+  Put("x", &values_[0]);
+  kelnl::SetHashTableFunctions(table_, nlhthskey, nlhthteq);
+  EXPECT_EQ(Get("x"), nullptr) << "the entry sits at the old home slot";
+  kelnl::SetHashTableFunctions(table_, CollidingHash, nlhthteq);
+  EXPECT_EQ(Get("x"), &values_[0]);
+}
+
+TEST_F(HashTable, FailedGrowthLeavesTheTableAsItWas) {
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        NlHashTable* table = nlhthnew(nlhthskey, nlhthteq);
+        EXPECT_EQ(table == nullptr, kelnl::testing::AllocationFailed());
+        nlhthfre(table);
+      });
+
+  Make();
+  for (int i = 0; i < 64; ++i) keys_.push_back("p" + std::to_string(i));
+  for (int i = 0; i < 63; ++i) Put(keys_[i], &values_[i]);
+  kelnl::allocation_hook::FailNth(1);
+  EXPECT_EQ(Put(keys_[63], &values_[63]), nullptr);
+  kelnl::allocation_hook::Disarm();
+  EXPECT_EQ(nlhthsize(table_), 63);
+  EXPECT_EQ(table_->capacity, 128);
+  EXPECT_EQ(Get(keys_[63]), nullptr);
+  for (int i = 0; i < 63; ++i) EXPECT_EQ(Get(keys_[i]), &values_[i]);
+  EXPECT_EQ(Put(keys_[63], &values_[63]), &values_[63]);
+  EXPECT_EQ(table_->capacity, 256);
+}
+
+}  // namespace
