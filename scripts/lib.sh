@@ -1,7 +1,7 @@
 # Shared by scripts/test and scripts/run: installs what the build needs on a Debian machine.
 
 KELNL_PACKAGES=(
-  cmake ninja-build g++ git pkg-config
+  cmake ninja-build g++ git pkg-config netbase
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix

@@ -7,5 +7,6 @@
 #include "nlep.h"
 #include "nlstd.h"
 #include "nlht.h"
+#include "snlpc.h"
 
 #endif

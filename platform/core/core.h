@@ -56,6 +56,10 @@ std::int32_t slzgetevar(SlCoreError* error, const char* name, std::size_t name_l
 // The clock: centiseconds since 1970-01-01 UTC, modulo 2^32.
 std::uint32_t sltmgcs(SlCoreError* error);
 
+// The common library's user name: the login name of the process owner into buffer (size
+// bytes, not terminated). Returns the name's length, or a negative number on failure.
+std::int32_t sigunmu(SlCoreError* error, char* buffer, std::int32_t size);
+
 }  // extern "C"
 
 namespace kelnl::thread_services_probe {

@@ -50,6 +50,54 @@ std::uint32_t ThreadId();
 // True when every byte of [address, address + length) can be read (the IsBadReadPtr test).
 bool IsReadable(const void* address, std::size_t length);
 
+// ---- Sleeping -----------------------------------------------------------------------------------
+// Sleeps at least the given milliseconds; 0 only gives the processor away.
+void SleepMilliseconds(std::uint32_t milliseconds);
+
+// ---- Host and service names ---------------------------------------------------------------------
+// A view of the platform's host or service entry. Every pointer, native included, points into
+// the calling thread's lookup storage and stays valid until the thread's next lookup.
+struct HostEntry {
+  char* name;
+  char** aliases;
+  int address_type;
+  int address_length;
+  char** addresses;
+  void* native;
+};
+struct ServiceEntry {
+  char* name;
+  char** aliases;
+  int port;  // network byte order
+  char* protocol;
+  void* native;
+};
+// Each returns false on failure; host lookups then set *error to the platform's lookup error.
+bool LookupHostByName(const char* name, HostEntry* entry, int* error);
+bool LookupHostByAddress(const void* address, int length, int type, HostEntry* entry, int* error);
+bool LookupServiceByName(const char* service, const char* protocol, ServiceEntry* entry);
+bool LookupServiceByPort(int port, const char* protocol, ServiceEntry* entry);
+// The local host name, terminated; false when it does not fit or the platform fails.
+bool LocalHostName(char* buffer, std::size_t size);
+
+// ---- The user and the terminal --------------------------------------------------------------------
+// The login name of the process owner, not terminated. Returns its length (at most size bytes
+// copied; longer names fail), or -1.
+long LoginName(char* buffer, std::size_t size);
+
+bool StandardInputIsTerminal();
+// Saved terminal settings while input is read without echo.
+struct NoEchoState {
+  alignas(8) unsigned char saved[256];
+  bool changed;
+};
+// Switches a terminal on standard input to character-at-a-time input without echo; nothing for
+// other input. EndNoEcho restores what BeginNoEcho changed.
+void BeginNoEcho(NoEchoState* state);
+void EndNoEcho(NoEchoState* state);
+// The next character of standard input, read unbuffered; -1 at end of input or on error.
+int ReadStandardInputChar();
+
 }  // namespace kelnl::os
 
 #endif

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "kelnl/nlht.h"
 #include "params/hash_table.h"
@@ -21,14 +22,15 @@ class HashTable : public ::testing::Test {
  protected:
   void TearDown() override { nlhthfre(table_); }
   void Make(NlHashFunction hash = nlhthskey) { table_ = nlhthnew(hash, nlhthteq); }
-  void* Put(const std::string& key, void* value) {
+  // The table keeps the key pointer: keys must outlive their entries (literals or keys_).
+  void* Put(std::string_view key, void* value) {
     return nlhthput(table_, key.data(), static_cast<uint32_t>(key.size()), value);
   }
-  void* Get(const std::string& key) { return nlhthget(table_, key.data(), static_cast<uint32_t>(key.size())); }
-  void* Del(const std::string& key) { return nlhthdel(table_, key.data(), static_cast<uint32_t>(key.size())); }
+  void* Get(std::string_view key) { return nlhthget(table_, key.data(), static_cast<uint32_t>(key.size())); }
+  void* Del(std::string_view key) { return nlhthdel(table_, key.data(), static_cast<uint32_t>(key.size())); }
 
   NlHashTable* table_ = nullptr;
-  std::vector<std::string> keys_;  // keeps key bytes alive: the table stores pointers only
+  std::deque<std::string> keys_;  // a deque never moves its elements, so key bytes stay put
   int values_[1000] = {};
 };
 

@@ -3,6 +3,10 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <ctime>
+#include <sched.h>
+
 #include "platform/os/os.h"
 
 namespace kelnl::os {
@@ -21,6 +25,16 @@ std::uint32_t ThreadId() {
 #else
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pthread_self()));
 #endif
+}
+
+void SleepMilliseconds(std::uint32_t milliseconds) {
+  if (milliseconds == 0) {
+    sched_yield();
+    return;
+  }
+  timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace kelnl::os

@@ -19,4 +19,7 @@ std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
 std::uint32_t ThreadId() { return GetCurrentThreadId(); }
 
+// Sleep(0) gives the rest of the time slice away, which is what a zero sleep means here.
+void SleepMilliseconds(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
 }  // namespace kelnl::os

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "kelnl/snlpc.h"
+#include "platform/os/os.h"
+
+namespace {
+
+TEST(Sleep, RoundsToTheNearestMillisecondAndReportsIt) {
+  NlOsErrorRecord err{1, 2, 3};
+  uint32_t slept = 77;
+  EXPECT_EQ(snlpcsu_sleep_usecs(&err, 1499, &slept), 0);
+  EXPECT_EQ(slept, 1000u);
+  EXPECT_EQ(err.operation, 0u) << "the record is cleared on entry";
+  EXPECT_EQ(snlpcsu_sleep_usecs(&err, 1500, &slept), 0);
+  EXPECT_EQ(slept, 2000u);
+  EXPECT_EQ(snlpcsu_sleep_usecs(&err, 0, &slept), 0);
+  EXPECT_EQ(slept, 0u);
+  EXPECT_EQ(snlpcsu_sleep_usecs(nullptr, 499, nullptr), 0);
+}
+
+TEST(ProcessIds, ProcessIsSharedAndThreadsDiffer) {
+  uint32_t pid = 0, tid = 0, other_pid = 0, other_tid = 0;
+  ASSERT_EQ(snlpcgpid(nullptr, &pid), 0);
+  ASSERT_EQ(snlpcgtid(nullptr, &tid), 0);
+  std::thread([&] {
+    snlpcgpid(nullptr, &other_pid);
+    snlpcgtid(nullptr, &other_tid);
+  }).join();
+  EXPECT_NE(pid, 0u);
+  EXPECT_EQ(pid, other_pid);
+  EXPECT_NE(tid, other_tid);
+}
+
+TEST(HostNames, LocalHostNameFitsOrFails) {
+  char name[256];
+  ASSERT_EQ(snlgfqh(name, sizeof name), 0);
+  EXPECT_GT(std::strlen(name), 0u);
+  EXPECT_EQ(snlgfqh(nullptr, 10), -1);
+  EXPECT_EQ(snlgfqh(name, 0), -1);
+  char tiny[1];
+  EXPECT_EQ(snlgfqh(tiny, sizeof tiny), -1) << "a name that does not fit is a failure";
+}
+
+TEST(HostNames, LocalhostResolvesAndUnknownNamesReportAnError) {
+  NlHostRecord record{};
+  int32_t error = 0;
+  void* entry = snlpcgthstbynm(nullptr, "localhost", &record, nullptr, nullptr, &error);
+  ASSERT_NE(entry, nullptr) << "lookup error " << error;
+  EXPECT_NE(record.name, nullptr);
+  ASSERT_NE(record.addresses, nullptr);
+  ASSERT_NE(record.addresses[0], nullptr);
+  EXPECT_EQ(record.address_length, record.address_type == 2 ? 4 : record.address_length);
+
+  // The entry found by name is found again by its address.
+  NlHostRecord by_address{};
+  EXPECT_NE(snlpcgthstbyad(nullptr, record.addresses[0], record.address_length, record.address_type,
+                           &by_address, nullptr, nullptr, &error),
+            nullptr);
+
+  error = 0;
+  EXPECT_EQ(snlpcgthstbynm(nullptr, "no-such-host.invalid", &record, nullptr, nullptr, &error), nullptr);
+  EXPECT_NE(error, 0);
+  EXPECT_EQ(snlpcgthstent(), 0);
+  EXPECT_EQ(snlpcgtsrvent(), 0);
+}
+
+TEST(ServiceNames, ByNameAndByPortAgree) {
+  NlServiceRecord record{};
+  void* entry = snlpcgtsrvbynm(nullptr, "ftp", "tcp", &record);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_STREQ(record.name, "ftp");
+  EXPECT_STREQ(record.protocol, "tcp");
+  const uint16_t port = static_cast<uint16_t>(record.port);
+  EXPECT_EQ((port >> 8) | ((port & 0xFF) << 8), 21) << "network byte order";
+  NlServiceRecord by_port{};
+  ASSERT_NE(snlpcgtsrvbypt(nullptr, record.port, "tcp", &by_port), nullptr);
+  EXPECT_STREQ(by_port.name, "ftp");
+  EXPECT_EQ(snlpcgtsrvbynm(nullptr, "no-such-service", "tcp", &record), nullptr);
+}
+
+TEST(UserName, TheProcessOwnersLoginName) {
+  char name[64];
+  int32_t length = sizeof name;
+  ASSERT_GT(snlpcgun(nullptr, nullptr, nullptr, name, &length), 0);
+  EXPECT_EQ(std::memchr(name, '\0', static_cast<size_t>(length)), nullptr);
+  int32_t too_small = 0;
+  EXPECT_LT(snlpcgun(nullptr, nullptr, nullptr, name, &too_small), 0);
+  EXPECT_LT(too_small, 0);
+}
+
+}  // namespace
