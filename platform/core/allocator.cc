@@ -8,18 +8,12 @@
 #include "platform/core/core.h"
 
 namespace kelnl {
+
 namespace {
 
-// Each block carries a header naming its family, so a release after sscoreserverflag changed
-// still reaches the right family. The header keeps the caller's block maximally aligned.
-constexpr std::size_t kHeaderBytes = 16;
-constexpr std::uint32_t kHeapFamily = 0x6B4C4801;  // C heap
-constexpr std::uint32_t kCoreFamily = 0x6B4C4802;  // core-services family
-
-struct BlockHeader {
-  std::uint32_t family;
-};
-static_assert(sizeof(BlockHeader) <= kHeaderBytes);
+// Blocks carry no header: a block the library hands to a caller is, in an ordinary process, a
+// plain C heap block the caller may free(). The core-services family knows its own blocks, so a
+// release after sscoreserverflag changed still reaches the family that allocated the block.
 
 std::atomic<long> g_attempts{0};
 std::atomic<long> g_fail_at{0};
@@ -36,62 +30,39 @@ bool ShouldFail() {
   return fail;
 }
 
-bool SizeFits(std::size_t count, std::size_t size, std::size_t* total) {
-  if (size != 0 && count > (SIZE_MAX - kHeaderBytes) / size) return false;
-  *total = count * size + kHeaderBytes;
-  return true;
-}
-
-void* Payload(void* raw, std::uint32_t family) {
-  static_cast<BlockHeader*>(raw)->family = family;
-  g_live.fetch_add(1, std::memory_order_relaxed);
-  return static_cast<unsigned char*>(raw) + kHeaderBytes;
-}
-
-void* RawBlock(void* block) { return static_cast<unsigned char*>(block) - kHeaderBytes; }
-
-void* RawAllocate(std::size_t total, bool zeroed, std::uint32_t* family) {
-  if (sscoreserverflag != 0) {
-    *family = kCoreFamily;
-    return zeroed ? ss_mem_cal(1, total) : ss_mem_alc(total);
-  }
-  *family = kHeapFamily;
-  return zeroed ? std::calloc(1, total) : std::malloc(total);
-}
-
-void* AllocateBlock(std::size_t count, std::size_t size, bool zeroed) {
-  std::size_t total = 0;
-  if (!SizeFits(count, size, &total) || ShouldFail()) return nullptr;
-  std::uint32_t family = 0;
-  void* raw = RawAllocate(total, zeroed, &family);
-  return raw == nullptr ? nullptr : Payload(raw, family);
+void* Counted(void* block) {
+  if (block != nullptr) g_live.fetch_add(1, std::memory_order_relaxed);
+  return block;
 }
 
 }  // namespace
 
-void* Allocate(std::size_t size) { return AllocateBlock(1, size, false); }
+void* Allocate(std::size_t size) {
+  if (ShouldFail()) return nullptr;
+  return Counted(sscoreserverflag != 0 ? ss_mem_alc(size) : std::malloc(size == 0 ? 1 : size));
+}
 
-void* AllocateZeroed(std::size_t count, std::size_t size) { return AllocateBlock(count, size, true); }
+void* AllocateZeroed(std::size_t count, std::size_t size) {
+  if (size != 0 && count > SIZE_MAX / size) return nullptr;
+  if (ShouldFail()) return nullptr;
+  if (sscoreserverflag != 0) return Counted(ss_mem_cal(count, size));
+  return Counted(std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size));
+}
 
 void* Reallocate(void* block, std::size_t size) {
   if (block == nullptr) return Allocate(size);
-  std::size_t total = 0;
-  if (!SizeFits(1, size, &total) || ShouldFail()) return nullptr;
-  void* raw = RawBlock(block);
-  const std::uint32_t family = static_cast<BlockHeader*>(raw)->family;
-  void* moved = family == kCoreFamily ? ss_mem_ral(raw, total) : std::realloc(raw, total);
-  if (moved == nullptr) return nullptr;
-  return static_cast<unsigned char*>(moved) + kHeaderBytes;
+  if (ShouldFail()) return nullptr;
+  if (CoreFamilyOwns(block)) return ss_mem_ral(block, size);
+  return std::realloc(block, size == 0 ? 1 : size);
 }
 
 void Release(void* block) {
   if (block == nullptr) return;
-  void* raw = RawBlock(block);
   g_live.fetch_sub(1, std::memory_order_relaxed);
-  if (static_cast<BlockHeader*>(raw)->family == kCoreFamily) {
-    ss_mem_fre(raw);
+  if (CoreFamilyOwns(block)) {
+    ss_mem_fre(block);
   } else {
-    std::free(raw);
+    std::free(block);
   }
 }
 

@@ -1,6 +1,7 @@
 // The library's one allocation wrapper. Every allocation of kelnl goes through it: it picks the
 // core-services family while sscoreserverflag is non-zero and the C heap otherwise, and releases
-// each block through the family that allocated it, whatever the flag says by then.
+// each block through the family that allocated it, whatever the flag says by then. Blocks carry
+// no header, so a block handed to a caller in an ordinary process is a plain C heap block.
 // Thread-safe. Allocation failure is a null result, never an exception.
 #ifndef KELNL_PLATFORM_CORE_ALLOCATOR_H
 #define KELNL_PLATFORM_CORE_ALLOCATOR_H
@@ -15,6 +16,9 @@ void* AllocateZeroed(std::size_t count, std::size_t size);
 // Like realloc: null keeps the old block; a null block allocates.
 void* Reallocate(void* block, std::size_t size);
 void Release(void* block);
+
+// True for a block of the core-services family (ss_mem_*).
+bool CoreFamilyOwns(const void* block);
 
 struct BlockReleaser {
   void operator()(void* block) const { Release(block); }

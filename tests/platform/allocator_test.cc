@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "kelnl/sscore.h"
 #include "platform/core/allocator.h"
@@ -84,6 +87,29 @@ TEST(Allocator, OverflowingSizesFailInsteadOfWrapping) {
   EXPECT_EQ(kelnl::AllocateZeroed(SIZE_MAX / 2, 4), nullptr);
   EXPECT_EQ(kelnl::Allocate(SIZE_MAX - 4), nullptr);
   EXPECT_EQ(ss_mem_cal(SIZE_MAX / 2, 4), nullptr);
+}
+
+TEST(Allocator, OrdinaryBlocksArePlainHeapBlocksACallerCanFree) {
+  ServerFlag ordinary(0);
+  void* block = kelnl::Allocate(32);
+  ASSERT_NE(block, nullptr);
+  std::free(block);  // what a component does with a buffer the library returned to it
+}
+
+TEST(CoreMemoryFamily, KnowsItsBlocksThroughGrowthAndRemoval) {
+  std::vector<void*> blocks;
+  for (int i = 0; i < 3000; ++i) blocks.push_back(ss_mem_alc(static_cast<size_t>(i % 50)));
+  void* heap_block = std::malloc(8);
+  EXPECT_FALSE(kelnl::CoreFamilyOwns(heap_block));
+  // Release in an order unrelated to allocation, checking the rest stay known.
+  for (size_t step = 0; step < blocks.size(); ++step) {
+    const size_t i = (step * 7919) % blocks.size();
+    ASSERT_TRUE(kelnl::CoreFamilyOwns(blocks[i]));
+    ss_mem_fre(blocks[i]);
+    EXPECT_FALSE(kelnl::CoreFamilyOwns(blocks[i]));
+  }
+  ss_mem_fre(heap_block);  // refused: not the family's block
+  std::free(heap_block);
 }
 
 TEST(CoreMemoryFamily, WorksLikeTheHeapAndRefusesForeignBlocks) {
