@@ -7,6 +7,7 @@
 #include "nlep.h"
 #include "nlstd.h"
 #include "nlht.h"
+#include "nlpa.h"
 #include "snlpc.h"
 
 #endif

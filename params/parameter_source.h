@@ -1,0 +1,50 @@
+// The characters of one parameter source: a file read in blocks through the file layer, or a
+// NUL-terminated string. The end of input, or a read error, ends the source. A carriage return
+// before a newline is dropped, as the Windows C runtime's text mode does, so that a file written
+// on either platform reads the same on both.
+#ifndef KELNL_PARAMS_PARAMETER_SOURCE_H
+#define KELNL_PARAMS_PARAMETER_SOURCE_H
+
+#include <cstdio>
+
+#include "kelnl/nlep.h"
+
+namespace kelnl {
+
+inline constexpr int kEndOfInput = -1;
+
+class ParameterSource {
+ public:
+  // A string source: the text up to its NUL.
+  explicit ParameterSource(const char* text);
+  // A file source; read failures are reported into os_error (the end of a file is one).
+  ParameterSource(std::FILE* file, NlOsErrorRecord* os_error);
+  ParameterSource(const ParameterSource&) = delete;
+  ParameterSource& operator=(const ParameterSource&) = delete;
+
+  // The next character as an unsigned char value, or kEndOfInput.
+  int Next() {
+    if (pushed_count_ > 0) return pushed_[--pushed_count_];
+    const int c = Raw();
+    return c == '\r' ? AfterCarriageReturn() : c;
+  }
+  // Gives one character back; the next Next() returns it. Two may be given back.
+  void PushBack(int c) { pushed_[pushed_count_++] = c; }
+
+ private:
+  int Raw() { return position_ < end_ ? static_cast<unsigned char>(*position_++) : Refill(); }
+  int AfterCarriageReturn();
+  int Refill();
+
+  const char* position_;
+  const char* end_;
+  std::FILE* file_ = nullptr;
+  NlOsErrorRecord* os_error_ = nullptr;
+  int pushed_[2] = {0, 0};
+  int pushed_count_ = 0;
+  char buffer_[16384];
+};
+
+}  // namespace kelnl
+
+#endif

@@ -1,0 +1,160 @@
+#include "params/parameter_store.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "kelnl/nlerrors.h"
+#include "params/hash_table.h"
+#include "params/regression_side_file.h"
+#include "params/text_chunks.h"
+#include "platform/core/allocator.h"
+
+namespace kelnl {
+namespace {
+
+// Keys are the names with every upper-case character (as the C runtime classes them) lowered.
+void FoldCase(const char* name, std::uint32_t length, char* key) {
+  for (std::uint32_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    key[i] = std::isupper(c) ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+  }
+  key[length] = '\0';
+}
+
+// A key folded into a short stack buffer, or an allocated one for long names.
+class FoldedKey {
+ public:
+  FoldedKey(const char* name, std::uint32_t length) : length_(length) {
+    text_ = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
+    if (text_ != nullptr) FoldCase(name, length, text_);
+  }
+  ~FoldedKey() {
+    if (text_ != local_) Release(text_);
+  }
+  FoldedKey(const FoldedKey&) = delete;
+  FoldedKey& operator=(const FoldedKey&) = delete;
+  const char* text() const { return text_; }
+  std::uint32_t length() const { return length_; }
+
+ private:
+  char local_[128];
+  char* text_;
+  std::uint32_t length_;
+};
+
+NlParamEntry* NewEntry(const FoldedKey& key) {
+  auto* entry = static_cast<NlParamEntry*>(Allocate(sizeof(NlParamEntry) + key.length() + std::size_t{1}));
+  if (entry == nullptr) return nullptr;
+  entry->key = reinterpret_cast<char*>(entry + 1);
+  std::memcpy(entry->key, key.text(), key.length() + std::size_t{1});
+  entry->key_length = key.length();
+  entry->bindings = nullptr;
+  return entry;
+}
+
+NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
+  SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
+  return static_cast<NlParamEntry*>(nlhthget(table->index, key.text(), key.length()));
+}
+
+void RemoveSameSpelling(NlParamEntry* entry, const NlParamBinding* binding) {
+  for (NlParamBinding** link = &entry->bindings; *link != nullptr; link = &(*link)->next) {
+    NlParamBinding* old = *link;
+    if (old->name_length == binding->name_length && std::memcmp(old->name, binding->name, old->name_length) == 0) {
+      *link = old->next;
+      ReleaseValueReference(old->value);
+      ReleaseBinding(old);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+NlParamValue* NewParamValue(const char* text, std::uint32_t length) {
+  auto* value = static_cast<NlParamValue*>(Allocate(sizeof(NlParamValue) + length + std::size_t{1}));
+  if (value == nullptr) return nullptr;
+  value->text = reinterpret_cast<char*>(value + 1);
+  if (text != nullptr && length > 0) std::memcpy(value->text, text, length);
+  value->text[length] = '\0';
+  value->elements = nullptr;
+  value->text_length = length;
+  value->element_count = 0;
+  value->reference_count = 0;
+  return value;
+}
+
+NlParamBinding* NewParamBinding(const char* name, std::uint32_t length) {
+  auto* binding = static_cast<NlParamBinding*>(Allocate(sizeof(NlParamBinding) + length + std::size_t{1}));
+  if (binding == nullptr) return nullptr;
+  binding->name = reinterpret_cast<char*>(binding + 1);
+  if (name != nullptr && length > 0) std::memcpy(binding->name, name, length);
+  binding->name[length] = '\0';
+  binding->value = nullptr;
+  binding->next = nullptr;
+  binding->name_length = length;
+  return binding;
+}
+
+void ReleaseValueReference(NlParamValue* value) {
+  if (value == nullptr) return;
+  value->reference_count -= 1;
+  if (value->reference_count >= 1) return;
+  Release(value->elements);
+  Release(value);
+}
+
+void ReleaseBinding(NlParamBinding* binding) { Release(binding); }
+
+std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression) {
+  FoldedKey key(binding->name, binding->name_length);
+  if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
+  NlParamEntry* entry = Lookup(table, key);
+  const bool new_entry = entry == nullptr;
+  if (new_entry) {
+    entry = NewEntry(key);
+    if (entry == nullptr) return NLE_PARAM_NO_MEMORY;
+    if (nlhthput(table->index, entry->key, entry->key_length, entry) == nullptr) {
+      Release(entry);
+      return NLE_PARAM_INDEX_FAILED;
+    }
+  } else {
+    RemoveSameSpelling(entry, binding);
+  }
+  binding->value = value;
+  binding->next = entry->bindings;
+  entry->bindings = binding;
+  value->reference_count += 1;
+  if (new_entry && regression) WriteRegressionLine(table, binding);
+  return 0;
+}
+
+NlParamEntry* FindEntry(NlParameterTable* table, const char* name, std::uint32_t length, bool* out_of_memory) {
+  FoldedKey key(name, length);
+  if (key.text() == nullptr) {
+    if (out_of_memory != nullptr) *out_of_memory = true;
+    return nullptr;
+  }
+  return Lookup(table, key);
+}
+
+void TearDownParameterTable(NlParameterTable* table) {
+  ReleaseChunks(table);
+  if (table->index != nullptr) {
+    int32_t cursor = 0;
+    while (auto* entry = static_cast<NlParamEntry*>(nlhthseq(table->index, &cursor))) {
+      while (NlParamBinding* binding = entry->bindings) {
+        entry->bindings = binding->next;
+        ReleaseValueReference(binding->value);
+        ReleaseBinding(binding);
+      }
+      Release(entry);
+    }
+    nlhthfre(table->index);
+    table->index = nullptr;
+  }
+  table->flags |= NLPA_RELEASE_RECORD;
+  Release(table);
+}
+
+}  // namespace kelnl

@@ -1,0 +1,43 @@
+// The records of a parameter table and how statements are stored into it. Shared by the reader
+// and by the operations that set parameters and release tables.
+#ifndef KELNL_PARAMS_PARAMETER_STORE_H
+#define KELNL_PARAMS_PARAMETER_STORE_H
+
+#include <cstdint>
+
+#include "kelnl/nlpa.h"
+
+namespace kelnl {
+
+// A new value with reference count 0 holding a copy of text (terminated; a null text leaves
+// the length bytes for the caller to fill); null when memory ran out. The text lives in the
+// same allocation.
+NlParamValue* NewParamValue(const char* text, std::uint32_t length);
+// A new binding whose name holds a copy of name (terminated; a null name leaves the bytes for
+// the caller to fill), with no value yet; null when memory ran out. The name lives in the same
+// allocation.
+NlParamBinding* NewParamBinding(const char* name, std::uint32_t length);
+// Drops one reference; the value goes with its text and elements when fewer than 1 remain.
+void ReleaseValueReference(NlParamValue* value);
+// Releases a binding record (not its value).
+void ReleaseBinding(NlParamBinding* binding);
+
+// Stores one name of a statement: finds or makes the entry of the lower-cased name, replaces a
+// binding of exactly the same spelling, and puts the binding at the head with its value (whose
+// reference count rises by 1). Returns 0, or the code to push: 402 (no memory for the key or
+// entry) or 406 (the entry could not be indexed); on failure the binding is not stored and
+// remains the caller's. regression names whether new entries go to the regression side file.
+std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value,
+                          bool regression);
+
+// The entry of a name, looked up case-folded in the index; null when none (or no memory for
+// a long name's folded copy, reported through *out_of_memory when given).
+NlParamEntry* FindEntry(NlParameterTable* table, const char* name, std::uint32_t length,
+                        bool* out_of_memory = nullptr);
+
+// Releases the chunks, every entry, binding and value, the index and the record itself.
+void TearDownParameterTable(NlParameterTable* table);
+
+}  // namespace kelnl
+
+#endif

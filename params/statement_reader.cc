@@ -1,0 +1,416 @@
+#include "params/statement_reader.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "kelnl/nlerrors.h"
+#include "kelnl/snlf.h"
+#include "params/parameter_store.h"
+#include "params/regression_side_file.h"
+#include "platform/core/allocator.h"
+
+namespace kelnl {
+namespace {
+
+constexpr int kMaximumIncludeDepth = 4;
+constexpr std::uint32_t kNameBufferSize = 512;
+constexpr std::uint32_t kRecordedNameLimit = NLPA_FILE_NAME_CAPACITY - 1;
+constexpr std::int32_t kKindNoMemory = 8;
+constexpr std::int32_t kKindOther = 4;
+constexpr std::uint8_t kOperatingSystemFacility = 3;
+
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+
+// Reads to the end of the line; returns the newline (or the end of input) it stopped at.
+int SkipLine(ParameterSource& source, int c) {
+  while (c != '\n' && c != kEndOfInput) c = source.Next();
+  return c;
+}
+
+int SkipBlankSpace(ParameterSource& source, int c) {
+  while (IsBlank(c) || c == '\n') c = source.Next();
+  return c;
+}
+
+// Characters a backslash takes literally, without their special meaning.
+bool IsEscapable(int c) {
+  return c == '\'' || c == '"' || c == '#' || c == '\\' || c == '(' || c == ')' || c == '=' || c == '\n';
+}
+
+}  // namespace
+
+StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup)
+    : table_(table), errors_(errors), lookup_(lookup), token_(table) {
+  regression_ = (table->flags & NLPA_LOOKUP_MODE) == 0 && RegressionSideFileWanted();
+  // Names run over what the C runtime classes as letters, digits or punctuation, except '='
+  // and ','; the classes are taken once per read, in the locale the caller runs in.
+  for (int c = 0; c < 256; ++c) name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
+}
+
+void StatementReader::Push(std::int32_t code) {
+  nlepepe(errors_, 1, code, code == NLE_PARAM_NO_MEMORY ? kKindNoMemory : kKindOther);
+}
+
+StatementReader::Outcome StatementReader::OutOfMemory() {
+  Push(NLE_PARAM_NO_MEMORY);
+  exhausted_ = true;
+  DropPendingNames();
+  return Outcome::kStop;
+}
+
+// ---- Sources -------------------------------------------------------------------------------
+
+void StatementReader::ReadFile(const NlFileNameDesc& descriptor) {
+  char name[kNameBufferSize];
+  std::uint32_t length = 0;
+  NlOsErrorRecord os_error{};
+  std::FILE* file = nullptr;
+  if (nlfncons(&os_error, &descriptor, name, sizeof name, &length) != 0) {
+    // Built again without the existence test only so that the name can be recorded.
+    NlFileNameDesc anywhere = descriptor;
+    anywhere.flags &= ~NLFN_MUST_EXIST;
+    NlOsErrorRecord ignored{};
+    if (nlfncons(&ignored, &anywhere, name, sizeof name, &length) == 0) RecordFileName(name, length);
+  } else {
+    RecordFileName(name, length);
+    snlfohd(&os_error, SNLF_MODE_READ, name, length, &file);
+  }
+  if (file == nullptr) {
+    Push(NLE_PARAM_FILE_NOT_OPENED);
+    errors_->os_error = os_error;
+    errors_->os_facility = kOperatingSystemFacility;
+    return;
+  }
+  std::FILE* including_file = table_->file;
+  table_->file = file;
+  {
+    ParameterSource source(file, &errors_->os_error);
+    ReadSource(source);
+  }
+  NlOsErrorRecord ignored{};
+  snlfchd(&ignored, file);
+  table_->file = including_file;
+}
+
+void StatementReader::ReadString(const char* text) {
+  table_->string_source = text;
+  table_->string_cursor = text;
+  ParameterSource source(text);
+  ReadSource(source);
+}
+
+// The name fields hold 256 characters and a terminator; a longer name is recorded nowhere (such
+// a file cannot be opened either).
+void StatementReader::RecordFileName(const char* name, std::uint32_t length) {
+  if (length > kRecordedNameLimit) return;
+  char* field = nullptr;
+  std::uint32_t* field_length = nullptr;
+  if (table_->include_depth == 1) {
+    field = table_->third_file_name, field_length = &table_->third_name_length;
+  } else if ((table_->flags & NLPA_LOCAL_FILE) != 0) {
+    field = table_->second_file_name, field_length = &table_->second_name_length;
+  } else if (table_->include_depth == 0) {
+    field = table_->first_file_name, field_length = &table_->first_name_length;
+  } else {
+    return;
+  }
+  std::memcpy(field, name, length);
+  field[length] = '\0';
+  *field_length = length;
+}
+
+// Statement positions: blank-led lines must be comments or empty; '#' lines and empty lines are
+// skipped; anything else starts a statement. The end of input is no error.
+StatementReader::Outcome StatementReader::ReadSource(ParameterSource& source) {
+  Outcome outcome = Outcome::kContinue;
+  while (outcome == Outcome::kContinue) {
+    int c = source.Next();
+    if (c == kEndOfInput) break;
+    if (IsBlank(c)) {
+      do c = source.Next(); while (IsBlank(c));
+      if (c == kEndOfInput) break;
+      if (c != '#' && c != '\n') Push(NLE_PARAM_INDENTED_LINE);
+      SkipLine(source, c);
+    } else if (c == '#') {
+      SkipLine(source, c);
+    } else if (c != '\n') {
+      outcome = ReadStatement(source, c);
+    }
+  }
+  errors_->os_error = NlOsErrorRecord{0, 0, 0};
+  return outcome;
+}
+
+// ---- Statements ----------------------------------------------------------------------------
+
+StatementReader::Outcome StatementReader::ReadStatement(ParameterSource& source, int c) {
+  bool include = false;
+  bool wanted = false;
+  Outcome outcome = ReadNames(source, c, include, wanted);
+  if (outcome != Outcome::kContinue || c != '=') return outcome;
+
+  const Outcome value_end = ReadValue(source);
+  if (exhausted_) return Outcome::kStop;
+  if (value_end == Outcome::kStop) {  // the input ended right after '=': there is no value
+    DropPendingNames();
+    return Outcome::kEndSource;
+  }
+  const std::uint32_t length = token_.Finish();
+  if (include) {
+    outcome = Include(length);
+  } else if (wanted) {
+    outcome = Deliver(length);
+  } else if ((table_->flags & NLPA_LOOKUP_MODE) == 0) {
+    outcome = Store(length);
+  }
+  return outcome != Outcome::kContinue ? outcome : value_end;
+}
+
+// Reads the name list. On return c is '=' when a value follows; otherwise the statement was
+// dropped (c is then not '=') or the source ended.
+StatementReader::Outcome StatementReader::ReadNames(ParameterSource& source, int& c, bool& include, bool& wanted) {
+  const bool lookup = (table_->flags & NLPA_LOOKUP_MODE) != 0;
+  const bool case_sensitive = (table_->flags & NLPA_CASE_SENSITIVE) != 0;
+  for (bool first = true;; first = false) {
+    if (c == kEndOfInput || !name_char_[c]) {
+      DropPendingNames();
+      if (c == kEndOfInput) {
+        Push(NLE_PARAM_UNEXPECTED_END);
+        return Outcome::kEndSource;
+      }
+      SkipLine(source, c);
+      c = 0;
+      return Outcome::kContinue;
+    }
+    if (!token_.Begin()) return OutOfMemory();
+    do {
+      if (!token_.Append(static_cast<char>(c))) return OutOfMemory();
+      c = source.Next();
+    } while (c != kEndOfInput && name_char_[c]);
+    const std::uint32_t length = token_.Finish();
+
+    if (first && token_.Equals("ifile", 5, false)) {
+      include = true;
+    } else if (lookup && token_.Equals(lookup_.name, lookup_.length, case_sensitive)) {
+      wanted = true;
+    } else if (!lookup && !KeepName(length)) {
+      return OutOfMemory();
+    }
+    if (include || wanted) {
+      table_->flags |= include ? NLPA_INCLUDE_STATEMENT : NLPA_LOOKUP_FOUND;
+      return SkipToEquals(source, c);
+    }
+
+    // Newlines may separate the names and the '=' too; anything else than ',' or '=' there
+    // drops the statement together with the rest of the line it stands on.
+    c = SkipBlankSpace(source, c);
+    if (c == '=') return Outcome::kContinue;
+    if (c == ',') {
+      c = SkipBlankSpace(source, source.Next());
+    } else if (c != kEndOfInput) {
+      DropPendingNames();
+      SkipLine(source, c);
+      c = 0;
+      return Outcome::kContinue;
+    }
+  }
+}
+
+StatementReader::Outcome StatementReader::SkipToEquals(ParameterSource& source, int& c) {
+  while (c != '=') {
+    if (c == kEndOfInput) {
+      Push(NLE_PARAM_UNEXPECTED_END);
+      return Outcome::kEndSource;
+    }
+    c = source.Next();
+  }
+  return Outcome::kContinue;
+}
+
+bool StatementReader::KeepName(std::uint32_t length) {
+  NlParamBinding* binding = NewParamBinding(nullptr, length);
+  if (binding == nullptr) return false;
+  token_.CopyTo(binding->name);
+  binding->next = static_cast<NlParamBinding*>(table_->pending_names);
+  table_->pending_names = binding;
+  return true;
+}
+
+void StatementReader::DropPendingNames() {
+  auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
+  while (binding != nullptr) {
+    NlParamBinding* next = binding->next;
+    ReleaseBinding(binding);
+    binding = next;
+  }
+  table_->pending_names = nullptr;
+}
+
+// ---- Values --------------------------------------------------------------------------------
+
+// Gathers the value after '='. Returns kContinue when the value ended at a line that starts the
+// next statement, kEndSource when the input ended, and kStop when the input ended before any
+// value began (or memory ran out, with exhausted_ set).
+StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
+  if (!token_.Begin()) return OutOfMemory();
+  int c = SkipBlankSpace(source, source.Next());
+  if (c == kEndOfInput) {
+    Push(NLE_PARAM_UNEXPECTED_END);
+    return Outcome::kStop;
+  }
+  int quote = 0;   // 0, '\'' or '"'
+  int depth = 0;   // parenthesis depth; negative after an unmatched ')'
+  bool plain = false;  // set by text at depth 0: parentheses are then ordinary characters
+  bool at_end = false;
+  auto keep = [&](int ch) { return depth < 0 || token_.Append(static_cast<char>(ch)); };
+
+  for (;;) {
+    if (c == kEndOfInput) {
+      at_end = true;
+      break;
+    }
+    if (quote == 0 && IsBlank(c)) {
+      do c = source.Next(); while (IsBlank(c));
+      const bool dropped = c == '#' || c == '\n' || c == kEndOfInput || (depth > 0 && c == ')');
+      if (!dropped && !keep(' ')) return OutOfMemory();
+      continue;
+    }
+    if (quote == 0 && c == '#') {
+      c = SkipLine(source, c);
+      continue;
+    }
+    if (quote == 0 && c == '\n') {
+      // The next line's first character decides whether the value goes on.
+      const int next = source.Next();
+      if (IsBlank(next) || next == '\n' || next == '#' || (next == ')' && depth == 1)) {
+        c = next;
+        continue;
+      }
+      if (next == kEndOfInput) {
+        at_end = true;
+      } else {
+        source.PushBack(next);
+      }
+      break;
+    }
+    if (c == '\\') {
+      const int next = source.Next();
+      if (next == kEndOfInput) {
+        at_end = true;
+        break;
+      }
+      if (!IsEscapable(next) && !keep('\\')) return OutOfMemory();
+      if (!keep(next)) return OutOfMemory();
+      if (quote == 0 && depth == 0) plain = true;
+    } else if (quote != 0) {
+      if (c == quote) {
+        if (c == '\'' && !keep(c)) return OutOfMemory();  // single quotes stay in the value
+        quote = 0;
+      } else if (!keep(c)) {
+        return OutOfMemory();
+      }
+    } else if (c == '\'' || c == '"') {
+      quote = c;
+      if (c == '\'' && !keep(c)) return OutOfMemory();
+    } else if (!plain && c == '(') {
+      if (depth >= 0) {
+        if (!keep(c)) return OutOfMemory();
+        ++depth;
+      }
+    } else if (!plain && c == ')') {
+      if (!keep(c)) return OutOfMemory();
+      --depth;
+    } else {
+      if (!keep(c)) return OutOfMemory();
+      if (depth == 0) plain = true;
+    }
+    c = source.Next();
+  }
+
+  if (depth != 0) Push(NLE_PARAM_BAD_LIST);
+  if (at_end && (quote != 0 || depth > 0)) Push(NLE_PARAM_UNEXPECTED_END);
+  return at_end ? Outcome::kEndSource : Outcome::kContinue;
+}
+
+// ---- What a statement does -------------------------------------------------------------------
+
+// Binds the statement's names, last first, to one shared value.
+StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
+  NlParamValue* value = NewParamValue(nullptr, length);
+  if (value == nullptr) return OutOfMemory();
+  token_.CopyTo(value->text);
+  auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
+  table_->pending_names = nullptr;
+  std::int32_t failure = 0;
+  while (binding != nullptr) {
+    NlParamBinding* next = binding->next;
+    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_);
+    if (failure != 0) ReleaseBinding(binding);  // this name and the remaining ones stay unbound
+    binding = next;
+  }
+  if (value->reference_count < 1) ReleaseValueReference(value);
+  if (failure == 0) return Outcome::kContinue;
+  if (failure == NLE_PARAM_NO_MEMORY) return OutOfMemory();
+  Push(failure);
+  return Outcome::kContinue;
+}
+
+// Reads the named file into the same table, one include level deeper.
+StatementReader::Outcome StatementReader::Include(std::uint32_t length) {
+  table_->flags &= ~NLPA_INCLUDE_STATEMENT;
+  if (table_->include_depth >= kMaximumIncludeDepth) {
+    Push(NLE_PARAM_INCLUDE_TOO_DEEP);
+    return Outcome::kContinue;
+  }
+  char* name = static_cast<char*>(Allocate(length + std::size_t{1}));
+  if (name == nullptr) return OutOfMemory();
+  token_.CopyTo(name);
+  name[length] = '\0';
+
+  // A bare base name: a relative name is taken from the current directory, used as written.
+  NlFileNameDesc descriptor{};
+  descriptor.base_name = name;
+  descriptor.base_name_length = length;
+
+  const std::uint32_t saved_flags = table_->flags & (NLPA_STRING_SOURCE | NLPA_READING_INCLUDE);
+  const char* saved_source = table_->string_source;
+  const char* saved_cursor = table_->string_cursor;
+  const std::int32_t saved_lines = table_->cursor;
+  table_->string_source = name;
+  table_->include_depth += 1;
+  table_->flags = (table_->flags & ~NLPA_STRING_SOURCE) | NLPA_READING_INCLUDE;
+  ReadFile(descriptor);
+  table_->include_depth -= 1;
+  table_->flags = (table_->flags & ~(NLPA_STRING_SOURCE | NLPA_READING_INCLUDE)) | saved_flags;
+  table_->string_source = saved_source;
+  table_->string_cursor = saved_cursor;
+  table_->cursor = saved_lines;
+  Release(name);
+  return found_ || exhausted_ ? Outcome::kStop : Outcome::kContinue;
+}
+
+// Lookup mode: hands the wanted value to the caller; reading is over either way.
+StatementReader::Outcome StatementReader::Deliver(std::uint32_t length) {
+  found_ = true;
+  if (lookup_.value_slot == nullptr || lookup_.value_size == nullptr) return Outcome::kStop;
+  if (*lookup_.value_size == 0) {
+    char* copy = static_cast<char*>(Allocate(length + std::size_t{1}));
+    if (copy == nullptr) {
+      Push(NLE_PARAM_NO_MEMORY);
+      return Outcome::kStop;
+    }
+    token_.CopyTo(copy);
+    copy[length] = '\0';
+    *lookup_.value_slot = copy;
+  } else if (length > *lookup_.value_size) {
+    Push(NLE_PARAM_VALUE_TOO_LONG);  // nothing delivered: the caller's size stays as given
+    return Outcome::kStop;
+  } else {
+    token_.CopyTo(*lookup_.value_slot);
+    (*lookup_.value_slot)[length] = '\0';
+  }
+  *lookup_.value_size = length;
+  return Outcome::kStop;
+}
+
+}  // namespace kelnl

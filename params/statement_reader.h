@@ -1,0 +1,70 @@
+// The parameter-file grammar: statements `name, name = value` with comments, continuation lines,
+// quotes, escapes, parenthesised lists and include statements, read into a table or searched for
+// one name (lookup mode).
+#ifndef KELNL_PARAMS_STATEMENT_READER_H
+#define KELNL_PARAMS_STATEMENT_READER_H
+
+#include <cstdint>
+
+#include "kelnl/nlfn.h"
+#include "kelnl/nlpa.h"
+#include "params/parameter_source.h"
+#include "params/text_chunks.h"
+
+namespace kelnl {
+
+// What the caller of a read asked for in lookup mode, and where the value goes.
+struct LookupRequest {
+  const char* name = nullptr;
+  std::uint32_t length = 0;
+  char** value_slot = nullptr;
+  std::uint32_t* value_size = nullptr;
+};
+
+class StatementReader {
+ public:
+  // errors is the reader's private record; the table's flags say lookup mode, case
+  // sensitivity, local file and command line.
+  StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup);
+
+  // Reads the file the descriptor names (its must-exist flag as given) at the current include
+  // depth, recording its name. Pushes 405 when it cannot be located or opened.
+  void ReadFile(const NlFileNameDesc& descriptor);
+  // Reads a NUL-terminated string as a complete source.
+  void ReadString(const char* text);
+
+  // Lookup mode: the wanted name was met (reading is over).
+  bool found() const { return found_; }
+  // Memory ran out: reading is over, what was stored stays.
+  bool exhausted() const { return exhausted_; }
+
+ private:
+  enum class Outcome { kContinue, kEndSource, kStop };
+
+  Outcome ReadSource(ParameterSource& source);
+  Outcome ReadStatement(ParameterSource& source, int c);
+  Outcome ReadNames(ParameterSource& source, int& c, bool& include, bool& wanted);
+  Outcome ReadValue(ParameterSource& source);
+  Outcome SkipToEquals(ParameterSource& source, int& c);
+  Outcome Store(std::uint32_t length);
+  Outcome Include(std::uint32_t length);
+  Outcome Deliver(std::uint32_t length);
+  bool KeepName(std::uint32_t length);
+  void DropPendingNames();
+  void RecordFileName(const char* name, std::uint32_t length);
+  void Push(std::int32_t code);
+  Outcome OutOfMemory();
+
+  NlParameterTable* table_;
+  NlPrimaryErrorRecord* errors_;
+  LookupRequest lookup_;
+  TokenGatherer token_;
+  bool regression_;
+  bool found_ = false;
+  bool exhausted_ = false;
+  bool name_char_[256];
+};
+
+}  // namespace kelnl
+
+#endif

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "kelnl/nlerrors.h"
+#include "kelnl/nlpa.h"
+#include "tests/support/alloc_sweep.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+class ParameterAccess : public ::testing::Test {
+ protected:
+  void TearDown() override { nlpatrm(&record_, &table_); }
+
+  // Statements go through a file, so that their order is the order given.
+  void Read(const std::vector<std::string>& statements) {
+    std::string text;
+    for (const auto& statement : statements) text += statement + "\n";
+    path_ = dir_.Write("table.kel", text);
+    NlFileNameDesc desc{};
+    desc.base_name = path_.c_str();
+    desc.base_name_length = static_cast<uint32_t>(path_.size());
+    ASSERT_EQ(nlpains(&record_, &table_, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
+  }
+  int32_t Get(const std::string& name, int32_t index, std::string* out) {
+    char* value = nullptr;
+    uint32_t length = 0;
+    const int32_t code = nlpagsp(&record_, table_, name.data(), static_cast<uint32_t>(name.size()), index, &value, &length);
+    if (code == 0) *out = std::string(value, length);
+    return code;
+  }
+  std::string Element(const std::string& name, int32_t index) {
+    std::string out;
+    EXPECT_EQ(Get(name, index, &out), 0) << name << "[" << index << "]";
+    return out;
+  }
+  uint32_t Count(const std::string& name) {
+    uint32_t count = 99;
+    nlpagvc(&record_, table_, name.data(), static_cast<uint32_t>(name.size()), &count);
+    return count;
+  }
+  int32_t Top() const { return record_.count == 0 ? 0 : record_.errors[record_.count - 1].error; }
+
+  kelnl::testing::TempDir dir_;
+  std::string path_;
+  NlPrimaryErrorRecord record_{};
+  NlParameterTable* table_ = nullptr;
+};
+
+TEST_F(ParameterAccess, ListElementsFollowQuotesDepthAndEscapes) {
+  Read({"L=(a, 'b,c', (d,e))", "TWO=(A=1)(B=2)", "ESC=(x\\,y, ' q ' ,z)", "TAIL=(a,b)c"});
+  EXPECT_EQ(Count("l"), 3u);
+  EXPECT_EQ(Element("l", 1), "a");
+  EXPECT_EQ(Element("l", 2), "'b,c'");
+  EXPECT_EQ(Element("l", 3), "(d,e)");
+  EXPECT_EQ(Count("two"), 1u) << "the first ')' ends the list";
+  EXPECT_EQ(Element("two", 1), "A=1(B=2");
+  EXPECT_EQ(Element("esc", 1), "x\\,y");
+  EXPECT_EQ(Element("esc", 2), "' q ' ") << "quotes and trailing blanks are kept";
+  EXPECT_EQ(Element("tail", 2), "bc") << "text after the list joins the last element";
+  EXPECT_EQ(Element("l", 0), "(a, 'b,c', (d,e))");
+  std::string unused;
+  EXPECT_EQ(Get("l", 4, &unused), NLE_PARAM_BAD_LIST);
+}
+
+TEST_F(ParameterAccess, PlainValuesAndMalformedLists) {
+  Read({"PLAIN=word", "BAD=(a,b)x)", "OPEN=(a,b)x("});
+  EXPECT_EQ(Element("plain", 1), "word");
+  std::string unused;
+  EXPECT_EQ(Get("plain", 2, &unused), NLE_PARAM_BAD_LIST);
+  EXPECT_EQ(Count("plain"), 0u);
+  EXPECT_EQ(Top(), NLE_PARAM_BAD_LIST);
+  record_ = {};
+  EXPECT_EQ(Get("bad", 1, &unused), NLE_PARAM_BAD_LIST);
+  EXPECT_EQ(Element("bad", 0), "(a,b)x)") << "a failed split leaves the text usable";
+  EXPECT_EQ(Count("open"), 2u) << "the count reached is reported for a malformed list";
+  EXPECT_EQ(Get("absent", 0, &unused), NLE_PARAM_NOT_FOUND);
+}
+
+TEST_F(ParameterAccess, NumbersAndBooleans) {
+  Read({"N=12abc", "X=abc", "NEG=  -7", "B1=online", "B2=nothing", "B3=10", "B4=2", "B5=TRUE", "LIST=(off, yes)"});
+  int32_t number = -1;
+  EXPECT_EQ(nlpagip(&record_, table_, "n", 1, 0, &number), 0);
+  EXPECT_EQ(number, 12);
+  EXPECT_EQ(nlpagup(&record_, table_, "x", 1, 0, &number), 0);
+  EXPECT_EQ(number, 0);
+  EXPECT_EQ(nlpagip(&record_, table_, "neg", 3, 0, &number), 0);
+  EXPECT_EQ(number, -7);
+  const std::map<std::string, int32_t> booleans = {{"b1", 1}, {"b2", 0}, {"b3", 1}, {"b5", 1}};
+  for (const auto& [name, expected] : booleans) {
+    int32_t value = -1;
+    EXPECT_EQ(nlpagbp(&record_, table_, name.data(), 2, 0, &value), 0) << name;
+    EXPECT_EQ(value, expected) << name;
+  }
+  int32_t value = -1;
+  EXPECT_EQ(nlpagbp(&record_, table_, "b4", 2, 0, &value), NLE_PARAM_NOT_BOOLEAN);
+  EXPECT_EQ(nlpagbp(&record_, table_, "list", 4, 2, &value), 0);
+  EXPECT_EQ(value, 1);
+}
+
+TEST_F(ParameterAccess, FindComparesElementsIgnoringCase) {
+  Read({"L=(tcp, IPC, 'x')", "P=Single"});
+  EXPECT_EQ(nlpafind(&record_, table_, "l", 1, "ipc", 3), 0);
+  EXPECT_EQ(nlpafind(&record_, table_, "l", 1, "ip", 2), NLE_PARAM_NO_MATCH);
+  EXPECT_EQ(record_.count, 0) << "411 is returned, not pushed";
+  EXPECT_EQ(nlpafind(&record_, table_, "p", 1, "SINGLE", 6), 0);
+  EXPECT_EQ(Top(), NLE_PARAM_BAD_LIST) << "a plain value leaves the 427 of its count";
+}
+
+TEST_F(ParameterAccess, WalkGivesOneResultPerNameUnlessCaseSensitive) {
+  Read({"A=1", "a=2", "B=3"});
+  auto walk = [&] {
+    std::map<std::string, std::string> seen;
+    std::vector<std::string> order;
+    int32_t state = 0;
+    char* name = nullptr;
+    char* value = nullptr;
+    for (;;) {
+      EXPECT_EQ(nlpaseq(&record_, table_, &state, &name, &value), 0);
+      if (state == 0) break;
+      seen[name] = value;
+      order.push_back(name);
+    }
+    EXPECT_EQ(value, nullptr);
+    return std::make_pair(seen, order.size());
+  };
+  auto [names, results] = walk();
+  EXPECT_EQ(results, 2u);
+  EXPECT_EQ(names["a"], "2");
+  EXPECT_EQ(names["B"], "3");
+  ASSERT_EQ(nlpacas(&record_, table_, 1), 0);
+  auto [all, count] = walk();
+  EXPECT_EQ(count, 3u);
+  EXPECT_EQ(all["A"], "1");
+  std::string out;
+  EXPECT_EQ(Get("A", 0, &out), 0);
+  EXPECT_EQ(out, "1") << "case-sensitive lookups take the exact spelling";
+  EXPECT_EQ(Get("b", 0, &out), NLE_PARAM_NOT_FOUND);
+}
+
+TEST_F(ParameterAccess, SettingReplacesOneBindingOfASharedValue) {
+  Read({"A,B=(shared=1)"});
+  ASSERT_EQ(nlpassp(&record_, table_, 1, "A", 1, "new", 3), 0);
+  EXPECT_EQ(Element("a", 0), "new");
+  EXPECT_EQ(Element("b", 0), "(shared=1)");
+  EXPECT_EQ(nlpassp(&record_, table_, 2, "A", 1, "x", 1), NLE_PARAM_REFUSED);
+  ASSERT_EQ(nlpassp(&record_, table_, 1, "Fresh", 5, "", 0), 0);
+  EXPECT_EQ(Element("FRESH", 0), "");
+}
+
+TEST_F(ParameterAccess, NullTablesAndTeardownAfterSplits) {
+  char* value = reinterpret_cast<char*>(1);
+  uint32_t count = 42;
+  EXPECT_EQ(nlpagsp(&record_, nullptr, "a", 1, 0, &value, nullptr), NLE_PARAM_NULL_TABLE);
+  EXPECT_EQ(value, nullptr);
+  EXPECT_EQ(nlpagvc(&record_, nullptr, "a", 1, &count), NLE_PARAM_NULL_TABLE);
+  EXPECT_EQ(count, 42u);
+  NlParamFileReport report{};
+  EXPECT_EQ(nlpainf(&record_, nullptr, &report), NLE_PARAM_NULL_TABLE);
+  nlpatrm(&record_, nullptr);
+
+  Read({"L=(a,b,c)", "M=(x)"});
+  EXPECT_EQ(Count("l"), 3u);
+  EXPECT_EQ(Element("m", 1), "x");
+  EXPECT_EQ(nlpadmp(&record_, table_), 0);
+  nlpatrm(&record_, &table_);  // with split values: the sanitizers check the release
+  EXPECT_EQ(table_, nullptr);
+}
+
+TEST_F(ParameterAccess, OutOfMemoryInSettingAndSplitting) {
+  Read({"L=(a, b, c)", "KEEP=1"});
+  kelnl::testing::SweepExpectingCode(
+      [&] { return nlpassp(&record_, table_, 1, "NEWNAME", 7, "(v=1)", 5); }, NLE_PARAM_NO_MEMORY,
+      [&] {
+        record_ = {};
+        nlpatrm(&record_, &table_);
+        Read({"L=(a, b, c)", "KEEP=1"});
+      });
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        uint32_t count = 0;
+        const int32_t code = nlpagvc(&record_, table_, "l", 1, &count);
+        if (kelnl::testing::AllocationFailed()) {
+          EXPECT_EQ(code, NLE_PARAM_NO_MEMORY);
+        } else {
+          EXPECT_EQ(count, 3u);
+        }
+        EXPECT_EQ(Element("keep", 0), "1");
+      },
+      [&] {
+        record_ = {};
+        nlpatrm(&record_, &table_);
+        Read({"L=(a, b, c)", "KEEP=1"});
+      });
+}
+
+}  // namespace

@@ -1,0 +1,316 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "kelnl/nlerrors.h"
+#include "kelnl/nlpa.h"
+#include "params/parameter_store.h"
+#include "platform/core/allocator.h"
+#include "tests/support/alloc_sweep.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using kelnl::testing::TempDir;
+
+class ParameterReader : public ::testing::Test {
+ protected:
+  void TearDown() override { Release(); }
+  void Release() {
+    if (table_ != nullptr) kelnl::TearDownParameterTable(table_);
+    table_ = nullptr;
+  }
+
+  NlFileNameDesc Descriptor(const std::string& path) {
+    paths_.push_back(path);
+    NlFileNameDesc desc{};
+    desc.base_name = paths_.back().c_str();
+    desc.base_name_length = static_cast<uint32_t>(paths_.back().size());
+    return desc;
+  }
+
+  // Reads text as the file "main.kel" (plus command-line strings) into table_.
+  int32_t Read(const std::string& text, std::vector<std::string> strings = {}, uint32_t options = 0) {
+    const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
+    return ReadWith(&desc, strings, options);
+  }
+  int32_t ReadWith(const NlFileNameDesc* desc, std::vector<std::string> strings, uint32_t options) {
+    strings_ = std::move(strings);
+    std::vector<char*> argv;
+    for (auto& s : strings_) argv.push_back(s.data());
+    return nlpains(&record_, &table_, options, desc, nullptr, 0, nullptr, nullptr,
+                   static_cast<int32_t>(argv.size()), argv.empty() ? nullptr : argv.data());
+  }
+
+  NlParamEntry* Entry(const std::string& name) {
+    return kelnl::FindEntry(table_, name.data(), static_cast<uint32_t>(name.size()));
+  }
+  // The value a case-insensitive lookup finds: that of the newest spelling.
+  std::string Value(const std::string& name) {
+    NlParamEntry* entry = Entry(name);
+    if (entry == nullptr) return "<absent>";
+    return std::string(entry->bindings->value->text, entry->bindings->value->text_length);
+  }
+  std::vector<int> Codes() const {
+    std::vector<int> codes;
+    for (int i = 0; i < record_.count; ++i) codes.push_back(record_.errors[i].error);
+    return codes;
+  }
+
+  TempDir dir_;
+  NlPrimaryErrorRecord record_{};
+  NlParameterTable* table_ = nullptr;
+  std::vector<std::string> paths_;
+  std::vector<std::string> strings_;
+};
+
+TEST_F(ParameterReader, LaterSpellingWinsAndSameSpellingReplaces) {
+  ASSERT_EQ(Read("A = 1\nB = x\nA = 2\na = 3\n"), 0);
+  NlParamEntry* a = Entry("A");
+  ASSERT_NE(a, nullptr);
+  EXPECT_STREQ(a->key, "a");
+  ASSERT_NE(a->bindings->next, nullptr);
+  EXPECT_EQ(a->bindings->next->next, nullptr) << "one binding per spelling";
+  EXPECT_STREQ(a->bindings->name, "a");
+  EXPECT_STREQ(a->bindings->value->text, "3");
+  EXPECT_STREQ(a->bindings->next->value->text, "2");
+  EXPECT_EQ(table_->flags, NLPA_READ_COMPLETE);
+}
+
+TEST_F(ParameterReader, SharedValueSurvivesReplacingOneName) {
+  ASSERT_EQ(Read("A, B = (x=1)\n"), 0);
+  NlParamValue* shared = Entry("a")->bindings->value;
+  EXPECT_EQ(shared, Entry("b")->bindings->value);
+  EXPECT_EQ(shared->reference_count, 2);
+  Release();
+  ASSERT_EQ(Read("A, B = (x=1)\nA = 3\n"), 0);
+  EXPECT_EQ(Value("a"), "3");
+  EXPECT_EQ(Value("b"), "(x=1)");
+  EXPECT_EQ(Entry("b")->bindings->value->reference_count, 1);
+}
+
+TEST_F(ParameterReader, ValueLayoutRules) {
+  ASSERT_EQ(Read("LIST = (A=1)\n   (B=2)\n"
+                 "CLOSE = (A=\n)\n"
+                 "DQ = \"a b\"\n"
+                 "SQ = 'a b'\n"
+                 "COMMENTED = a   # trailing comment\n"
+                 "HASH = a\\#b\n"
+                 "OTHER = \\q\n"
+                 "NEXT =\n"
+                 "Y = 1\n"
+                 "SPLIT = (A=1\n"
+                 "# a comment line inside the value\n"
+                 "\n"
+                 "\t (B = 2))\n"
+                 "PLAIN = x(y)\n"
+                 "ESCNL = a\\\nb\n"),
+            0);
+  EXPECT_EQ(Value("list"), "(A=1) (B=2)");
+  EXPECT_EQ(Value("close"), "(A=)");
+  EXPECT_EQ(Value("dq"), "a b");
+  EXPECT_EQ(Value("sq"), "'a b'");
+  EXPECT_EQ(Value("commented"), "a");
+  EXPECT_EQ(Value("hash"), "a#b");
+  EXPECT_EQ(Value("other"), "\\q");
+  EXPECT_EQ(Value("next"), "Y = 1");
+  EXPECT_EQ(Value("y"), "<absent>");
+  EXPECT_EQ(Value("split"), "(A=1 (B = 2))");
+  EXPECT_EQ(Value("plain"), "x(y)");
+  EXPECT_EQ(Value("escnl"), "a\nb");
+}
+
+TEST_F(ParameterReader, MalformedStatementsAndTheirCodes) {
+  // Two parentheses open: a line with one ')' ends the value (427); the ')' then starts a name
+  // list that the next line's text drops together with that line.
+  EXPECT_EQ(Read("X = ((A=\n)\nY = 1\n  indented = 1\nZ = 2\n=nothing\nA B = 1\n"), NLE_PARAM_INDENTED_LINE);
+  EXPECT_EQ(Codes(), (std::vector<int>{NLE_PARAM_BAD_LIST, NLE_PARAM_INDENTED_LINE}));
+  EXPECT_EQ(Value("x"), "((A=");
+  EXPECT_EQ(Value("y"), "<absent>");
+  EXPECT_EQ(Value("z"), "2");
+  EXPECT_EQ(Value("a"), "<absent>");
+  EXPECT_EQ(record_.errors[0].kind, 4);
+}
+
+TEST_F(ParameterReader, EndOfInputInsideAStatement) {
+  EXPECT_EQ(Read("X = (\n"), NLE_PARAM_UNEXPECTED_END);
+  EXPECT_EQ(Codes(), (std::vector<int>{NLE_PARAM_BAD_LIST, NLE_PARAM_UNEXPECTED_END}));
+  EXPECT_EQ(Value("x"), "(") << "the value read so far is stored";
+  Release();
+  record_ = {};
+  EXPECT_EQ(Read("Q = \"open quote\nR = 1\n"), NLE_PARAM_UNEXPECTED_END);
+  EXPECT_EQ(Value("q"), "open quote\nR = 1\n");
+  Release();
+  record_ = {};
+  EXPECT_EQ(Read("A, B"), NLE_PARAM_UNEXPECTED_END);
+  EXPECT_EQ(Value("a"), "<absent>");
+  Release();
+  record_ = {};
+  EXPECT_EQ(Read("A =   \n\n"), NLE_PARAM_UNEXPECTED_END);
+}
+
+TEST_F(ParameterReader, IncludesNestFourDeepAndRecordTheirNames) {
+  std::string names[6];
+  for (int i = 5; i >= 1; --i) {
+    const std::string next = i < 5 ? "ifile = " + dir_.File("f" + std::to_string(i + 1) + ".kel") + "\n" : "";
+    names[i] = dir_.Write("f" + std::to_string(i) + ".kel", next + "F" + std::to_string(i) + " = yes\n");
+  }
+  EXPECT_EQ(Read("ifile = \"" + names[1] + "\"\nMAIN = 1\n"), NLE_PARAM_INCLUDE_TOO_DEEP);
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(Value("f" + std::to_string(i)), "yes") << i;
+  EXPECT_EQ(Value("f5"), "<absent>");
+  EXPECT_EQ(Value("main"), "1");
+  EXPECT_EQ(std::string(table_->first_file_name), dir_.File("main.kel"));
+  EXPECT_EQ(table_->first_name_length, dir_.File("main.kel").size());
+  EXPECT_EQ(std::string(table_->third_file_name), names[1]);
+  EXPECT_EQ(table_->second_name_length, 0u);
+}
+
+TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings) {
+  EXPECT_EQ(Read("ifile = " + dir_.File("absent.kel") + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
+  EXPECT_EQ(Value("a"), "1");
+  EXPECT_EQ(record_.os_facility, 3);
+
+  Release();
+  record_ = {};
+  const NlFileNameDesc missing = Descriptor(dir_.File("nowhere.kel"));
+  EXPECT_EQ(ReadWith(&missing, {}, 0), NLE_PARAM_FILE_NOT_OPENED);
+  EXPECT_EQ(std::string(table_->first_file_name), dir_.File("nowhere.kel")) << "recorded all the same";
+  Release();
+  record_ = {};
+  EXPECT_EQ(ReadWith(&missing, {"a=1"}, 0), 0);
+  EXPECT_EQ(record_.count, 0);
+  EXPECT_EQ(Value("a"), "1");
+}
+
+TEST_F(ParameterReader, CommandLineIncludesComeFirst) {
+  const std::string extra = dir_.Write("extra.kel", "trace_level = 9\nextra = 1\n");
+  ASSERT_EQ(ReadWith(nullptr, {"trace_level=4", "IFILE=" + extra}, NLPA_COMMAND_LINE), 0);
+  EXPECT_EQ(Value("trace_level"), "4");
+  EXPECT_EQ(Value("extra"), "1");
+}
+
+TEST_F(ParameterReader, LocalFileIsRecordedSecond) {
+  ASSERT_EQ(Read("A = 1\n", {}, NLPA_LOCAL_FILE), 0);
+  EXPECT_EQ(std::string(table_->second_file_name), dir_.File("main.kel"));
+  EXPECT_EQ(table_->first_name_length, 0u);
+}
+
+TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
+  const std::string long_value(20000, 'v');
+  const std::string long_name(3000, 'n');
+  ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n"), 0);
+  EXPECT_EQ(Value(long_name), long_value);
+  EXPECT_EQ(Value("short"), "(a=1) (b=2)");
+  EXPECT_EQ(Entry(long_name)->bindings->name_length, 3000u);
+}
+
+TEST_F(ParameterReader, CreateOnlyReadsNothing) {
+  ASSERT_EQ(Read("A = 1\n", {"b=2"}, NLPA_CREATE_ONLY), 0);
+  ASSERT_NE(table_, nullptr);
+  EXPECT_EQ(nlhthsize(table_->index), 0);
+}
+
+TEST_F(ParameterReader, ReadingIntoAnExistingTableAddsAndReplaces) {
+  ASSERT_EQ(Read("A = 1\nB = 2\n"), 0);
+  ASSERT_EQ(ReadWith(nullptr, {"B=3", "C=4"}, 0), 0);
+  EXPECT_EQ(Value("a"), "1");
+  EXPECT_EQ(Value("b"), "3");
+  EXPECT_EQ(Value("c"), "4");
+}
+
+TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
+  const std::string text = "A = 1\nB, C = (x=1)\nD = " + std::string(1500, 'd') + "\nifile = " +
+                           dir_.Write("inc.kel", "E = 5\n") + "\nA = 6\n";
+  const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        record_ = {};
+        const int32_t result = nlpains(&record_, &table_, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
+        if (!kelnl::testing::AllocationFailed()) {
+          EXPECT_EQ(result, 0);
+          return;
+        }
+        EXPECT_EQ(result, NLE_PARAM_NO_MEMORY);
+        if (table_ == nullptr) return;
+        // Whatever was stored is whole: each present name has its full value.
+        const char* expected[][2] = {{"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}};
+        for (auto& [name, value] : expected) {
+          const std::string found = Value(name);
+          EXPECT_TRUE(found == "<absent>" || found == value) << name << " = " << found;
+        }
+        const std::string a = Value("a");
+        EXPECT_TRUE(a == "<absent>" || a == "1" || a == "6") << a;
+      },
+      [&] { Release(); });
+}
+
+// ---- Lookup mode -----------------------------------------------------------------------------
+
+class ParameterLookup : public ParameterReader {
+ protected:
+  int32_t Lookup(const std::string& wanted, char** value, uint32_t* size, uint32_t options = NLPA_LOOKUP_MODE,
+                 std::vector<std::string> strings = {}) {
+    strings_ = std::move(strings);
+    std::vector<char*> argv;
+    for (auto& s : strings_) argv.push_back(s.data());
+    return nlpains(&record_, nullptr, options, &desc_, wanted.data(), static_cast<uint32_t>(wanted.size()), value,
+                   size, static_cast<int32_t>(argv.size()), argv.empty() ? nullptr : argv.data());
+  }
+  void SetUp() override {
+    desc_ = Descriptor(dir_.Write("main.kel", "trace_level = support\nLog_Dir = (a = 1)\nafter = x\n"));
+  }
+  NlFileNameDesc desc_{};
+};
+
+TEST_F(ParameterLookup, IntoANewBufferOrTheCallersBuffer) {
+  char* value = nullptr;
+  uint32_t size = 0;
+  ASSERT_EQ(Lookup("LOG_DIR", &value, &size), 0);
+  ASSERT_NE(value, nullptr);
+  EXPECT_STREQ(value, "(a = 1)");
+  EXPECT_EQ(size, 7u);
+  std::free(value);  // a plain heap block in an ordinary process
+
+  char buffer[8];
+  char* into = buffer;
+  size = sizeof buffer - 1;
+  ASSERT_EQ(Lookup("trace_level", &into, &size), 0);
+  EXPECT_STREQ(buffer, "support");
+  EXPECT_EQ(record_.count, 0);
+
+  size = 3;
+  EXPECT_EQ(Lookup("trace_level", &into, &size), NLE_PARAM_VALUE_TOO_LONG);
+}
+
+TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption) {
+  char* value = nullptr;
+  uint32_t size = 0;
+  EXPECT_EQ(Lookup("absent", &value, &size), 0);
+  ASSERT_EQ(record_.count, 1);
+  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
+  record_ = {};
+  EXPECT_EQ(Lookup("log_dir", &value, &size, NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE), 0);
+  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
+  record_ = {};
+  ASSERT_EQ(Lookup("from_cmd", &value, &size, NLPA_LOOKUP_MODE, {"FROM_CMD=7"}), 0);
+  EXPECT_STREQ(value, "7");
+  std::free(value);
+}
+
+TEST_F(ParameterLookup, AllocatesAlmostNothing) {
+  std::string big;
+  for (int i = 0; i < 2000; ++i) big += "name" + std::to_string(i) + " = (value=" + std::string(600, 'x') + ")\n";
+  big += "wanted = here\n";
+  desc_ = Descriptor(dir_.Write("big.kel", big));
+  char buffer[16];
+  char* into = buffer;
+  uint32_t size = sizeof buffer - 1;
+  kelnl::allocation_hook::Disarm();
+  ASSERT_EQ(Lookup("wanted", &into, &size), 0);
+  EXPECT_STREQ(buffer, "here");
+  EXPECT_LE(kelnl::allocation_hook::Attempts(), 5) << "record, chunks and nothing per statement";
+}
+
+}  // namespace
