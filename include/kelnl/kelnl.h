@@ -6,5 +6,7 @@
 #include "sscore.h"
 #include "nlep.h"
 #include "nlstd.h"
+#include "snlf.h"
+#include "nlfn.h"
 
 #endif
