@@ -25,8 +25,8 @@ std::int32_t SuffixThread() {
 std::string_view WithoutExtension(std::string_view base, std::string_view extension) {
   if (extension.empty() || base.size() <= extension.size()) return base;
   const std::size_t dot = base.size() - extension.size() - 1;
-  if (base[dot] != '.' || !EqualIgnoringCase(base.substr(dot + 1), extension)) return base;
-  return base.substr(0, dot);
+  if (base[dot] != '.' || !EqualIgnoringCase(Slice(base, dot + 1), extension)) return base;
+  return Slice(base, 0, dot);
 }
 
 bool AppendExtension(NameBuffer& buffer, std::string_view extension) {

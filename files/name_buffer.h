@@ -14,6 +14,15 @@ inline std::string_view Text(const char* text, std::uint32_t length) {
   return text == nullptr ? std::string_view() : std::string_view(text, length);
 }
 
+// Like string_view::substr, clamped instead of throwing: the library is built without exceptions
+// and substr would still pull the C++ runtime's exception support into it.
+inline std::string_view Slice(std::string_view text, std::size_t from,
+                              std::size_t count = std::string_view::npos) {
+  if (from > text.size()) from = text.size();
+  const std::size_t rest = text.size() - from;
+  return std::string_view(text.data() + from, count < rest ? count : rest);
+}
+
 inline char LowerCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 inline bool EqualIgnoringCase(std::string_view a, std::string_view b) {

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "files/name_buffer.h"
 #include "files/os_record.h"
 #include "kelnl/nlfn.h"
 #include "platform/core/allocator.h"
@@ -9,6 +10,7 @@
 
 using kelnl::files::ClearRecord;
 using kelnl::files::Fail;
+using kelnl::files::Slice;
 
 namespace {
 
@@ -24,12 +26,12 @@ PathParts Split(std::string_view path) {
   const char separator = kelnl::os::PathSeparator();
   const std::size_t slash = path.rfind(separator);
   const std::size_t name_start = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::string_view name = path.substr(name_start);
+  const std::string_view name = Slice(path, name_start);
   const std::size_t dot = name.rfind('.');
   PathParts parts;
-  if (slash != std::string_view::npos) parts.directory = path.substr(0, slash);
-  parts.base = name.substr(0, dot);
-  if (dot != std::string_view::npos) parts.extension = name.substr(dot + 1);
+  if (slash != std::string_view::npos) parts.directory = Slice(path, 0, slash);
+  parts.base = Slice(name, 0, dot);
+  if (dot != std::string_view::npos) parts.extension = Slice(name, dot + 1);
   return parts;
 }
 

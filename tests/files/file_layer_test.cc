@@ -43,19 +43,20 @@ TEST(OpenMode, BitsMapToRuntimeModes) {
   EXPECT_EQ(ModeFor(SNLF_MODE_APPEND | SNLF_MODE_CREATE | SNLF_MODE_BINARY), "refused");
 }
 
+// Text mode turns line feeds into CR LF on Windows, so the contents here have none.
 TEST(OpenMode, AppendKeepsAndCreateTruncates) {
   TempDir dir;
-  const std::string file = dir.Write("log.txt", "old\n");
+  const std::string file = dir.Write("log.txt", "old");
   FILE* append = Open(file, SNLF_MODE_WRITE | SNLF_MODE_APPEND);
   NlOsErrorRecord record{};
-  EXPECT_EQ(snlfwrt(&record, append, "new\n", 4), 0);
+  EXPECT_EQ(snlfwrt(&record, append, "+new", 4), 0);
   Close(append);
-  EXPECT_EQ(dir.Read("log.txt"), "old\nnew\n");
+  EXPECT_EQ(dir.Read("log.txt"), "old+new");
 
   FILE* update = Open(file, SNLF_MODE_READ | SNLF_MODE_WRITE);
   EXPECT_EQ(snlfwrt(&record, update, "OLD", 3), 0);
   Close(update);
-  EXPECT_EQ(dir.Read("log.txt"), "OLD\nnew\n") << "read and write neither truncates nor appends";
+  EXPECT_EQ(dir.Read("log.txt"), "OLD+new") << "read and write neither truncates nor appends";
 
   Close(Open(file, SNLF_MODE_READ | SNLF_MODE_WRITE | SNLF_MODE_CREATE));
   EXPECT_EQ(dir.Read("log.txt"), "");
@@ -134,7 +135,7 @@ TEST(Reading, CharactersAndLinesToTheEnd) {
   char line[3];
   std::uint32_t length = 0;
   std::string lines;
-  while (snlfglh(&record, handle, line, sizeof line, &length) == 0) lines += "[" + std::string(line, length) + "]";
+  while (snlfglh(&record, handle, line, sizeof line, &length) == 0) lines.append("[").append(line, length).append("]");
   EXPECT_EQ(lines, "[ab][\n][cd]") << "at most size - 1 characters per read, the newline kept";
   ExpectRecord(record, SNLF_LINE_END_OF_FILE);
   EXPECT_EQ(length, 0u);
