@@ -33,7 +33,8 @@ extern "C" int32_t snlfngenv(NlOsErrorRecord* record, const char* name, uint32_t
   ClearRecord(record);
   if (buffer == nullptr || length == nullptr) return Fail(record, NLFN_NO_OUTPUT_BUFFER);
   kelnl::files::NameBuffer value{buffer, size, 0};
-  const int32_t code = kelnl::files::ReadEnvironmentValue(record, value, kelnl::files::Text(name, name_length));
+  const int32_t code =
+      kelnl::files::ReadEnvironmentValue(record, value, kelnl::files::Text(name, name_length));
   *length = static_cast<uint32_t>(value.length);
   return code;
 }

@@ -72,8 +72,8 @@ std::int32_t AppendFileName(NlOsErrorRecord* record, NameBuffer& buffer, std::st
 // Writes the record only on failure: nlfncons calls it after an existence probe whose outcome
 // the record must keep.
 extern "C" int32_t snlfnfname(NlOsErrorRecord* record, const char* base, uint32_t base_length,
-                              const char* extension, uint32_t extension_length, uint32_t flags,
-                              char* buffer, uint32_t size, uint32_t* length) {
+                              const char* extension, uint32_t extension_length, uint32_t flags, char* buffer,
+                              uint32_t size, uint32_t* length) {
   using kelnl::files::Text;
   if (buffer == nullptr || length == nullptr) return kelnl::files::Fail(record, NLFN_NO_OUTPUT_BUFFER);
   // The directory already in the buffer cannot be longer than the buffer.

@@ -43,10 +43,17 @@ extern "C" int32_t snlfoty(NlOsErrorRecord* record, uint32_t selector, FILE** ha
   ClearRecord(record);
   FILE* handle = nullptr;
   switch (selector) {
-    case SNLF_STANDARD_INPUT: handle = stdin; break;
-    case SNLF_STANDARD_OUTPUT: handle = stdout; break;
-    case SNLF_STANDARD_ERROR: handle = stderr; break;
-    default: return Fail(record, SNLF_STD_BAD_SELECTOR, 0, selector);
+    case SNLF_STANDARD_INPUT:
+      handle = stdin;
+      break;
+    case SNLF_STANDARD_OUTPUT:
+      handle = stdout;
+      break;
+    case SNLF_STANDARD_ERROR:
+      handle = stderr;
+      break;
+    default:
+      return Fail(record, SNLF_STD_BAD_SELECTOR, 0, selector);
   }
   // A missing slot is the same fault as in snlfohd and gets its code.
   if (handle_slot == nullptr) return Fail(record, SNLF_OPEN_NO_HANDLE_SLOT);

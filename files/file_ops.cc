@@ -43,8 +43,10 @@ extern "C" int32_t snlfrnm(NlOsErrorRecord* record, const char* old_name, uint32
   ClearRecord(record);
   ShortName from;
   ShortName to;
-  if (!from.Assign(old_name, old_length)) return Fail(record, SNLF_RNM_OLD_NAME_TOO_LONG, 0, SNLF_OVERLONG_EXTRA);
-  if (!to.Assign(new_name, new_length)) return Fail(record, SNLF_RNM_NEW_NAME_TOO_LONG, 0, SNLF_OVERLONG_EXTRA);
+  if (!from.Assign(old_name, old_length))
+    return Fail(record, SNLF_RNM_OLD_NAME_TOO_LONG, 0, SNLF_OVERLONG_EXTRA);
+  if (!to.Assign(new_name, new_length))
+    return Fail(record, SNLF_RNM_NEW_NAME_TOO_LONG, 0, SNLF_OVERLONG_EXTRA);
   const kelnl::os::RenameResult result = kelnl::os::RenameReplacing(from.text, to.text);
   if (result.move_failed) return Fail(record, SNLF_RNM_MOVE_FAILED, result.move_error);
   // The target could not be deleted and yet the second move went through (someone else removed

@@ -88,7 +88,8 @@ int32_t TryDefaultDirectory(NlOsErrorRecord* record, NameBuffer& buffer, const D
 }
 
 int32_t Construct(NlOsErrorRecord* record, NameBuffer& buffer, const Description& file) {
-  if (!file.base.empty() && kelnl::os::IsAbsoluteName(file.base)) return CopyAbsoluteName(record, buffer, file.base);
+  if (!file.base.empty() && kelnl::os::IsAbsoluteName(file.base))
+    return CopyAbsoluteName(record, buffer, file.base);
   using Step = int32_t (*)(NlOsErrorRecord*, NameBuffer&, const Description&);
   const struct {
     bool present;

@@ -56,7 +56,8 @@ void ReleasePart(const char** text, uint32_t* length) {
 
 }  // namespace
 
-extern "C" int32_t nlfninit(NlOsErrorRecord* record, NlFileNameDesc* desc, const char* path, uint32_t path_length) {
+extern "C" int32_t nlfninit(NlOsErrorRecord* record, NlFileNameDesc* desc, const char* path,
+                            uint32_t path_length) {
   ClearRecord(record);
   if (desc == nullptr || path == nullptr) return Fail(record, NLFN_GENERAL_FAILURE);
   *desc = NlFileNameDesc{};

@@ -47,7 +47,8 @@ extern "C" int32_t snlftmp(NlOsErrorRecord* record, const char* template_path, u
                            char* buffer, uint32_t size, uint32_t* length, FILE** handle_slot) {
   ClearRecord(record);
   if (length != nullptr) *length = 0;
-  if (buffer == nullptr || size < SNLF_TEMPORARY_BUFFER_MINIMUM) return Fail(record, SNLF_TMP_BUFFER_TOO_SMALL);
+  if (buffer == nullptr || size < SNLF_TEMPORARY_BUFFER_MINIMUM)
+    return Fail(record, SNLF_TMP_BUFFER_TOO_SMALL);
   // Without a slot the new file could never be closed; refuse before creating it.
   if (handle_slot == nullptr) return Fail(record, SNLF_TMP_OPEN_FAILED, EINVAL);
   *handle_slot = nullptr;
@@ -57,8 +58,8 @@ extern "C" int32_t snlftmp(NlOsErrorRecord* record, const char* template_path, u
   if (kept > size - SNLF_TEMPORARY_BUFFER_MINIMUM) kept = size - SNLF_TEMPORARY_BUFFER_MINIMUM;
   const uint32_t directory = DirectoryLength(template_path, kept);
   if (directory != 0) std::memcpy(buffer, template_path, directory);
-  const int written = std::snprintf(buffer + directory, size - directory, "%c%u.%u", kelnl::os::PathSeparator(),
-                                    static_cast<unsigned>(kelnl::os::ProcessId()),
+  const int written = std::snprintf(buffer + directory, size - directory, "%c%u.%u",
+                                    kelnl::os::PathSeparator(), static_cast<unsigned>(kelnl::os::ProcessId()),
                                     static_cast<unsigned>(kelnl::files::TakeTemporaryNumber()));
   const uint32_t name_length = directory + static_cast<uint32_t>(written);
 

@@ -66,8 +66,7 @@ int32_t nlfncons(NlOsErrorRecord *record, const NlFileNameDesc *desc, char *buff
 /* Zeroes the descriptor and fills its explicit directory, base name and extension with
  * allocated copies of the parts of path (split at the last separator and at the last dot
  * after it). 1 when desc or path is null; 51 when memory runs out (nothing is kept). */
-int32_t nlfninit(NlOsErrorRecord *record, NlFileNameDesc *desc, const char *path,
-                 uint32_t path_length);
+int32_t nlfninit(NlOsErrorRecord *record, NlFileNameDesc *desc, const char *path, uint32_t path_length);
 
 /* Releases every text of a descriptor filled by nlfninit and zeroes each text and length. */
 void nlfndstry(NlFileNameDesc *desc);
@@ -80,17 +79,15 @@ int32_t snlfnisabs(const char *name);
  * set, else TARVO_HOME and the first component; then the second component. Components are
  * written in lower case. An unset TARVO_HOME gives an empty directory. Codes 1 (no buffer or
  * length slot), 100 (does not fit). */
-int32_t snlfndddir(NlOsErrorRecord *record, const char *first, uint32_t first_length,
-                   const char *second, uint32_t second_length, char *buffer, uint32_t size,
-                   uint32_t *length);
+int32_t snlfndddir(NlOsErrorRecord *record, const char *first, uint32_t first_length, const char *second,
+                   uint32_t second_length, char *buffer, uint32_t size, uint32_t *length);
 
 /* Appends a file name to the directory already in buffer (*length holds its length on entry
  * and the full length on return; the name is terminated). An extension the base name already
  * ends with is not doubled. With NLFN_UNIQUE_NAME in flags a suffix from the thread identifier
  * and an attempt number makes the name unused. Codes 11, 100, 101. */
-int32_t snlfnfname(NlOsErrorRecord *record, const char *base, uint32_t base_length,
-                   const char *extension, uint32_t extension_length, uint32_t flags,
-                   char *buffer, uint32_t size, uint32_t *length);
+int32_t snlfnfname(NlOsErrorRecord *record, const char *base, uint32_t base_length, const char *extension,
+                   uint32_t extension_length, uint32_t flags, char *buffer, uint32_t size, uint32_t *length);
 
 /* Stores the value of an environment variable, terminated. Codes 1 (not set), 11, 820 (the
  * value and its terminator do not fit). */

@@ -108,16 +108,14 @@ int32_t snlfuch(NlOsErrorRecord *record, FILE *handle, int32_t character);
 
 /* Reads one line (at most size - 1 characters, the newline kept, terminated) and stores its
  * length. 28, 29 at end of file, 30 on failure (+ errno). */
-int32_t snlfglh(NlOsErrorRecord *record, FILE *handle, char *buffer, uint32_t size,
-                uint32_t *length);
+int32_t snlfglh(NlOsErrorRecord *record, FILE *handle, char *buffer, uint32_t size, uint32_t *length);
 
 /* snlfglh on standard input. */
 int32_t snlfglt(NlOsErrorRecord *record, char *buffer, uint32_t size, uint32_t *length);
 
 /* Reads up to size bytes and stores the number read. 33; 34 when nothing was read (end of file
  * or error, + errno). Size 0 reads nothing and succeeds. Writes the record only on failure. */
-int32_t snlfrd(NlOsErrorRecord *record, FILE *handle, void *buffer, uint32_t size,
-               uint32_t *count);
+int32_t snlfrd(NlOsErrorRecord *record, FILE *handle, void *buffer, uint32_t size, uint32_t *count);
 
 /* Writes size bytes as one item; size 0 succeeds without writing. 31, 32 (+ errno). Writes the
  * record only on failure. */
@@ -147,16 +145,16 @@ int32_t snlfdel(NlOsErrorRecord *record, const char *name, uint32_t name_length)
 /* Renames old_name to new_name, replacing an existing file of the new name. 5 and 6 for names
  * over 255 characters (extra 256); 4 when an existing target could not be deleted (the move is
  * still tried); 7 when the move failed (+ the system's error). */
-int32_t snlfrnm(NlOsErrorRecord *record, const char *old_name, uint32_t old_length,
-                const char *new_name, uint32_t new_length);
+int32_t snlfrnm(NlOsErrorRecord *record, const char *old_name, uint32_t old_length, const char *new_name,
+                uint32_t new_length);
 
 /* Creates and opens (for writing) a new temporary file in the directory of template_path: the
  * name is that directory, a separator, the process identifier, a dot and a process-wide
  * counter running from 0 to 998 (not locked). The name goes into buffer, its length into
  * *length and the stream into *handle_slot. 1 when size is below 22; 2 when the open failed
  * (+ errno), or when handle_slot is null. */
-int32_t snlftmp(NlOsErrorRecord *record, const char *template_path, uint32_t template_length,
-                char *buffer, uint32_t size, uint32_t *length, FILE **handle_slot);
+int32_t snlftmp(NlOsErrorRecord *record, const char *template_path, uint32_t template_length, char *buffer,
+                uint32_t size, uint32_t *length, FILE **handle_slot);
 
 /* Probes access to the file with the C runtime's access modes (0 existence, 2 write, 4 read,
  * 6 both). Results: 0; 44 no such file; 45 access denied (both + errno); 1 with code 51 when

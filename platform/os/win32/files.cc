@@ -1,6 +1,6 @@
-#include <windows.h>
 #include <io.h>
 #include <sys/stat.h>
+#include <windows.h>
 
 #include <cerrno>
 #include <cstdio>
