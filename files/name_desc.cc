@@ -1,4 +1,5 @@
 // Descriptors made from a path, and their release.
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 
@@ -11,6 +12,13 @@
 using kelnl::files::ClearRecord;
 using kelnl::files::Fail;
 using kelnl::files::Slice;
+
+// Other components of the product build descriptors themselves: on 32-bit Windows every field
+// sits at its word, text pointer and length alternating, the flags last.
+static_assert(sizeof(void*) != 4 || (offsetof(NlFileNameDesc, second_component) == 8 &&
+                                     offsetof(NlFileNameDesc, base_name) == 24 &&
+                                     offsetof(NlFileNameDesc, environment_variable_length) == 44 &&
+                                     offsetof(NlFileNameDesc, flags) == 48 && sizeof(NlFileNameDesc) == 52));
 
 namespace {
 

@@ -33,8 +33,9 @@ std::uint32_t TakeTemporaryNumber() {
 
 namespace {
 
-// The length of the directory part of a template: everything before its last separator, or
-// nothing when it has none.
+// The length of the directory part of a template: everything before its last separator. A
+// template without a separator keeps nothing, so its temporary file starts at the root (of the
+// current drive on Windows); callers pass the full name of the file the temporary one replaces.
 uint32_t DirectoryLength(const char* path, uint32_t length) {
   const char separator = kelnl::os::PathSeparator();
   while (length > 0 && path[length - 1] != separator) --length;

@@ -65,9 +65,11 @@ TEST(SplitPath, RebuildsTheSamePathAndFailsCleanly) {
 
 TEST(AbsoluteNames, PlatformRule) {
 #ifdef _WIN32
+  EXPECT_EQ(Separator(), '\\');
   for (const char* name : {"C:\\x", "c:", "\\share", ".\\here"}) EXPECT_EQ(snlfnisabs(name), 1) << name;
   for (const char* name : {"x\\y", "/etc", "./here", "..\\up", ""}) EXPECT_EQ(snlfnisabs(name), 0) << name;
 #else
+  EXPECT_EQ(Separator(), '/');
   for (const char* name : {"/etc", "./here"}) EXPECT_EQ(snlfnisabs(name), 1) << name;
   for (const char* name : {"x/y", "C:\\x", ".\\here", "../up", ""}) EXPECT_EQ(snlfnisabs(name), 0) << name;
 #endif
