@@ -8,5 +8,7 @@
 #include "nlstd.h"
 #include "nlht.h"
 #include "snlpc.h"
+#include "snlf.h"
+#include "nlfn.h"
 
 #endif
