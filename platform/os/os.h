@@ -40,6 +40,10 @@ void YieldThread();
 // case only size bytes were copied), or -1 when the variable is not set.
 long GetEnvironment(const char* name, std::size_t name_length, char* buffer, std::size_t size);
 
+// ---- File names -------------------------------------------------------------------------------
+// The character that separates directories in a path: '\\' on Windows, '/' elsewhere.
+char PathSeparator();
+
 // ---- Clock, process and thread ------------------------------------------------------------------
 // Wall-clock time in milliseconds since 1970-01-01 UTC.
 std::int64_t WallClockMilliseconds();

@@ -1,0 +1,7 @@
+#include "platform/os/os.h"
+
+namespace kelnl::os {
+
+char PathSeparator() { return '/'; }
+
+}  // namespace kelnl::os
