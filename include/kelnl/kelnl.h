@@ -6,5 +6,10 @@
 #include "sscore.h"
 #include "nlep.h"
 #include "nlstd.h"
+#include "nlem.h"
+#include "nlerrors.h"
+#include "snlerrors.h"
+#include "kelerrors.h"
+#include "nltrmsg.h"
 
 #endif
