@@ -9,6 +9,7 @@ extern "C" int32_t nleme2t(NlPrimaryErrorRecord* record, NlMessageFacility* faci
   using namespace kelnl::messages;
   if (text_length != nullptr) *text_length = 0;
   if (facility == nullptr) return nlepepe(record, kLibraryFacility, NLE_NULL_CONTEXT, kRecordedKind);
+  // With no buffer at all there is nothing to write and nothing wrong: an empty text.
   if (record == nullptr || (buffer == nullptr && size == 0)) {
     if (buffer != nullptr && size != 0) buffer[0] = '\0';
     return 0;

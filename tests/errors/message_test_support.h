@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "kelnl/nlem.h"
@@ -11,8 +13,12 @@
 
 namespace kelnl::testing {
 
+// The home is the build tree's unless a test chooses its own, so that a TARVO_HOME of the
+// developer's environment does not change what the tests read.
 class MessageFacilityTest : public ::testing::Test {
  protected:
+  MessageFacilityTest() { UseHome(KELNL_TEST_BUILD_HOME); }
+
   void SetUp() override { ASSERT_EQ(nleminz(&primary_, &facility_, 1, nullptr, 0, nullptr), 0); }
   void TearDown() override {
     if (facility_ != nullptr) {
@@ -24,11 +30,14 @@ class MessageFacilityTest : public ::testing::Test {
   void UseOwnMessages(const std::string& nl_messages) {
     std::filesystem::create_directories(home_.path() / "network" / "mesg");
     home_.Write("network/mesg/nlus.msg", nl_messages);
-    home_variable_ = std::make_unique<ScopedEnvironment>("TARVO_HOME", home_.path().string().c_str());
+    UseHome(home_.path().string());
   }
   // A home without any message file.
-  void UseEmptyHome() {
-    home_variable_ = std::make_unique<ScopedEnvironment>("TARVO_HOME", home_.path().string().c_str());
+  void UseEmptyHome() { UseHome(home_.path().string()); }
+
+  void UseHome(const std::string& home) {
+    home_variable_.reset();  // restores the outer value before the new one is set
+    home_variable_ = std::make_unique<ScopedEnvironment>("TARVO_HOME", home.c_str());
   }
 
   std::string Format(int emfi, std::uint32_t error, int arg_count = 0, int indent = 0,
