@@ -123,6 +123,8 @@ extern "C" void lmsaip(NlMessageFileContext* file, const char* product, const ch
                        std::size_t* proposed_cache_size) {
   if (proposed_cache_size != nullptr) *proposed_cache_size = 0;
   if (file == nullptr) return;
+  // Opening an open file starts afresh rather than losing the file it had.
+  if (kelnl::nls::IsOpen(file)) lmsatrm(file);
   auto* body = new (file->opaque) MessageFileBody{};
   kelnl::nls::CopyName(body->product, sizeof body->product, product);
   kelnl::nls::CopyName(body->facility, sizeof body->facility, facility);

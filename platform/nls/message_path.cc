@@ -38,6 +38,7 @@ class PathWriter {
     }
   }
   void AppendSeparator() { Append(std::string_view(&separator_, 1)); }
+  // A home may be written with forward slashes on Windows too; either ending needs no separator.
   bool EndsWithSeparator() const {
     return length_ > 0 && (out_[length_ - 1] == separator_ || out_[length_ - 1] == '/');
   }
