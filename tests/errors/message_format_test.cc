@@ -142,21 +142,13 @@ class PrimaryRecordText : public MessageFormat {
   }
 };
 
-TEST_F(PrimaryRecordText, NewestErrorComesFirst) {
-  NlPrimaryErrorRecord record{};
-  nlepepe(&record, 1, 405, 4);
-  nlepepe(&record, 1, 462, 4);
-  const std::string full = "NL-00462: error in file %s\nNL-00405: cannot find the file\n";
-  EXPECT_EQ(Text(&record, 200), full);
-  EXPECT_EQ(record.count, 2) << "the record is left as it was";
-}
-
-TEST_F(PrimaryRecordText, TruncationAtTheBufferEnd) {
+TEST_F(PrimaryRecordText, NewestFirstAndCutAtTheBufferEnd) {
   NlPrimaryErrorRecord record{};
   nlepepe(&record, 1, 405, 4);
   nlepepe(&record, 1, 462, 4);
   const std::string full = "NL-00462: error in file %s\nNL-00405: cannot find the file\n";
   EXPECT_EQ(Text(&record, full.size() + 1), full);
+  EXPECT_EQ(record.count, 2) << "the record is left as it was";
   EXPECT_EQ(Text(&record, full.size()), full.substr(0, full.size() - 1)) << "the last line end gives way";
   // Room for the first line only: the second gets no room for its prefix and shows a bare text.
   EXPECT_EQ(Text(&record, 27 + 6), "NL-00462: error in file %s\ncanno");
