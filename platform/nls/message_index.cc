@@ -10,6 +10,9 @@ namespace {
 // Numbers have five digits in the files; nine keep any value within 32 bits.
 constexpr std::size_t kMaxDigits = 9;
 
+// The library is built without exceptions: string_view members that may throw (substr,
+// compare with positions) are avoided, since they would also pull the runtime's exception
+// support into the DLL.
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 void SkipBlanks(std::string_view line, std::size_t* at) {
@@ -43,7 +46,7 @@ void ForEachLine(std::string_view text, Visit visit) {
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    visit(text.substr(start, end - start), start);
+    visit(std::string_view(text.data() + start, end - start), start);
     start = end + 1;
   }
 }
@@ -56,7 +59,9 @@ MessageLine ParseMessageLine(std::string_view line) {
   std::size_t at = 0;
   SkipBlanks(line, &at);
   if (at == line.size()) return MessageLine{LineKind::kBlank, 0, 0, 0};
-  if (line.substr(at, 2) == "//") return MessageLine{LineKind::kComment, 0, 0, 0};
+  if (line.size() - at >= 2 && line[at] == '/' && line[at + 1] == '/') {
+    return MessageLine{LineKind::kComment, 0, 0, 0};
+  }
 
   std::uint32_t number = 0;
   std::uint32_t reserved = 0;
