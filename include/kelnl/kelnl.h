@@ -10,5 +10,10 @@
 #include "snlpc.h"
 #include "snlf.h"
 #include "nlfn.h"
+#include "nlem.h"
+#include "nlerrors.h"
+#include "snlerrors.h"
+#include "kelerrors.h"
+#include "nltrmsg.h"
 
 #endif

@@ -34,6 +34,17 @@ int main(void) {
     check(nlhthget(table, "abc", 3) == &value, "nlhthget finds");
     nlhthfre(table);
   }
+
+  {
+    NlMessageFacility *messages = NULL;
+    char text[128];
+    size_t length = 0;
+    check(nleminz(&record, &messages, 1, text, sizeof text, &length) == 0, "nleminz starts");
+    check(nlemgmz(&record, messages, 1, NLE_NULL_CONTEXT, 2, 0, 0, 1, text, sizeof text, &length) == 0 &&
+              strncmp(text, "NL-00600: ", 10) == 0 && length == strlen(text),
+          "nlemgmz formats with the prefix");
+    check(nlemdestroy(&record, &messages) == 0 && messages == NULL, "nlemdestroy nulls the slot");
+  }
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;
 }
