@@ -1,6 +1,5 @@
 #include "platform/core/allocator.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,20 +20,7 @@ struct BlockHeader {
 };
 static_assert(sizeof(BlockHeader) <= kHeaderBytes);
 
-std::atomic<long> g_attempts{0};
-std::atomic<long> g_fail_at{0};
-std::atomic<bool> g_sticky{false};
-std::atomic<bool> g_failed{false};
-std::atomic<long> g_live{0};
-
-bool ShouldFail() {
-  const long attempt = g_attempts.fetch_add(1, std::memory_order_relaxed) + 1;
-  const long fail_at = g_fail_at.load(std::memory_order_relaxed);
-  if (fail_at <= 0) return false;
-  const bool fail = attempt == fail_at || (attempt > fail_at && g_sticky.load());
-  if (fail) g_failed.store(true);
-  return fail;
-}
+namespace hook = allocation_hook;
 
 bool SizeFits(std::size_t count, std::size_t size, std::size_t* total) {
   if (size != 0 && count > (SIZE_MAX - kHeaderBytes) / size) return false;
@@ -44,7 +30,7 @@ bool SizeFits(std::size_t count, std::size_t size, std::size_t* total) {
 
 void* Payload(void* raw, std::uint32_t family) {
   static_cast<BlockHeader*>(raw)->family = family;
-  g_live.fetch_add(1, std::memory_order_relaxed);
+  hook::CountBlockAllocated();
   return static_cast<unsigned char*>(raw) + kHeaderBytes;
 }
 
@@ -61,7 +47,7 @@ void* RawAllocate(std::size_t total, bool zeroed, std::uint32_t* family) {
 
 void* AllocateBlock(std::size_t count, std::size_t size, bool zeroed) {
   std::size_t total = 0;
-  if (!SizeFits(count, size, &total) || ShouldFail()) return nullptr;
+  if (!SizeFits(count, size, &total) || hook::AttemptFails()) return nullptr;
   std::uint32_t family = 0;
   void* raw = RawAllocate(total, zeroed, &family);
   return raw == nullptr ? nullptr : Payload(raw, family);
@@ -76,7 +62,7 @@ void* AllocateZeroed(std::size_t count, std::size_t size) { return AllocateBlock
 void* Reallocate(void* block, std::size_t size) {
   if (block == nullptr) return Allocate(size);
   std::size_t total = 0;
-  if (!SizeFits(1, size, &total) || ShouldFail()) return nullptr;
+  if (!SizeFits(1, size, &total) || hook::AttemptFails()) return nullptr;
   void* raw = RawBlock(block);
   const std::uint32_t family = static_cast<BlockHeader*>(raw)->family;
   void* moved = family == kCoreFamily ? ss_mem_ral(raw, total) : std::realloc(raw, total);
@@ -87,7 +73,7 @@ void* Reallocate(void* block, std::size_t size) {
 void Release(void* block) {
   if (block == nullptr) return;
   void* raw = RawBlock(block);
-  g_live.fetch_sub(1, std::memory_order_relaxed);
+  hook::CountBlockReleased();
   if (static_cast<BlockHeader*>(raw)->family == kCoreFamily) {
     ss_mem_fre(raw);
   } else {
@@ -95,22 +81,4 @@ void Release(void* block) {
   }
 }
 
-namespace allocation_hook {
-
-void FailNth(long n, bool sticky) {
-  g_sticky.store(sticky);
-  g_failed.store(false);
-  g_attempts.store(0);
-  g_fail_at.store(n);
-}
-
-void Disarm() { FailNth(0, false); }
-
-long Attempts() { return g_attempts.load(); }
-
-bool Failed() { return g_failed.load(); }
-
-long LiveBlocks() { return g_live.load(); }
-
-}  // namespace allocation_hook
 }  // namespace kelnl
