@@ -36,8 +36,9 @@ function(kelnl_configure_shared_library target export_list)
   endif()
 endfunction()
 
-# Each shared library carries its own copy of the allocation failure hook; the static forms
-# share one.
+# kelnl links the name-value library kelnv (its header is part of kelnl's interface): the shared
+# library links libkelnv, the static one kelnv_static. Each shared library carries its own copy
+# of the allocation failure hook; the static forms share one.
 function(kelnl_finish_library)
   get_property(system_libs GLOBAL PROPERTY KELNL_SYSTEM_LIBRARIES)
   get_property(shared_only GLOBAL PROPERTY KELNL_SHARED_ONLY_SOURCES)
@@ -45,13 +46,13 @@ function(kelnl_finish_library)
   add_library(kelnl SHARED $<TARGET_OBJECTS:kelnl_objects> ${shared_only})
   add_library(kelnl::kelnl ALIAS kelnl)
   kelnl_configure_shared_library(kelnl ${PROJECT_SOURCE_DIR}/kelnl.exports)
-  target_link_libraries(kelnl PRIVATE ${system_libs} kelnl_allocation_hook)
+  target_link_libraries(kelnl PUBLIC kelnv PRIVATE ${system_libs} kelnl_allocation_hook)
 
   add_library(kelnl_static STATIC $<TARGET_OBJECTS:kelnl_objects>)
   target_include_directories(kelnl_static PUBLIC
     ${PROJECT_SOURCE_DIR}/include ${PROJECT_BINARY_DIR}/include ${PROJECT_SOURCE_DIR})
   target_compile_definitions(kelnl_static PUBLIC KELNL_STATIC)
-  target_link_libraries(kelnl_static PUBLIC ${system_libs} kelnl_allocation_hook)
+  target_link_libraries(kelnl_static PUBLIC ${system_libs} kelnv_static kelnl_allocation_hook)
 endfunction()
 
 # Sources that belong only in the shared library (the Windows DLL entry point).

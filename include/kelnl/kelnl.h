@@ -6,5 +6,6 @@
 #include "sscore.h"
 #include "nlep.h"
 #include "nlstd.h"
+#include "nlnv.h"
 
 #endif
