@@ -23,7 +23,9 @@
  * Handles are owned by whoever received them from nlnvcrb, nlnvcpb or nlnvcbp, and released with
  * nlnvdeb; sub-binding handles (nlnvgin, nlnvfbp) belong to their tree and stay valid until that
  * sub-binding is removed or the tree is destroyed. Returned texts point into the binding and live
- * as long as it does. A tree is not locked: one caller at a time, several trees in parallel.
+ * as long as it does. Trees take no locks: a call that changes a tree needs it to itself, while
+ * calls that only read a tree (copying included) may run in parallel, as may calls on different
+ * trees.
  *
  * Every operation returns 0 on success and one of the non-zero NLNV_ERROR_* codes on failure,
  * except nlnvisa. A failed operation changes nothing and leaves nothing allocated. */
