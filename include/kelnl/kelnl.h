@@ -15,5 +15,6 @@
 #include "snlerrors.h"
 #include "kelerrors.h"
 #include "nltrmsg.h"
+#include "nlnv.h"
 
 #endif
