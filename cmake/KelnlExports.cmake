@@ -37,7 +37,12 @@ function(kelnl_apply_exports target map_file def_file)
   if(WIN32)
     target_sources(${target} PRIVATE ${def_file})
   else()
-    target_link_options(${target} PRIVATE -Wl,--version-script=${map_file} -Wl,--no-undefined)
+    target_link_options(${target} PRIVATE -Wl,--version-script=${map_file})
+    # clang links its sanitizer runtimes into executables only: a sanitized shared library
+    # (the fuzz preset) refers to them undefined by design.
+    if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_FLAGS MATCHES "-fsanitize="))
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${map_file})
   endif()
 endfunction()

@@ -77,6 +77,27 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
   table->equal = equal;
 }
 
+HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
+  const uint32_t mask = Mask(table);
+  uint32_t slot = HomeSlot(table, key, length);
+  for (; table->slots[slot].occupied != 0; slot = NextSlot(slot, mask)) {
+    const NlHashSlot& entry = table->slots[slot];
+    if (table->equal(entry.key, entry.key_length, key, length) != 0) return HashProbe{slot, true};
+  }
+  return HashProbe{slot, false};
+}
+
+void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
+  table->slots[probe.slot] = NlHashSlot{key, length, value, 1};
+  table->count += 1;
+  if (table->count * 2 == table->capacity && !Grow(table)) {
+    table->slots[probe.slot].occupied = 0;
+    table->count -= 1;
+    return nullptr;
+  }
+  return value;
+}
+
 }  // namespace kelnl
 
 extern "C" {
@@ -110,14 +131,7 @@ void nlhthfre(NlHashTable* table) {
 void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value) {
   if (table == nullptr || key == nullptr) return nullptr;
   const uint32_t slot = FirstFreeSlot(table->slots, HomeSlot(table, key, length), Mask(table));
-  table->slots[slot] = NlHashSlot{key, length, value, 1};
-  table->count += 1;
-  if (table->count * 2 == table->capacity && !Grow(table)) {
-    table->slots[slot].occupied = 0;
-    table->count -= 1;
-    return nullptr;
-  }
-  return value;
+  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, false}, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {

@@ -2,6 +2,8 @@
 #ifndef KELNL_PARAMS_HASH_TABLE_H
 #define KELNL_PARAMS_HASH_TABLE_H
 
+#include <cstdint>
+
 #include "kelnl/nlht.h"
 
 namespace kelnl {
@@ -10,6 +12,18 @@ namespace kelnl {
 // its own before parsing into an existing table and before every lookup, so that a table built
 // by a caller with other functions is still searched the way its entries were stored.
 void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal);
+
+// One probe serving both a lookup and the insertion that follows a miss: a lookup stops at the
+// first equal entry or at the first free slot, and that free slot is where nlhthput would store
+// the key. Nothing may change the table between ProbeForKey and InsertAtProbe.
+struct HashProbe {
+  std::uint32_t slot;
+  bool found;
+};
+HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);
+// Stores a key that ProbeForKey did not find, exactly as nlhthput would (growing at half load);
+// returns value, or null when the growth failed and the table is as it was.
+void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value);
 
 }  // namespace kelnl
 

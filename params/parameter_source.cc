@@ -1,5 +1,6 @@
 #include "params/parameter_source.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "kelnl/snlf.h"

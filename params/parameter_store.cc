@@ -57,6 +57,26 @@ NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
   return static_cast<NlParamEntry*>(nlhthget(table->index, key.text(), key.length()));
 }
 
+// The entry of the key, made and indexed when there is none yet. One probe serves the lookup
+// and the insertion. Returns 0, 402 or 406.
+std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlParamEntry** entry, bool* added) {
+  SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
+  const HashProbe probe = ProbeForKey(table->index, key.text(), key.length());
+  *added = !probe.found;
+  if (probe.found) {
+    *entry = static_cast<NlParamEntry*>(table->index->slots[probe.slot].value);
+    return 0;
+  }
+  NlParamEntry* fresh = NewEntry(key);
+  if (fresh == nullptr) return NLE_PARAM_NO_MEMORY;
+  if (InsertAtProbe(table->index, probe, fresh->key, fresh->key_length, fresh) == nullptr) {
+    Release(fresh);
+    return NLE_PARAM_INDEX_FAILED;
+  }
+  *entry = fresh;
+  return 0;
+}
+
 void RemoveSameSpelling(NlParamEntry* entry, const NlParamBinding* binding) {
   for (NlParamBinding** link = &entry->bindings; *link != nullptr; link = &(*link)->next) {
     NlParamBinding* old = *link;
@@ -109,18 +129,10 @@ void ReleaseBinding(NlParamBinding* binding) { Release(binding); }
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression) {
   FoldedKey key(binding->name, binding->name_length);
   if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
-  NlParamEntry* entry = Lookup(table, key);
-  const bool new_entry = entry == nullptr;
-  if (new_entry) {
-    entry = NewEntry(key);
-    if (entry == nullptr) return NLE_PARAM_NO_MEMORY;
-    if (nlhthput(table->index, entry->key, entry->key_length, entry) == nullptr) {
-      Release(entry);
-      return NLE_PARAM_INDEX_FAILED;
-    }
-  } else {
-    RemoveSameSpelling(entry, binding);
-  }
+  NlParamEntry* entry = nullptr;
+  bool new_entry = false;
+  if (const std::int32_t code = FindOrAddEntry(table, key, &entry, &new_entry)) return code;
+  if (!new_entry) RemoveSameSpelling(entry, binding);
   binding->value = value;
   binding->next = entry->bindings;
   entry->bindings = binding;

@@ -9,5 +9,13 @@
 #include "nlht.h"
 #include "nlpa.h"
 #include "snlpc.h"
+#include "snlf.h"
+#include "nlfn.h"
+#include "nlem.h"
+#include "nlerrors.h"
+#include "snlerrors.h"
+#include "kelerrors.h"
+#include "nltrmsg.h"
+#include "nlnv.h"
 
 #endif

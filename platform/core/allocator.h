@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <memory>
 
+// Tests reach the failure hook (FailNth, LiveBlocks, ...) through this header too.
+#include "platform/core/allocation_hook.h"
+
 namespace kelnl {
 
 void* Allocate(std::size_t size);
@@ -27,21 +30,6 @@ struct BlockReleaser {
 template <typename T>
 using UniqueBlock = std::unique_ptr<T, BlockReleaser>;
 
-// Fault injection and accounting for tests. Allocations are counted from the last arming.
-namespace allocation_hook {
-
-// Makes the n-th allocation (1 = the next one) from now fail, and every later one too when
-// sticky is set; 0 disarms. Allocate, AllocateZeroed and Reallocate each count as one.
-void FailNth(long n, bool sticky = false);
-void Disarm();
-// Allocations attempted since the last FailNth or Disarm.
-long Attempts();
-// True when an armed failure has been delivered since the last arming.
-bool Failed();
-// Blocks handed out and not yet released, over the whole process.
-long LiveBlocks();
-
-}  // namespace allocation_hook
 }  // namespace kelnl
 
 #endif

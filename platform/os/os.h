@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string_view>
 
 namespace kelnl::os {
 
@@ -97,6 +99,42 @@ void BeginNoEcho(NoEchoState* state);
 void EndNoEcho(NoEchoState* state);
 // The next character of standard input, read unbuffered; -1 at end of input or on error.
 int ReadStandardInputChar();
+
+// ---- File names -------------------------------------------------------------------------------
+// The separator of built names: '\' on Windows, '/' on POSIX.
+char PathSeparator();
+// Windows: the second character is ':' (drive) or the name starts with '\' or ".\".
+// POSIX: the name starts with '/' or "./".
+bool IsAbsoluteName(std::string_view name);
+
+// ---- Files and directories ----------------------------------------------------------------------
+// Names are NUL-terminated. Operations returning int give 0 on success and otherwise the C
+// runtime's errno value (never 0).
+
+// Opens a C runtime stream. mode is spelt as the Windows C runtime takes it: r, r+, w, w+, a or
+// a+, optionally followed by b (binary) or t (text). Null on failure, with errno set.
+std::FILE* OpenStream(const char* name, const char* mode);
+int RemoveFile(const char* name);
+
+// Renaming onto an existing name replaces that file. Windows cannot move onto an existing file,
+// so its backend deletes the target first and moves again; the two steps fail separately.
+struct RenameResult {
+  bool target_delete_failed = false;
+  std::uint32_t delete_error = 0;
+  bool move_failed = false;
+  std::uint32_t move_error = 0;  // errno, or the Windows error value
+};
+RenameResult RenameReplacing(const char* old_name, const char* new_name);
+
+// mode as the C runtime's access test: 0 existence, 2 write, 4 read, 6 read and write.
+int ProbeAccess(const char* name, int mode);
+// Last modification time of the file in seconds since 1970-01-01 UTC.
+int ModificationTime(const char* name, std::int64_t* seconds);
+
+// The current directory, terminated; fails (ERANGE) when it does not fit in size bytes.
+int CurrentDirectory(char* buffer, std::size_t size);
+int ChangeDirectory(const char* name);
+int MakeDirectory(const char* name);
 
 }  // namespace kelnl::os
 

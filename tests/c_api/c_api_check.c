@@ -13,6 +13,26 @@ static void check(int condition, const char *what) {
   }
 }
 
+/* The name-value library, reached through kelnl's headers and link. */
+static void check_name_value(void) {
+  static const char text[] = "(DESCRIPTION=(ADDRESS=(HOST=db1)(PORT=1521)))";
+  NlnvBinding *binding = NULL;
+  NlnvError error;
+  const char *port = NULL;
+  size_t length = 0;
+  char written[sizeof text];
+  check(nlnvcrb(text, sizeof text - 1, &binding, &error) == 0 && error.code == 0, "nlnvcrb parses");
+  check(nlnvgap(binding, "DESCRIPTION/ADDRESS/PORT", 24, &port, &length, &error) == 0 &&
+            length == 4 && strcmp(port, "1521") == 0,
+        "nlnvgap finds the port");
+  check(nlnvcrs(binding, written, sizeof written, &length) == 0 && strcmp(written, text) == 0,
+        "nlnvcrs writes the text back");
+  check(nlnvdeb(binding) == 0, "nlnvdeb");
+  check(nlnvcrb("(A=", 3, &binding, &error) == NLNV_ERROR_CLOSE && binding == NULL &&
+            error.offset == 3,
+        "nlnvcrb refuses an unclosed binding");
+}
+
 int main(void) {
   NlGlobalContext *context = NULL;
   NlPrimaryErrorRecord record;
@@ -34,6 +54,18 @@ int main(void) {
     check(nlhthget(table, "abc", 3) == &value, "nlhthget finds");
     nlhthfre(table);
   }
+
+  {
+    NlMessageFacility *messages = NULL;
+    char text[128];
+    size_t length = 0;
+    check(nleminz(&record, &messages, 1, text, sizeof text, &length) == 0, "nleminz starts");
+    check(nlemgmz(&record, messages, 1, NLE_NULL_CONTEXT, 2, 0, 0, 1, text, sizeof text, &length) == 0 &&
+              strncmp(text, "NL-00600: ", 10) == 0 && length == strlen(text),
+          "nlemgmz formats with the prefix");
+    check(nlemdestroy(&record, &messages) == 0 && messages == NULL, "nlemdestroy nulls the slot");
+  }
+  check_name_value();
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,171 @@
+// Parameter-file reading: a full parse, lookup mode and one huge list value, beside the peer
+// (inih storing every pair in a map) and the limit (reading the bytes and counting lines).
+#include <benchmark/benchmark.h>
+#include <ini.h>
+#include <malloc.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unordered_map>
+
+#include "kelnl/nlpa.h"
+
+namespace {
+
+constexpr std::size_t kShortStatementsBytes = 10u << 20;
+constexpr std::size_t kBigValueBytes = 50u << 20;
+
+struct BenchFile {
+  std::string path;
+  std::size_t bytes = 0;
+};
+
+// Files are written line by line, so that making them does not raise the process's peak memory
+// before the parse is measured.
+template <typename Line>
+BenchFile Make(const char* leaf, const char* head, std::size_t bytes, Line line, const char* tail) {
+  BenchFile file{(std::filesystem::temp_directory_path() / leaf).string(), 0};
+  std::ofstream out(file.path, std::ios::binary);
+  out << head;
+  file.bytes = std::strlen(head) + std::strlen(tail);
+  for (int i = 0; file.bytes < bytes; ++i) {
+    const std::string text = line(i);
+    out << text;
+    file.bytes += text.size();
+  }
+  out << tail;
+  return file;
+}
+
+// 10 MB of short statements, the shape of an ordinary parameter file.
+const BenchFile& ShortStatements() {
+  static const BenchFile file = Make(
+      "kelnl-bench-short.kel", "", kShortStatementsBytes,
+      [](int i) { return "parameter_" + std::to_string(i) + " = value_" + std::to_string(i * 7) + "\n"; },
+      "wanted_last = found\n");
+  return file;
+}
+
+// One list value of 50 MB spread over continuation lines.
+const BenchFile& BigValue() {
+  static const BenchFile file = Make(
+      "kelnl-bench-big.kel", "BIG = (DESCRIPTION_LIST =\n", kBigValueBytes,
+      [](int i) { return "   (ADDRESS=(PROTOCOL=tcp)(HOST=host" + std::to_string(i) + ")(PORT=1521))\n"; },
+      "  )\n");
+  return file;
+}
+
+// Resident memory in bytes: the current figure or the process's peak (VmRSS, VmHWM).
+std::size_t ResidentBytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == field) {
+      std::size_t kilobytes = 0;
+      status >> kilobytes;
+      return kilobytes * 1024;
+    }
+    status.ignore(1 << 10, '\n');
+  }
+  return 0;
+}
+
+NlFileNameDesc Descriptor(const BenchFile& file) {
+  NlFileNameDesc desc{};
+  desc.base_name = file.path.c_str();
+  desc.base_name_length = static_cast<uint32_t>(file.path.size());
+  return desc;
+}
+
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+// Peak memory is read from the first iteration: run one benchmark per process
+// (--benchmark_filter) for a figure that no earlier benchmark raised.
+void ParseFull(benchmark::State& state, const BenchFile& file) {
+  const NlFileNameDesc desc = Descriptor(file);
+  std::size_t held = 0;
+  const std::size_t resident_before = ResidentBytes("VmRSS:");
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    NlPrimaryErrorRecord record{};
+    NlParameterTable* table = nullptr;
+    // Heap figures are taken on the first iteration only: reading them walks the whole heap.
+    const bool first = peak == 0;
+    const std::size_t before = first ? HeapInUse() : 0;
+    if (nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr) != 0) {
+      state.SkipWithError("parse failed");
+    }
+    if (first) {
+      held = HeapInUse() - before;
+      peak = ResidentBytes("VmHWM:") - resident_before;
+    }
+    nlpatrm(&record, &table);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
+  state.counters["table_bytes_per_file_byte"] = static_cast<double>(held) / static_cast<double>(file.bytes);
+  state.counters["peak_bytes_per_file_byte"] = static_cast<double>(peak) / static_cast<double>(file.bytes);
+}
+
+void BM_ParseShortStatements(benchmark::State& state) { ParseFull(state, ShortStatements()); }
+void BM_ParseOneBigListValue(benchmark::State& state) { ParseFull(state, BigValue()); }
+
+void BM_LookupLastOfShortStatements(benchmark::State& state) {
+  const BenchFile& file = ShortStatements();
+  const NlFileNameDesc desc = Descriptor(file);
+  for (auto _ : state) {
+    NlPrimaryErrorRecord record{};
+    char buffer[32];
+    char* value = buffer;
+    uint32_t size = sizeof buffer - 1;
+    if (nlpains(&record, nullptr, NLPA_LOOKUP_MODE, &desc, "wanted_last", 11, &value, &size, 0, nullptr) != 0 ||
+        std::strcmp(buffer, "found") != 0) {
+      state.SkipWithError("lookup failed");
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
+}
+
+int StorePair(void* user, const char*, const char* name, const char* value) {
+  (*static_cast<std::unordered_map<std::string, std::string>*>(user))[name] = value;
+  return 1;
+}
+
+void BM_InihIntoMap(benchmark::State& state) {
+  const BenchFile& file = ShortStatements();
+  for (auto _ : state) {
+    std::unordered_map<std::string, std::string> pairs;
+    if (ini_parse(file.path.c_str(), StorePair, &pairs) != 0) state.SkipWithError("inih failed");
+    benchmark::DoNotOptimize(pairs.size());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
+}
+
+void BM_FreadAndCountLines(benchmark::State& state) {
+  const BenchFile& file = ShortStatements();
+  static char buffer[1 << 16];
+  for (auto _ : state) {
+    std::FILE* in = std::fopen(file.path.c_str(), "rb");
+    std::size_t lines = 0;
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+      for (const char* p = buffer; (p = static_cast<const char*>(std::memchr(p, '\n', buffer + got - p))); ++p) {
+        ++lines;
+      }
+    }
+    std::fclose(in);
+    benchmark::DoNotOptimize(lines);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
+}
+
+BENCHMARK(BM_ParseShortStatements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LookupLastOfShortStatements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InihIntoMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreadAndCountLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseOneBigListValue)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,190 @@
+// Creating the message facility, registering message files and destroying it all again.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <tuple>
+
+#include "kelnl/nlem.h"
+#include "kelnl/nlerrors.h"
+#include "platform/nls/nls.h"
+#include "tests/errors/message_test_support.h"
+#include "tests/support/alloc_sweep.h"
+
+namespace {
+
+using kelnl::testing::MessageFacilityTest;
+
+constexpr char kSixteen[] = "ABCDEFGHIJKLMNOP";
+
+TEST_F(MessageFacilityTest, BuiltInFilesAreRegisteredNewestFirst) {
+  const NlEmfi* record = facility_->emfi_list;
+  for (const auto& [number, product, name] : {std::tuple{22, "RDBMS", "KEL"}, std::tuple{3, "NETWORK", "SNL"},
+                                              std::tuple{1, "NETWORK", "NL"}}) {
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->number, number);
+    EXPECT_STREQ(record->product, product);
+    EXPECT_EQ(record->product_length, std::strlen(product));
+    EXPECT_STREQ(record->facility_name, name);
+    record = record->next;
+  }
+  EXPECT_EQ(record, nullptr);
+  EXPECT_EQ(primary_.count, 0);
+}
+
+TEST_F(MessageFacilityTest, RegistrationChecksNumberThenProductThenFacilityName) {
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 0, kSixteen, 16, "TOOLONG", 7), NLE_EMFI_INVALID);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 256, "NETWORK", 7, "NL", 2), NLE_EMFI_INVALID);
+  // The product is refused before the number is looked up, although emfi 1 exists.
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 1, kSixteen, 16, "TOOLONG", 7), NLE_PRODUCT_NAME_SIZE);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 40, "NETWORK", 0, "NL", 2), NLE_PRODUCT_NAME_SIZE);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 40, "NETWORK", 7, "TOOLONG", 6), NLE_FACILITY_NAME_SIZE);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 40, "NETWORK", 7, "", 0), NLE_FACILITY_NAME_SIZE);
+  EXPECT_EQ(primary_.count, 5);
+  EXPECT_EQ(primary_.overflow, 1) << "the sixth failure found the record full";
+  EXPECT_EQ(primary_.errors[0].error, NLE_EMFI_INVALID);
+  EXPECT_EQ(primary_.errors[0].facility, 1);
+  EXPECT_EQ(primary_.errors[0].kind, 2);
+  EXPECT_EQ(primary_.errors[2].error, NLE_PRODUCT_NAME_SIZE);
+  EXPECT_EQ(primary_.errors[4].error, NLE_FACILITY_NAME_SIZE);
+  EXPECT_EQ(nlemfsearch(facility_, 40), nullptr);
+}
+
+TEST_F(MessageFacilityTest, RegisteringAgainNeedsTheSameNames) {
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 1, "NETWORK", 7, "NL", 2), 0);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 1, "NETWORK", 7, "NLT", 3), NLE_EMFI_REGISTERED);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 1, "NETWORK", 7, "N", 1), NLE_EMFI_REGISTERED);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 1, "network", 7, "NL", 2), NLE_EMFI_REGISTERED);
+  EXPECT_EQ(primary_.count, 3);
+
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 37, "NETWORK", 7, "NLT", 3), 0);
+  EXPECT_EQ(facility_->emfi_list->number, 37);
+  EXPECT_EQ(nlemfsearch(facility_, 37), facility_->emfi_list);
+  EXPECT_EQ(nlemfireg(&primary_, facility_, 37, "NETWORK", 7, "NLT", 3), 0);
+  EXPECT_EQ(facility_->emfi_list->next->number, 22) << "a repeated registration adds no record";
+
+  NlPrimaryErrorRecord other{};
+  EXPECT_EQ(nlemfireg(&other, nullptr, 37, "NETWORK", 7, "NLT", 3), NLE_NULL_CONTEXT);
+  EXPECT_EQ(other.errors[0].error, NLE_NULL_CONTEXT);
+}
+
+TEST_F(MessageFacilityTest, NamesOfAnEmfiAreCopiedWithoutTerminator) {
+  char product[8] = "#######";
+  char name[2];
+  std::size_t product_length = 0;
+  std::size_t name_length = 0;
+  EXPECT_EQ(nlemgpf(&primary_, facility_, 22, product, 7, &product_length, name, 2, &name_length), 0);
+  EXPECT_STREQ(product, "RDBMS##");
+  EXPECT_EQ(product_length, 5u);
+  EXPECT_EQ(std::string(name, 2), "KE") << "cut to the buffer";
+  EXPECT_EQ(name_length, 2u);
+
+  EXPECT_EQ(nlemgpf(&primary_, facility_, 22, nullptr, 8, nullptr, name, 2, nullptr), NLE_BAD_BUFFER_ARGUMENTS);
+  EXPECT_EQ(nlemgpf(&primary_, facility_, 22, product, 8, nullptr, name, 0, nullptr), NLE_BAD_BUFFER_ARGUMENTS);
+  EXPECT_EQ(nlemgpf(&primary_, facility_, 99, product, 8, nullptr, name, 2, nullptr), NLE_EMFI_NOT_REGISTERED);
+  EXPECT_EQ(nlemgpf(&primary_, nullptr, 22, product, 8, nullptr, name, 2, nullptr), NLE_NULL_CONTEXT);
+  EXPECT_EQ(primary_.count, 4);
+}
+
+TEST_F(MessageFacilityTest, DestroyEmptiesTheSlotAndRefusesNull) {
+  EXPECT_EQ(nlemomf(facility_, nlemfsearch(facility_, 1)), 0) << "an open file is closed on destruction";
+  EXPECT_EQ(nlemdestroy(&primary_, &facility_), 0);
+  EXPECT_EQ(facility_, nullptr);
+  EXPECT_EQ(nlemdestroy(&primary_, &facility_), NLE_NULL_CONTEXT);
+  EXPECT_EQ(nlemdestroy(&primary_, nullptr), NLE_NULL_CONTEXT);
+  EXPECT_EQ(primary_.count, 2);
+  EXPECT_EQ(primary_.errors[1].kind, 2);
+}
+
+// Startup failures are described by fixed texts in 60-byte slots: the count stored is what was
+// copied from the slot, which for a roomy buffer is 59 whatever the text's own length.
+class FailedStartup : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    kelnl::nls::language_hook::FailLanguageLookup(false);
+    if (facility_ != nullptr) nlemdestroy(nullptr, &facility_);
+  }
+  std::int32_t StartWithoutLanguage(char* buffer, std::size_t size, std::size_t* length) {
+    kelnl::nls::language_hook::FailLanguageLookup(true);
+    if (facility_ != nullptr) nlemdestroy(nullptr, &facility_);
+    return nleminz(&primary_, &facility_, 1, buffer, size, length);
+  }
+  NlPrimaryErrorRecord primary_{};
+  NlMessageFacility* facility_ = nullptr;
+};
+
+TEST_F(FailedStartup, LanguageFailureWritesTheFixedTextAndKeepsTheFacility) {
+  char buffer[100];
+  std::memset(buffer, '#', sizeof buffer);
+  std::size_t length = 0;
+  EXPECT_EQ(StartWithoutLanguage(buffer, sizeof buffer, &length), NLE_LANGUAGE_FAILED);
+  EXPECT_STREQ(buffer, "NL-00605: national language initialization failed\n");
+  EXPECT_EQ(length, 59u);
+  EXPECT_EQ(buffer[58], '\0') << "the rest of the slot is copied too";
+  EXPECT_EQ(buffer[59], '\0');
+  EXPECT_EQ(buffer[60], '#');
+  EXPECT_NE(facility_, nullptr);
+  EXPECT_EQ(primary_.count, 1);
+  EXPECT_EQ(primary_.errors[0].error, NLE_LANGUAGE_FAILED);
+  EXPECT_EQ(primary_.errors[0].kind, 4);
+}
+
+TEST_F(FailedStartup, SmallBuffersGetAsMuchOfTheTextAsFits) {
+  char buffer[16];
+  std::size_t length = 77;
+  EXPECT_EQ(StartWithoutLanguage(buffer, 10, &length), NLE_LANGUAGE_FAILED);
+  EXPECT_STREQ(buffer, "NL-00605:");
+  EXPECT_EQ(length, 9u);
+  EXPECT_EQ(StartWithoutLanguage(buffer, 1, &length), NLE_LANGUAGE_FAILED);
+  EXPECT_STREQ(buffer, "");
+  EXPECT_EQ(length, 0u);
+  length = 77;
+  EXPECT_EQ(StartWithoutLanguage(buffer, 0, &length), NLE_LANGUAGE_FAILED);
+  EXPECT_EQ(length, 0u);
+  length = 77;
+  EXPECT_EQ(StartWithoutLanguage(nullptr, 10, &length), NLE_LANGUAGE_FAILED);
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(StartWithoutLanguage(buffer, 10, nullptr), NLE_LANGUAGE_FAILED);
+}
+
+TEST_F(FailedStartup, NullSlotIsRefusedWithItsText) {
+  char buffer[64];
+  std::size_t length = 0;
+  EXPECT_EQ(nleminz(&primary_, nullptr, 1, buffer, sizeof buffer, &length), NLE_NULL_CONTEXT);
+  EXPECT_STREQ(buffer, "NL-00600: null context\n");
+  EXPECT_EQ(length, 59u);
+  EXPECT_EQ(primary_.errors[0].kind, 4);
+}
+
+TEST(MessageFacilityAllocation, StartupFailsCleanlyAtEveryAllocation) {
+  NlMessageFacility* facility = nullptr;
+  const long allocations = kelnl::testing::SweepAllocationFailures(
+      [&] {
+        char buffer[80];
+        std::size_t length = 0;
+        const std::int32_t code = nleminz(nullptr, &facility, 1, buffer, sizeof buffer, &length);
+        if (kelnl::testing::AllocationFailed()) {
+          EXPECT_EQ(code, NLE_NO_MEMORY);
+          EXPECT_STREQ(buffer, "NL-00601: memory allocation failed\n");
+        } else {
+          EXPECT_EQ(code, 0);
+        }
+      },
+      [&] {
+        if (facility != nullptr) nlemdestroy(nullptr, &facility);
+      });
+  EXPECT_EQ(allocations, 4) << "the facility and three records";
+}
+
+TEST_F(MessageFacilityTest, RegistrationFailsCleanlyAtEveryAllocation) {
+  const long allocations = kelnl::testing::SweepExpectingCode(
+      [&] { return nlemfireg(nullptr, facility_, 37, "NETWORK", 7, "NLT", 3); }, NLE_NO_MEMORY,
+      [&] {
+        // Start over so that every attempt registers afresh with the same blocks live.
+        nlemdestroy(nullptr, &facility_);
+        ASSERT_EQ(nleminz(nullptr, &facility_, 1, nullptr, 0, nullptr), 0);
+      });
+  EXPECT_EQ(allocations, 1);
+}
+
+}  // namespace

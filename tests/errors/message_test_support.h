@@ -1,0 +1,62 @@
+// A message facility for a test, reading message files from a home the test chooses.
+#ifndef KELNL_TESTS_ERRORS_MESSAGE_TEST_SUPPORT_H
+#define KELNL_TESTS_ERRORS_MESSAGE_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "kelnl/nlem.h"
+#include "tests/support/test_files.h"
+
+namespace kelnl::testing {
+
+// The home is the build tree's unless a test chooses its own, so that a TARVO_HOME of the
+// developer's environment does not change what the tests read.
+class MessageFacilityTest : public ::testing::Test {
+ protected:
+  MessageFacilityTest() { UseHome(KELNL_TEST_BUILD_HOME); }
+
+  void SetUp() override { ASSERT_EQ(nleminz(&primary_, &facility_, 1, nullptr, 0, nullptr), 0); }
+  void TearDown() override {
+    if (facility_ != nullptr) {
+      EXPECT_EQ(nlemdestroy(nullptr, &facility_), 0);
+    }
+  }
+
+  // Writes <home>/network/mesg/nlus.msg under the temporary directory and makes it the home.
+  void UseOwnMessages(const std::string& nl_messages) {
+    std::filesystem::create_directories(home_.path() / "network" / "mesg");
+    home_.Write("network/mesg/nlus.msg", nl_messages);
+    UseHome(home_.path().string());
+  }
+  // A home without any message file.
+  void UseEmptyHome() { UseHome(home_.path().string()); }
+
+  void UseHome(const std::string& home) {
+    home_variable_.reset();  // restores the outer value before the new one is set
+    home_variable_ = std::make_unique<ScopedEnvironment>("TARVO_HOME", home.c_str());
+  }
+
+  std::string Format(int emfi, std::uint32_t error, int arg_count = 0, int indent = 0,
+                     int with_prefix = 1, std::size_t size = 512) {
+    std::string buffer(size, '#');
+    std::size_t length = 999;
+    EXPECT_EQ(nlemgmz(&primary_, facility_, emfi, error, 2, arg_count, indent, with_prefix,
+                      buffer.data(), size, &length), 0);
+    if (size == 0) return {};
+    EXPECT_EQ(length, std::char_traits<char>::length(buffer.c_str()));
+    return std::string(buffer.c_str());
+  }
+
+  NlPrimaryErrorRecord primary_{};
+  NlMessageFacility* facility_ = nullptr;
+  TempDir home_;
+  std::unique_ptr<ScopedEnvironment> home_variable_;
+};
+
+}  // namespace kelnl::testing
+
+#endif

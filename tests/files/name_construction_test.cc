@@ -1,0 +1,203 @@
+// nlfncons: the order of locations, must-exist probing, extensions, unique names and buffer sizes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "kelnl/nlfn.h"
+#include "kelnl/snlf.h"
+#include "tests/files/file_test_helpers.h"
+#include "tests/support/test_files.h"
+
+namespace kelnl::testing {
+namespace {
+
+// A descriptor over owned strings; an empty string is an absent field.
+struct Description {
+  std::string first{}, second{}, directory{}, base{}, extension{}, variable{};
+  std::uint32_t flags = 0;
+
+  NlFileNameDesc Get() const {
+    auto text = [](const std::string& s) { return s.empty() ? nullptr : s.data(); };
+    return NlFileNameDesc{
+        text(first),       Length(first),    text(second), Length(second),  text(directory),
+        Length(directory), text(base),       Length(base), text(extension), Length(extension),
+        text(variable),    Length(variable), flags};
+  }
+};
+
+struct Built {
+  std::int32_t code;
+  std::string name;
+  NlOsErrorRecord record;
+};
+
+Built Construct(const Description& description, std::uint32_t size = 512) {
+  Built built{};
+  std::string buffer(size + 1, '#');
+  std::uint32_t length = 7;
+  const NlFileNameDesc desc = description.Get();
+  built.code = nlfncons(&built.record, &desc, buffer.data(), size, &length);
+  built.name = buffer.substr(0, length);
+  if (built.code == 0 && length < size) {
+    EXPECT_EQ(buffer[length], '\0') << "the name is terminated";
+  }
+  return built;
+}
+
+// Every test starts with the product's variables unset and works inside its own directory.
+class NameConstruction : public ::testing::Test {
+ protected:
+  std::string Directory(const std::string& name) const {
+    std::filesystem::create_directories(dir_.path() / name);
+    return dir_.File(name);
+  }
+  std::string Touch(const std::string& directory, const std::string& name) const {
+    std::filesystem::create_directories(directory);
+    const std::string file = Join(directory, name);
+    std::fclose(std::fopen(file.c_str(), "w"));
+    return file;
+  }
+
+  TempDir dir_;
+  ScopedEnvironment home_{"TARVO_HOME", nullptr};
+  ScopedEnvironment network_{"NETWORK", nullptr};
+  ScopedEnvironment admin_{"VQT_ADMIN", nullptr};
+};
+
+TEST_F(NameConstruction, LocationsInOrder) {
+  const std::string home = Directory("home");
+  const std::string variable_directory = Directory("env");
+  const std::string explicit_directory = Directory("explicit");
+  ScopedEnvironment tarvo_home("TARVO_HOME", home.c_str());
+  ScopedEnvironment vqt_admin("VQT_ADMIN", variable_directory.c_str());
+  Description file{.first = "NETWORK",
+                   .second = "ADMIN",
+                   .directory = explicit_directory,
+                   .base = "brisol",
+                   .extension = "kel",
+                   .variable = "VQT_ADMIN"};
+
+  EXPECT_EQ(Construct(file).name, Join(variable_directory, "brisol.kel"));
+  file.variable = "KELNL_TEST_VARIABLE_NEVER_SET";
+  const Built after_unset = Construct(file);
+  EXPECT_EQ(after_unset.name, Join(explicit_directory, "brisol.kel"));
+  ExpectRecord(after_unset.record, 0);
+  file.directory.clear();
+  EXPECT_EQ(Construct(file).name, Join(home, Native("network/admin/brisol.kel")));
+  file.first.clear();
+  EXPECT_EQ(Construct(file).name, "brisol.kel");
+}
+
+TEST_F(NameConstruction, MustExistProbesEachLocation) {
+  const std::string home = Directory("home");
+  const std::string explicit_directory = Directory("explicit");
+  ScopedEnvironment tarvo_home("TARVO_HOME", home.c_str());
+  ScopedEnvironment vqt_admin("VQT_ADMIN", Directory("env").c_str());
+  Description file{.first = "network",
+                   .second = "admin",
+                   .directory = explicit_directory,
+                   .base = "brisol",
+                   .extension = "kel",
+                   .variable = "VQT_ADMIN",
+                   .flags = NLFN_MUST_EXIST};
+
+  const std::string in_home = Touch(Join(home, Native("network/admin")), "brisol.kel");
+  Built built = Construct(file);
+  EXPECT_EQ(built.name, in_home);
+  ExpectRecord(built.record, 0);
+  const std::string in_explicit = Touch(explicit_directory, "brisol.kel");
+  EXPECT_EQ(Construct(file).name, in_explicit);
+
+  std::filesystem::remove(in_home);
+  std::filesystem::remove(in_explicit);
+  Touch(Directory("cwd"), "brisol.kel");
+  InDirectory in_cwd(dir_.path() / "cwd");
+  built = Construct(file);
+  EXPECT_EQ(built.code, NLFN_NOT_FOUND) << "the current directory is no named location";
+  ExpectRecord(built.record, NLFN_NOT_FOUND);
+  EXPECT_EQ(Construct({.base = "brisol", .extension = "kel", .flags = NLFN_MUST_EXIST}).name, "brisol.kel");
+}
+
+TEST_F(NameConstruction, AbsoluteBaseNameIsTakenAsItStands) {
+  ScopedEnvironment vqt_admin("VQT_ADMIN", Directory("env").c_str());
+  const std::string absolute = dir_.File("brisol.kel");
+  const Description file{.first = "network",
+                         .second = "admin",
+                         .base = absolute,
+                         .extension = "kel",
+                         .variable = "VQT_ADMIN",
+                         .flags = NLFN_MUST_EXIST};
+  EXPECT_EQ(Construct(file).name, absolute) << "no probe, no extension added";
+
+  std::string buffer(absolute.size() + 1, '#');
+  std::uint32_t length = 0;
+  NlOsErrorRecord record{};
+  const NlFileNameDesc desc = file.Get();
+  EXPECT_EQ(nlfncons(&record, &desc, buffer.data(), Length(absolute), &length), 0);
+  EXPECT_EQ(buffer, absolute + "#") << "a buffer of exactly the name's size gets no terminator";
+  EXPECT_EQ(nlfncons(&record, &desc, buffer.data(), Length(absolute) - 1, &length), NLFN_PART_TOO_LONG);
+  ExpectRecord(record, NLFN_PART_TOO_LONG);
+  EXPECT_EQ(length, 0u);
+}
+
+TEST_F(NameConstruction, ExtensionIsNeverDoubled) {
+  const std::string d = Directory("d");
+  EXPECT_EQ(Construct({.directory = d, .base = "brisol.kel", .extension = "kel"}).name,
+            Join(d, "brisol.kel"));
+  EXPECT_EQ(Construct({.directory = d, .base = "brisol.KEL", .extension = "kel"}).name,
+            Join(d, "brisol.kel"));
+  EXPECT_EQ(Construct({.directory = d, .base = "report.txt", .extension = "kel"}).name,
+            Join(d, "report.txt.kel"));
+  EXPECT_EQ(Construct({.directory = d, .base = "kel", .extension = "kel"}).name, Join(d, "kel.kel"));
+  EXPECT_EQ(Construct({.directory = d + Separator(), .base = "brisol"}).name, Join(d, "brisol"))
+      << "one separator";
+}
+
+TEST_F(NameConstruction, UniqueNameSkipsNamesInUse) {
+  const std::string d = Directory("trace");
+  const auto raw_thread = static_cast<std::int32_t>(kelnl::os::ThreadId());
+  const std::string thread = std::to_string(raw_thread < 0 || raw_thread > 99999 ? 0 : raw_thread);
+  const Description file{.directory = d, .base = "trc", .extension = "trc", .flags = NLFN_UNIQUE_NAME};
+
+  EXPECT_EQ(Construct(file).name, Join(d, "trc_" + thread + ".trc"));
+  Touch(d, "trc_" + thread + ".trc");
+  Touch(d, "trc_" + thread + "_1.trc");
+  EXPECT_EQ(Construct(file).name, Join(d, "trc_" + thread + "_2.trc"));
+  char hex[8];
+  for (int attempt = 2; attempt < 256; ++attempt) {
+    std::snprintf(hex, sizeof hex, "%x", attempt);
+    Touch(d, "trc_" + thread + "_" + hex + ".trc");
+  }
+  EXPECT_EQ(Construct(file).name, Join(d, "trc_" + thread + "_ff.trc")) << "the last attempt is taken anyway";
+}
+
+TEST_F(NameConstruction, BuffersOneShortOfTheName) {
+  const std::string d = Directory("d");
+  const std::string expected = Join(d, "brisol.kel");
+  const Description file{.directory = d, .base = "brisol", .extension = "kel"};
+  EXPECT_EQ(Construct(file, Length(expected) + 1).name, expected);
+  Built built = Construct(file, Length(expected));
+  EXPECT_EQ(built.code, NLFN_NAME_TOO_LONG) << "the terminator must fit";
+  ExpectRecord(built.record, NLFN_NAME_TOO_LONG);
+  EXPECT_EQ(Construct(file, Length(d)).code, NLFN_PART_TOO_LONG) << "directory as long as the buffer";
+
+  ScopedEnvironment vqt_admin("VQT_ADMIN", d.c_str());
+  EXPECT_EQ(Construct({.base = "brisol", .variable = "VQT_ADMIN"}, Length(d)).code, NLFN_PART_TOO_LONG);
+
+  Description unique = file;
+  unique.flags = NLFN_UNIQUE_NAME;
+  const std::string unique_name = Construct(unique).name;
+  EXPECT_EQ(Construct(unique, Length(unique_name) + 1).name, unique_name);
+  EXPECT_EQ(Construct(unique, Length(unique_name)).code, NLFN_NAME_TOO_LONG);
+
+  ScopedEnvironment tarvo_home("TARVO_HOME", d.c_str());
+  const std::string in_home = Join(d, Native("network/admin/brisol.kel"));
+  const Description defaulted{.first = "NETWORK", .second = "ADMIN", .base = "brisol", .extension = "kel"};
+  EXPECT_EQ(Construct(defaulted, Length(in_home) + 1).name, in_home);
+  EXPECT_EQ(Construct(defaulted, Length(in_home) - 10).code, NLFN_NAME_TOO_LONG) << "the directory alone";
+}
+
+}  // namespace
+}  // namespace kelnl::testing

@@ -1,0 +1,180 @@
+// Copies, insertion, removal and the table-driven operations.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/core/allocation_hook.h"
+#include "tests/nv/nv_test_util.h"
+
+namespace kelnv::testing {
+namespace {
+
+BindingPtr Copy(const NlnvBinding* binding) {
+  NlnvBinding* copy = nullptr;
+  EXPECT_EQ(nlnvcpb(binding, &copy), 0);
+  return BindingPtr(copy);
+}
+
+int32_t Remove(NlnvBinding* binding, std::string_view path) {
+  return nlnvdbp(binding, path.data(), path.size(), nullptr);
+}
+
+TEST(NvEdit, CopiesAreIndependentOfTheirOriginal) {
+  BindingPtr original = Parse("(DESCRIPTION=(ADDRESS=(HOST=a))(CONNECT_DATA=(SID=x)))");
+  BindingPtr copy = Copy(original.get());
+  BindingPtr item = Parse("(ADDRESS=(HOST=b))");
+  ASSERT_EQ(nlnvibb(item.get(), copy.get()), 0);
+  ASSERT_EQ(Remove(copy.get(), "DESCRIPTION/CONNECT_DATA"), 0);
+  EXPECT_EQ(TextOf(copy.get()), "(DESCRIPTION=(ADDRESS=(HOST=a))(ADDRESS=(HOST=b)))");
+  EXPECT_EQ(TextOf(original.get()), "(DESCRIPTION=(ADDRESS=(HOST=a))(CONNECT_DATA=(SID=x)))");
+
+  // A copy of a sub-binding is a root of its own and outlives the tree it came from.
+  BindingPtr address = Copy(Find(original.get(), "DESCRIPTION/ADDRESS"));
+  original.reset();
+  EXPECT_EQ(TextOf(address.get()), "(ADDRESS=(HOST=a))");
+  ASSERT_EQ(nlnvibb(item.get(), address.get()), 0);
+  EXPECT_EQ(TextOf(address.get()), "(ADDRESS=(HOST=a)(ADDRESS=(HOST=b)))");
+
+  NlnvBinding* null_copy = item.get();
+  EXPECT_EQ(nlnvcpb(nullptr, &null_copy), 0);
+  EXPECT_EQ(null_copy, nullptr);
+}
+
+TEST(NvEdit, InsertAppendsACopyAndLeavesTheItemWithItsOwner) {
+  BindingPtr list = Parse("(DESCRIPTION=)");
+  BindingPtr item = Parse("(ADDRESS=(HOST=a))");
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(nlnvibb(item.get(), list.get()), 0);
+  NlnvBinding* inserted = nullptr;
+  ASSERT_EQ(nlnvgin(list.get(), 3, &inserted), 0);
+  EXPECT_NE(inserted, item.get());
+  item.reset();
+  EXPECT_EQ(AtomAt(inserted, "ADDRESS/HOST"), "a");
+
+  // A list inserted into itself is copied as it stood before the insertion.
+  BindingPtr self = Parse("(L=(A=1))");
+  ASSERT_EQ(nlnvibb(self.get(), self.get()), 0);
+  EXPECT_EQ(TextOf(self.get()), "(L=(A=1)(L=(A=1)))");
+  // Inserting into a sub-list, and of an ancestor into its own descendant.
+  NlnvBinding* inner = Find(self.get(), "L/L");
+  ASSERT_EQ(nlnvibb(self.get(), inner), 0);
+  EXPECT_EQ(TextOf(self.get()), "(L=(A=1)(L=(A=1)(L=(A=1)(L=(A=1)))))");
+
+  BindingPtr atom = Parse("(A=1)");
+  EXPECT_EQ(nlnvibb(self.get(), atom.get()), NLNV_ERROR_NOT_LIST);
+  EXPECT_EQ(TextOf(atom.get()), "(A=1)");
+}
+
+TEST(NvEdit, InsertNeverNestsBeyondTheLimit) {
+  std::string text;
+  for (int i = 1; i < NLNV_MAX_DEPTH; ++i) text += "(L=";
+  text += "(A=)";
+  text.append(NLNV_MAX_DEPTH - 1, ')');
+  BindingPtr deep = Parse(text);
+  BindingPtr atom = Parse("(X=1)");
+  BindingPtr pair = Parse("(P=(X=1))");
+  NlnvBinding* deepest = deep.get();
+  for (int i = 1; i < NLNV_MAX_DEPTH; ++i) nlnvgin(deepest, 1, &deepest);
+  EXPECT_EQ(nlnvibb(atom.get(), deepest), NLNV_ERROR_DEPTH);  // would be level 513
+  NlnvBinding* above = nullptr;
+  ASSERT_EQ(nlnvfbp(deep.get(), "L", 1, &above, nullptr), 0);
+  for (int i = 2; i < NLNV_MAX_DEPTH - 1; ++i) nlnvgin(above, 1, &above);  // level 510
+  EXPECT_EQ(nlnvibb(pair.get(), above), 0);                                 // reaches 512
+  NlnvBinding* inserted = nullptr;
+  ASSERT_EQ(nlnvgin(above, 2, &inserted), 0);
+  EXPECT_EQ(nlnvibb(pair.get(), inserted), NLNV_ERROR_DEPTH);
+  EXPECT_EQ(nlnvibb(deep.get(), deep.get()), NLNV_ERROR_DEPTH);
+  EXPECT_EQ(TextOf(Parse(TextOf(deep.get())).get()), TextOf(deep.get()));
+}
+
+TEST(NvEdit, RemoveTakesTheFirstMatchAndIgnoresAbsentPaths) {
+  const long live = kelnl::allocation_hook::LiveBlocks();
+  BindingPtr binding = Parse("(D=(HOP_COUNT=1)(A=(H=1))(A=(H=2)))");
+  EXPECT_EQ(Remove(binding.get(), "d/a"), 0);
+  EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1)(A=(H=2)))");
+  EXPECT_EQ(Remove(binding.get(), "D/A/H"), 0);
+  EXPECT_EQ(Remove(binding.get(), "D/NONE"), 0);
+  EXPECT_EQ(Remove(binding.get(), "X/HOP_COUNT"), 0);
+  EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1)(A=))");
+  EXPECT_EQ(Remove(binding.get(), "D"), NLNV_ERROR_PATH);
+  EXPECT_EQ(Remove(binding.get(), "D//A"), NLNV_ERROR_PATH);
+  EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1)(A=))");
+
+  // Destroying a sub-binding by its handle takes it out of its list first.
+  EXPECT_EQ(nlnvdeb(Find(binding.get(), "D/A")), 0);
+  EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1))");
+  EXPECT_EQ(nlnvdeb(nullptr), 0);
+  binding.reset();
+  EXPECT_EQ(kelnl::allocation_hook::LiveBlocks(), live);
+}
+
+// The editing sequence that a source route's forwarding description goes through.
+TEST(NvEdit, RebuildingADescriptionWithANewHopCount) {
+  BindingPtr original =
+      Parse("(DESCRIPTION=(SOURCE_ROUTE=yes)(HOP_COUNT=1)(ADDRESS=(HOST=a))(ADDRESS=(HOST=b)))");
+  BindingPtr route = Parse("(DESCRIPTION=)");
+  uint32_t count = 0;
+  ASSERT_EQ(nlnvnnv(original.get(), &count), 0);
+  for (uint32_t i = 1; i <= count; ++i) {
+    NlnvBinding* member = nullptr;
+    ASSERT_EQ(nlnvgin(original.get(), i, &member), 0);
+    ASSERT_EQ(nlnvibb(member, route.get()), 0);
+  }
+  ASSERT_EQ(Remove(route.get(), "DESCRIPTION/HOP_COUNT"), 0);
+  BindingPtr hop = Parse("(HOP_COUNT=2)");
+  ASSERT_EQ(nlnvibb(hop.get(), route.get()), 0);
+  EXPECT_EQ(TextOf(route.get()),
+            "(DESCRIPTION=(SOURCE_ROUTE=yes)(ADDRESS=(HOST=a))(ADDRESS=(HOST=b))(HOP_COUNT=2))");
+}
+
+const char* const kProcessForms[] = {"ADDRESS", "PROCESS", "PROGRAM", "DESCRIPTION/ADDRESS",
+                                     "ADD",     "DES/ADD", nullptr};
+
+TEST(NvEdit, EveryProcessAddressFormBecomesAnAddress) {
+  struct Case {
+    const char* text;
+    const char* address;
+  };
+  const Case cases[] = {
+      {"(ADDRESS=(PROGRAM=x)(ARGS=a))", "(ADDRESS=(PROGRAM=x)(ARGS=a))"},
+      {"(process=(PROGRAM=x))", "(ADDRESS=(PROGRAM=x))"},
+      {"(PROGRAM=x)", "(ADDRESS=(PROGRAM=x))"},
+      {"(DESCRIPTION=(CONNECT_DATA=(SID=s))(ADDRESS=(PROGRAM=x)))", "(ADDRESS=(PROGRAM=x))"},
+      {"(ADD=(PROGRAM=x))", "(ADDRESS=(PROGRAM=x))"},
+      {"(Des=(Add=(PROGRAM=x)(ENVS=A=1)))", "(ADDRESS=(PROGRAM=x)(ENVS=A=1))"},
+  };
+  for (const Case& c : cases) {
+    NlnvBinding* binding = Parse(c.text).release();
+    ASSERT_EQ(nlnvcbp(kProcessForms, "ADDRESS", 7, &binding), 0) << c.text;
+    EXPECT_EQ(TextOf(binding), c.address);
+    nlnvdeb(binding);
+  }
+  NlnvBinding* other = Parse("(DESCRIPTION=(ADDRESS_LIST=(ADDRESS=(PROGRAM=x))))").release();
+  NlnvBinding* kept = other;
+  EXPECT_EQ(nlnvcbp(kProcessForms, "ADDRESS", 7, &other), NLNV_ERROR_NOT_FOUND);
+  EXPECT_EQ(other, kept);
+  EXPECT_EQ(nlnvcbp(kProcessForms, "BAD NAME", 8, &other), NLNV_ERROR_ARGUMENT);
+  nlnvdeb(other);
+}
+
+TEST(NvEdit, RowLookupTakesTheFirstAlternativePresentAsAnAtom) {
+  const char* const rows[] = {"PROG:PROGRAM:NAME", "ARGV0", "ARGS:ARGUMENTS:ARG", "ENVS:ENV",
+                              "PRIVS", "::TIMEOUT", nullptr};
+  BindingPtr address =
+      Parse("(ADDRESS=(NAME=n)(program=p)(ARG=1)(ARGUMENTS=2)(ENVS=(X=1))(ENV=E=1)(PRIVS=(A=1))"
+            "(TIMEOUT=30))");
+  const char* texts[6];
+  size_t lengths[6];
+  ASSERT_EQ(nlnvlet(address.get(), rows, texts, lengths), 0);
+  EXPECT_EQ(std::string(texts[0], lengths[0]), "p");    // row order, not binding order
+  EXPECT_EQ(texts[1], nullptr);
+  EXPECT_EQ(lengths[1], 0u);
+  EXPECT_EQ(std::string(texts[2], lengths[2]), "2");
+  EXPECT_EQ(std::string(texts[3], lengths[3]), "E=1");  // the ENVS list has no atom
+  EXPECT_EQ(lengths[4], 0u);
+  EXPECT_STREQ(texts[5], "30");
+  EXPECT_EQ(nlnvlet(Find(address.get(), "ADDRESS/NAME"), rows, texts, lengths),
+            NLNV_ERROR_NOT_LIST);
+}
+
+}  // namespace
+}  // namespace kelnv::testing
