@@ -67,6 +67,13 @@ int32_t snlpcgun(NlOsErrorRecord *err, void *a, void *b, char *buffer, int32_t *
 int32_t snlpspr_prompt_pw(NlOsErrorRecord *err, const char *prompt, uint32_t prompt_length, char *buffer,
                           uint32_t size, uint32_t *count, int32_t need_tty);
 
+/* The path of one of the product's shared libraries: the directory "bin" under TARVO_HOME (not
+ * with flag bit 0, or when TARVO_HOME is not set), then "kel", short_name, "8" and the platform's
+ * library suffix (".dll" on Windows, ".so" elsewhere), with the platform's separator. Returns 0
+ * with the terminated path and its length, or -1 with nothing written when it does not fit in
+ * size bytes with its terminator. */
+int32_t snldlgln(const char *short_name, char *path, uint32_t size, uint32_t *length, uint32_t flags);
+
 KELNL_EXTERN_C_END
 
 #endif

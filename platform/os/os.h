@@ -106,6 +106,8 @@ char PathSeparator();
 // Windows: the second character is ':' (drive) or the name starts with '\' or ".\".
 // POSIX: the name starts with '/' or "./".
 bool IsAbsoluteName(std::string_view name);
+// The file-name suffix of a shared library: ".dll" on Windows, ".so" on POSIX.
+const char* SharedLibrarySuffix();
 
 // ---- Files and directories ----------------------------------------------------------------------
 // Names are NUL-terminated. Operations returning int give 0 on success and otherwise the C

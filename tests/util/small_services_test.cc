@@ -6,6 +6,7 @@
 
 #include "kelnl/snlpc.h"
 #include "platform/os/os.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -90,6 +91,41 @@ TEST(UserName, TheProcessOwnersLoginName) {
   int32_t too_small = 0;
   EXPECT_LT(snlpcgun(nullptr, nullptr, nullptr, name, &too_small), 0);
   EXPECT_LT(too_small, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LibraryPath, HomeBinNameAndSuffixWithTheirLimits) {
+  kelnl::testing::ScopedEnvironment home("TARVO_HOME", "T");
+#ifdef _WIN32
+  const std::string expected = "T\\bin\\kelnl8.dll";
+#else
+  const std::string expected = "T/bin/kelnl8.so";
+#endif
+  char path[64];
+  uint32_t length = 0;
+  ASSERT_EQ(snldlgln("nl", path, sizeof path, &length, 0), 0);
+  EXPECT_EQ(std::string(path), expected);
+  EXPECT_EQ(length, expected.size());
+
+  // Exactly the path's length leaves no room for the terminator.
+  std::memset(path, '#', sizeof path);
+  EXPECT_EQ(snldlgln("nl", path, static_cast<uint32_t>(expected.size()), &length, 0), -1);
+  EXPECT_EQ(path[0], '#') << "nothing is written when the path does not fit";
+  EXPECT_EQ(snldlgln("nl", path, static_cast<uint32_t>(expected.size() + 1), &length, 0), 0);
+
+  ASSERT_EQ(snldlgln("nl", path, sizeof path, &length, 1), 0);
+  EXPECT_EQ(std::string(path), expected.substr(expected.find("kel")));
+}
+
+TEST(LibraryPath, NoHomeGivesTheBareName) {
+  kelnl::testing::ScopedEnvironment home("TARVO_HOME", nullptr);
+  char path[32];
+  uint32_t length = 0;
+  ASSERT_EQ(snldlgln("nv", path, sizeof path, &length, 0), 0);
+  EXPECT_EQ(std::string(path, 5), "kelnv");
 }
 
 }  // namespace

@@ -8,4 +8,6 @@ char PathSeparator() { return '/'; }
 // written instead of being searched for in the configured locations.
 bool IsAbsoluteName(std::string_view name) { return name.starts_with('/') || name.starts_with("./"); }
 
+const char* SharedLibrarySuffix() { return ".so"; }
+
 }  // namespace kelnl::os

@@ -10,4 +10,6 @@ bool IsAbsoluteName(std::string_view name) {
   return (name.size() >= 2 && name[1] == ':') || name.starts_with('\\') || name.starts_with(".\\");
 }
 
+const char* SharedLibrarySuffix() { return ".dll"; }
+
 }  // namespace kelnl::os
