@@ -132,11 +132,13 @@ std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlPa
   NlParamEntry* entry = nullptr;
   bool new_entry = false;
   if (const std::int32_t code = FindOrAddEntry(table, key, &entry, &new_entry)) return code;
+  // The reference is taken before the binding it replaces lets go of its value: in `A, A = v`
+  // that is this very value.
+  value->reference_count += 1;
   if (!new_entry) RemoveSameSpelling(entry, binding);
   binding->value = value;
   binding->next = entry->bindings;
   entry->bindings = binding;
-  value->reference_count += 1;
   if (new_entry && regression) WriteRegressionLine(table, binding);
   return 0;
 }

@@ -79,6 +79,13 @@ TEST_F(ParameterReader, LaterSpellingWinsAndSameSpellingReplaces) {
   EXPECT_EQ(table_->flags, NLPA_READ_COMPLETE);
 }
 
+TEST_F(ParameterReader, ANameTwiceInOneStatementKeepsItsValue) {
+  ASSERT_EQ(Read("D, C , C = (v=1)\n"), 0);
+  EXPECT_EQ(Value("c"), "(v=1)");
+  EXPECT_EQ(Entry("c")->bindings->value->reference_count, 2);
+  EXPECT_EQ(Entry("c")->bindings->next, nullptr);
+}
+
 TEST_F(ParameterReader, SharedValueSurvivesReplacingOneName) {
   ASSERT_EQ(Read("A, B = (x=1)\n"), 0);
   NlParamValue* shared = Entry("a")->bindings->value;
