@@ -1,4 +1,5 @@
 // Creating and destroying streams, and reinstalling the operation table of a copied record.
+#include <cstddef>
 #include <cstdint>
 
 #include "diagnostics/stream_kinds.h"
@@ -7,6 +8,17 @@
 #include "platform/core/allocator.h"
 
 using kelnl::diagnostics::Fail;
+
+// Other components of the product reach into stream records and file data: on 32-bit Windows
+// the flag bytes share the first word pair and every later field sits at its own word.
+static_assert(sizeof(void*) != 4 ||
+              (offsetof(NlDiagStream, kind) == 2 && offsetof(NlDiagStream, options) == 4 &&
+               offsetof(NlDiagStream, state) == 5 && offsetof(NlDiagStream, kind_data) == 8 &&
+               offsetof(NlDiagStream, op_open) == 12 && offsetof(NlDiagStream, op_info) == 40 &&
+               offsetof(NlDiagStream, name_desc) == 44 && offsetof(NlDiagStream, next) == 52 &&
+               offsetof(NlDiagStream, sequence) == 56 && sizeof(NlDiagStream) == 60));
+static_assert(sizeof(void*) != 4 || (offsetof(NlDiagFile, read_position) == 4 && offsetof(NlDiagFile, name) == 12 &&
+                                     offsetof(NlDiagFile, size_limit) == 20 && offsetof(NlDiagFile, flags) == 24));
 
 namespace {
 

@@ -1,9 +1,19 @@
 #include "diagnostics/trace_ring.h"
 
+#include <cstddef>
+
 #include "diagnostics/file_stream.h"
 #include "diagnostics/stream_report.h"
 #include "kelnl/snlf.h"
 #include "platform/os/os.h"
+
+// The trace context is shared with the product's other components: pinned on 32-bit targets.
+static_assert(sizeof(void*) != 4 ||
+              (offsetof(NlTraceContext, events) == 4 && offsetof(NlTraceContext, filters) == 68 &&
+               offsetof(NlTraceContext, level) == 72 && offsetof(NlTraceContext, flags) == 73 &&
+               offsetof(NlTraceContext, external_handle) == 76 && offsetof(NlTraceContext, record_length) == 100 &&
+               offsetof(NlTraceContext, context) == 104 && offsetof(NlTraceContext, file_length) == 108 &&
+               offsetof(NlTraceContext, secondary_level) == 116 && sizeof(NlTraceContext) == 120));
 
 namespace kelnl::diagnostics {
 namespace {
