@@ -12,6 +12,8 @@
 #include "snlf.h"
 #include "nlfn.h"
 #include "nlem.h"
+#include "nlds.h"
+#include "nldt.h"
 #include "nlerrors.h"
 #include "snlerrors.h"
 #include "kelerrors.h"

@@ -128,6 +128,11 @@ struct RenameResult {
 };
 RenameResult RenameReplacing(const char* old_name, const char* new_name);
 
+// The operating-system descriptor behind a C runtime stream; negative when it has none.
+int StreamDescriptor(std::FILE* stream);
+// Sets the size of the file open on the descriptor to length bytes: a longer file loses its end.
+int ResizeFile(int descriptor, std::uint32_t length);
+
 // mode as the C runtime's access test: 0 existence, 2 write, 4 read, 6 read and write.
 int ProbeAccess(const char* name, int mode);
 // Last modification time of the file in seconds since 1970-01-01 UTC.

@@ -65,6 +65,14 @@ int main(void) {
           "nlemgmz formats with the prefix");
     check(nlemdestroy(&record, &messages) == 0 && messages == NULL, "nlemdestroy nulls the slot");
   }
+  {
+    NlDiagStream *stream = NULL;
+    uint32_t kind = 0;
+    check(nldsinit(&record, &stream, NULL, NLDS_KIND_STANDARD_ERROR, 0, NULL) == 0, "nldsinit");
+    check(nldsinfo(&record, stream, &kind, NULL, NULL) == 0 && kind == NLDS_KIND_STANDARD_ERROR, "nldsinfo");
+    check(nldsfprintf(&record, stream, "%s", "") == 0, "nldsfprintf");
+    check(nldsdestroy(&record, &stream) == 0 && stream == NULL, "nldsdestroy nulls the slot");
+  }
   check_name_value();
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;

@@ -33,6 +33,12 @@ RenameResult RenameReplacing(const char* old_name, const char* new_name) {
   return result;
 }
 
+int StreamDescriptor(std::FILE* stream) { return fileno(stream); }
+
+int ResizeFile(int descriptor, std::uint32_t length) {
+  return ftruncate(descriptor, static_cast<off_t>(length)) == 0 ? 0 : ErrnoOfFailure();
+}
+
 int ProbeAccess(const char* name, int mode) { return access(name, mode) == 0 ? 0 : ErrnoOfFailure(); }
 
 int ModificationTime(const char* name, std::int64_t* seconds) {

@@ -33,6 +33,13 @@ RenameResult RenameReplacing(const char* old_name, const char* new_name) {
   return result;
 }
 
+int StreamDescriptor(std::FILE* stream) { return _fileno(stream); }
+
+// _chsize takes a long: trace files stay far below 2 GB.
+int ResizeFile(int descriptor, std::uint32_t length) {
+  return _chsize(descriptor, static_cast<long>(length)) == 0 ? 0 : ErrnoOfFailure();
+}
+
 int ProbeAccess(const char* name, int mode) { return _access(name, mode) == 0 ? 0 : ErrnoOfFailure(); }
 
 int ModificationTime(const char* name, std::int64_t* seconds) {
