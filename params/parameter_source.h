@@ -5,6 +5,7 @@
 #ifndef KELNL_PARAMS_PARAMETER_SOURCE_H
 #define KELNL_PARAMS_PARAMETER_SOURCE_H
 
+#include <cstddef>
 #include <cstdio>
 
 #include "kelnl/nlep.h"
@@ -30,6 +31,18 @@ class ParameterSource {
   }
   // Gives one character back; the next Next() returns it. Two may be given back.
   void PushBack(int c) { pushed_[pushed_count_++] = c; }
+
+  // Bulk scanning: the length of the run of buffered characters, from the current position,
+  // that stop[] does not mark (a carriage return always ends a run, so that its rule applies),
+  // and moving past such a run. A run is empty while characters are given back.
+  std::size_t RunLength(const bool* stop) const {
+    if (pushed_count_ > 0) return 0;
+    const char* p = position_;
+    while (p < end_ && !stop[static_cast<unsigned char>(*p)] && *p != '\r') ++p;
+    return static_cast<std::size_t>(p - position_);
+  }
+  const char* RunStart() const { return position_; }
+  void Skip(std::size_t count) { position_ += count; }
 
  private:
   int Raw() { return position_ < end_ ? static_cast<unsigned char>(*position_++) : Refill(); }

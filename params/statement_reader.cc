@@ -44,7 +44,24 @@ StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* 
   regression_ = (table->flags & NLPA_LOOKUP_MODE) == 0 && RegressionSideFileWanted();
   // Names run over what the C runtime classes as letters, digits or punctuation, except '='
   // and ','; the classes are taken once per read, in the locale the caller runs in.
-  for (int c = 0; c < 256; ++c) name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
+  for (int c = 0; c < 256; ++c) {
+    name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
+    not_name_char_[c] = !name_char_[c];
+    value_special_[c] = c == ' ' || c == '\t' || c == '\n' || c == '#' || c == '\'' || c == '"' || c == '(' ||
+                        c == ')' || c == '\\';
+    single_quoted_special_[c] = c == '\'' || c == '\\';
+    double_quoted_special_[c] = c == '"' || c == '\\';
+  }
+}
+
+// Takes the run of ordinary characters that follows in the source's buffer in one step (kept
+// in the token, or skipped when keep is false): most of a file is such runs.
+bool StatementReader::KeepRun(ParameterSource& source, const bool* stop, bool keep) {
+  const std::size_t run = source.RunLength(stop);
+  if (run == 0) return true;
+  if (keep && !token_.AppendRun(source.RunStart(), run)) return false;
+  source.Skip(run);
+  return true;
 }
 
 void StatementReader::Push(std::int32_t code) {
@@ -184,7 +201,7 @@ StatementReader::Outcome StatementReader::ReadNames(ParameterSource& source, int
     }
     if (!token_.Begin()) return OutOfMemory();
     do {
-      if (!token_.Append(static_cast<char>(c))) return OutOfMemory();
+      if (!token_.Append(static_cast<char>(c)) || !KeepRun(source, not_name_char_, true)) return OutOfMemory();
       c = source.Next();
     } while (c != kEndOfInput && name_char_[c]);
     const std::uint32_t length = token_.Finish();
@@ -306,7 +323,8 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
       if (c == quote) {
         if (c == '\'' && !keep(c)) return OutOfMemory();  // single quotes stay in the value
         quote = 0;
-      } else if (!keep(c)) {
+      } else if (!keep(c) ||
+                 !KeepRun(source, quote == '"' ? double_quoted_special_ : single_quoted_special_, depth >= 0)) {
         return OutOfMemory();
       }
     } else if (c == '\'' || c == '"') {
@@ -321,7 +339,7 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
       if (!keep(c)) return OutOfMemory();
       --depth;
     } else {
-      if (!keep(c)) return OutOfMemory();
+      if (!keep(c) || !KeepRun(source, value_special_, depth >= 0)) return OutOfMemory();
       if (depth == 0) plain = true;
     }
     c = source.Next();

@@ -62,7 +62,14 @@ class StatementReader {
   bool regression_;
   bool found_ = false;
   bool exhausted_ = false;
+  bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
+
   bool name_char_[256];
+  bool not_name_char_[256];
+  // Characters with a meaning of their own in a value outside quotes, and inside each quote.
+  bool value_special_[256];
+  bool single_quoted_special_[256];
+  bool double_quoted_special_[256];
 };
 
 }  // namespace kelnl

@@ -73,6 +73,22 @@ bool TokenGatherer::Extend() {
   return true;
 }
 
+bool TokenGatherer::AppendRun(const char* text, std::size_t count) {
+  while (count > 0) {
+    std::size_t room = static_cast<std::size_t>(tail_->data + NLPA_CHUNK_CHARACTERS - tail_->write_position);
+    if (room == 0) {
+      if (!Extend()) return false;
+      room = NLPA_CHUNK_CHARACTERS;
+    }
+    const std::size_t part = count < room ? count : room;
+    std::memcpy(tail_->write_position, text, part);
+    tail_->write_position += part;
+    text += part;
+    count -= part;
+  }
+  return true;
+}
+
 std::uint32_t TokenGatherer::Finish() {
   NlTextChunk* head = table_->current_chunk;
   std::uint32_t total = 0;

@@ -22,6 +22,8 @@ class TokenGatherer {
     *tail_->write_position++ = c;
     return true;
   }
+  // Appends count characters. False when memory ran out for a further chunk.
+  bool AppendRun(const char* text, std::size_t count);
   // Completes the token: the first chunk's count becomes the token's length, and the chunks
   // after the first go back to the spare list (16 at most are kept).
   std::uint32_t Finish();
