@@ -25,9 +25,7 @@ TEST(PairStream, WritesReachBothMembers) {
   EXPECT_EQ(dir.Read("second.log"), "raw formatted 2");
   ASSERT_EQ(nldsclose(&errors, pair), 0);
   EXPECT_NE(first->state & NLDS_STATE_OPEN, 0) << "the members stay the caller's";
-  Destroy(pair);
-  Destroy(second);
-  Destroy(first);
+  for (NlDiagStream* stream : {pair, second, first}) Destroy(stream);
 }
 
 TEST(PairStream, AFailingFirstMemberStillLetsTheSecondWrite) {
@@ -41,6 +39,7 @@ TEST(PairStream, AFailingFirstMemberStillLetsTheSecondWrite) {
   EXPECT_EQ(nldsfprintf(&errors, pair, "b"), NLE_PAIR_PRINT_FAILED);
   EXPECT_EQ(Codes(errors), (std::vector<int>{231, 274, 231, 275}));
   EXPECT_EQ(nldsflush(nullptr, pair), NLE_PAIR_FLUSH_FAILED) << "the broken member never opened";
+  EXPECT_EQ(nldsread(nullptr, pair, nullptr, 0, nullptr), NLE_STREAM_NOT_READABLE);
   ASSERT_EQ(nldsflush(nullptr, second), 0);
   EXPECT_EQ(dir.Read("second.log"), "ab");
 
@@ -49,27 +48,7 @@ TEST(PairStream, AFailingFirstMemberStillLetsTheSecondWrite) {
   ASSERT_EQ(nldsclose(&errors, second), 0);
   EXPECT_EQ(nldsclose(&errors, pair), 0);
   EXPECT_EQ(Codes(errors), (std::vector<int>{206, 206, 276})) << "the flush before the close is reported";
-  Destroy(pair);
-  Destroy(second);
-  Destroy(broken);
-}
-
-TEST(PairStream, OpeningThePairLeavesTheMembersClosed) {
-  NlDiagStream* output = NewStream(NLDS_KIND_STANDARD_OUTPUT);
-  NlDiagStream* error = NewStream(NLDS_KIND_STANDARD_ERROR);
-  NlDiagStream* members[2] = {output, error};
-  NlDiagStream* pair = NewStream(NLDS_KIND_PAIR, members);
-  NlPrimaryErrorRecord errors{};
-  ASSERT_EQ(nldsopen(&errors, pair), 0);
-  EXPECT_EQ(output->state & NLDS_STATE_OPEN, 0);
-  EXPECT_EQ(nldsflush(&errors, pair), NLE_PAIR_FLUSH_FAILED);
-  ASSERT_EQ(nldswrite(&errors, pair, "", 0), 0) << "the first write opens the members";
-  EXPECT_NE(error->state & NLDS_STATE_OPEN, 0);
-  char buffer[4];
-  EXPECT_EQ(nldsread(&errors, pair, buffer, sizeof buffer, nullptr), NLE_STREAM_NOT_READABLE);
-  Destroy(pair);
-  Destroy(error);
-  Destroy(output);
+  for (NlDiagStream* stream : {pair, second, broken}) Destroy(stream);
 }
 
 }  // namespace

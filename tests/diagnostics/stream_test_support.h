@@ -4,17 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "kelnl/nlds.h"
-#include "kelnl/nlfn.h"
 
 namespace kelnl::testing {
 
-// A descriptor naming the file by its absolute path, which nlfncons takes as it stands. The
-// path must outlive the descriptor.
+// nlfncons takes an absolute base name as it stands. The path must outlive the descriptor.
 inline NlFileNameDesc DescriptorFor(const std::string& path) {
   NlFileNameDesc desc{};
   desc.base_name = path.data();
@@ -22,27 +19,20 @@ inline NlFileNameDesc DescriptorFor(const std::string& path) {
   return desc;
 }
 
+inline NlDiagStream* NewStream(std::uint8_t kind_bits, void* argument = nullptr, std::uint8_t options = 0) {
+  NlDiagStream* stream = nullptr;
+  EXPECT_EQ(nldsinit(nullptr, &stream, nullptr, kind_bits, options, argument), 0);
+  return stream;
+}
+
 inline NlDiagStream* NewFileStream(const std::string& path, std::uint8_t options = 0) {
   NlFileNameDesc desc = DescriptorFor(path);
-  NlPrimaryErrorRecord errors{};
-  NlDiagStream* stream = nullptr;
-  EXPECT_EQ(nldsinit(&errors, &stream, nullptr, NLDS_KIND_FILE, options, &desc), 0) << path;
-  return stream;
+  return NewStream(NLDS_KIND_FILE, &desc, options);
 }
 
-inline NlDiagStream* NewStream(std::uint8_t kind_bits, void* argument = nullptr) {
-  NlPrimaryErrorRecord errors{};
-  NlDiagStream* stream = nullptr;
-  EXPECT_EQ(nldsinit(&errors, &stream, nullptr, kind_bits, 0, argument), 0);
-  return stream;
-}
+// Takes a copy of the pointer, so that temporaries can be destroyed in a loop.
+inline void Destroy(NlDiagStream* stream) { EXPECT_EQ(nldsdestroy(nullptr, &stream), 0); }
 
-inline void Destroy(NlDiagStream*& stream) {
-  NlPrimaryErrorRecord errors{};
-  EXPECT_EQ(nldsdestroy(&errors, &stream), 0);
-}
-
-// The codes pushed onto a record, oldest first.
 inline std::vector<int> Codes(const NlPrimaryErrorRecord& errors) {
   std::vector<int> codes;
   for (int i = 0; i < errors.count; ++i) codes.push_back(errors.errors[i].error);
