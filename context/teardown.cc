@@ -1,10 +1,16 @@
 // The teardown worker: what the last release of a context takes down, and in which order.
 #include "context/context_hold.h"
 #include "context/context_lock.h"
+#include "kelnl/nlda.h"
+#include "kelnl/nler.h"
 #include "platform/core/allocator.h"
 
 namespace kelnl {
 namespace {
+
+void ReleaseErrorStack(NlGlobalContext* context) {
+  if (context->error_stack != nullptr) nlerdestroy(context->primary_errors, &context->error_stack);
+}
 
 void ReleasePrimaryErrors(NlGlobalContext* context) {
   Release(context->primary_errors);
@@ -16,9 +22,13 @@ void ReleasePrimaryErrors(NlGlobalContext* context) {
 // teardown. Facilities that the library does not build yet have no step.
 using TeardownStep = void (*)(NlGlobalContext*);
 constexpr TeardownStep kTeardownSteps[] = {
-    // trace, network layer, date facility, random numbers
+    // trace, network layer
+    nldatrm,
+    // random numbers
     nliftgbl,
-    // timer, error stack, log stream, message facility, parameter table
+    // timer
+    ReleaseErrorStack,
+    // log stream, message facility, parameter table
     ReleasePrimaryErrors,
 };
 

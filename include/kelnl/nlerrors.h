@@ -12,6 +12,7 @@ enum {
   NLE_INTERNAL_BAD_KIND = 301,
   NLE_RESIGNAL_EMPTY_STACK = 302,
   NLE_NO_ERROR_STACK = 700,
+  NLE_SHOW_NO_LOG = 700,              /* nlershow without a log stream: shares 700 */
   NLE_ERROR_STACK_NO_MEMORY = 701,
 
   /* Diagnostic streams and formatted files */

@@ -11,6 +11,22 @@
 
 namespace kelnl::os {
 
+// ---- The platform -------------------------------------------------------------------------
+// The platform's name as error texts and the banner print it ("32-bit Windows" for the product
+// target).
+const char* PlatformName();
+
+// The local date and time, broken down; false when the platform cannot give it.
+struct CalendarTime {
+  int year;    // e.g. 2026
+  int month;   // 1 to 12
+  int day;     // 1 to 31
+  int hour;    // 0 to 23
+  int minute;  // 0 to 59
+  int second;  // 0 to 59 (a leap second reads 59)
+};
+bool LocalCalendarTime(CalendarTime* time);
+
 // ---- Thread-local slot for per-thread global contexts ------------------------------------
 // One process-wide slot. On Windows it is the TLS slot the DLL entry point allocates, filled at
 // thread attach and emptied at thread detach. POSIX has no thread attach: a thread's value is

@@ -1,0 +1,185 @@
+// Pushing onto the error stack: argument text, lost pushes, the internal-error entry, copying a
+// primary record, inspection and the stack's life.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "kelnl/nler.h"
+#include "kelnl/nlerrors.h"
+#include "tests/support/alloc_sweep.h"
+
+namespace {
+
+class ErrorStack : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
+  void TearDown() override { EXPECT_EQ(nlerdestroy(nullptr, &stack_), 0); }
+
+  // The arguments of entry n (1 = top) as nlergmco reports them.
+  std::vector<std::string> Arguments(int n) {
+    NlMessageComponents parts{};
+    EXPECT_EQ(nlergmco(stack_, n, &parts), 0);
+    std::vector<std::string> result;
+    for (uint32_t i = 0; i < parts.arg_count; ++i) result.emplace_back(parts.args[i], parts.arg_lengths[i]);
+    return result;
+  }
+  const NlErrorEntry& Top() { return stack_->entries[stack_->depth - 1]; }
+
+  NlErrorStack* stack_ = nullptr;
+};
+
+TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
+  nlerrec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 3, "abc");
+  ASSERT_EQ(stack_->depth, 1);
+  EXPECT_EQ(Top().kind, NL_ERROR_KIND_RECORDED);
+  EXPECT_EQ(Top().arg_count, 1u);
+  EXPECT_EQ(Top().arg_length, 5u);
+  uint16_t length = 0;
+  std::memcpy(&length, stack_->arg_text, sizeof length);
+  EXPECT_EQ(length, 3);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(stack_->arg_text) + 2, 3), "abc");
+
+  // Numbers become decimal text; a text length keeps its low 16 bits only.
+  nlerrec(stack_, 1, 405, 3, NL_ERROR_ARG_NUMBER, 0u, NL_ERROR_ARG_NUMBER, 4294967295u,
+          NL_ERROR_ARG_TEXT, 0x10002, "xyz");
+  EXPECT_EQ(Top().arg_offset, 5u);
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"0", "4294967295", "xy"}));
+  EXPECT_EQ(Arguments(2), (std::vector<std::string>{"abc"}));
+  EXPECT_EQ(stack_->text_used, 5u + 3 + 12 + 4);
+}
+
+TEST_F(ErrorStack, ArgumentListsThatDoNotFitAreDroppedWhole) {
+  const std::string big(300, 'a'), second(200, 'b'), exact(208, 'c');
+  nlerrec(stack_, 1, 1, 1, NL_ERROR_ARG_TEXT, 300, big.c_str());
+  EXPECT_EQ(stack_->text_used, 302u);
+
+  // The first argument would fit, the second does not: neither is kept.
+  nlerrec(stack_, 1, 2, 2, NL_ERROR_ARG_TEXT, 100, big.c_str(), NL_ERROR_ARG_TEXT, 200, second.c_str());
+  EXPECT_EQ(stack_->depth, 2);
+  EXPECT_EQ(Top().arg_count, 0u);
+  EXPECT_EQ(Top().arg_length, 0u);
+  EXPECT_EQ(stack_->text_used, 302u);
+
+  // Exactly the room left: 2 length bytes and 208 bytes end at byte 512.
+  nlerrec(stack_, 1, 3, 1, NL_ERROR_ARG_TEXT, 208, exact.c_str());
+  EXPECT_EQ(Top().arg_count, 1u);
+  EXPECT_EQ(stack_->text_used, 512u);
+  EXPECT_EQ(Arguments(1), std::vector<std::string>{exact});
+
+  // Even an empty text needs its length field.
+  nlerrec(stack_, 1, 4, 1, NL_ERROR_ARG_TEXT, 0, "");
+  EXPECT_EQ(stack_->depth, 4);
+  EXPECT_EQ(Top().arg_count, 0u);
+  EXPECT_EQ(nlergoc(stack_, 1), 4u);
+}
+
+TEST_F(ErrorStack, NinthPushIsLost) {
+  for (int i = 1; i <= 8; ++i) nlerrec(stack_, 1, 400 + i, 0);
+  const uint32_t used = stack_->text_used;
+  nlerrec(stack_, 1, 999, 1, NL_ERROR_ARG_TEXT, 3, "abc");
+  nlerric(stack_, 1, 999, 0);
+  EXPECT_EQ(stack_->depth, 8);
+  EXPECT_EQ(stack_->text_used, used);
+  EXPECT_EQ(nlergoc(stack_, 1), 408u);
+  EXPECT_EQ(nlergoc(stack_, 8), 401u);
+  EXPECT_EQ(nlergoc(stack_, 9), 0u);
+}
+
+TEST_F(ErrorStack, InternalErrorIsOneEntryWithNumbersBeforeTheCallersArguments) {
+  nlerric(stack_, 7, 33, 0);
+  ASSERT_EQ(stack_->depth, 1);
+  EXPECT_EQ(Top().facility, 1u);
+  EXPECT_EQ(Top().error, 51u);
+  EXPECT_EQ(Top().kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"33", "7"}));
+
+  nlerric(stack_, 7, 34, 2, NL_ERROR_ARG_TEXT, 3, "abc", NL_ERROR_ARG_NUMBER, 5u);
+  EXPECT_EQ(stack_->depth, 2);
+  EXPECT_EQ(Top().arg_count, 4u);
+  EXPECT_EQ(Top().arg_offset, 2u + 2 + 2 + 1);
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"34", "7", "abc", "5"}));
+
+  // Caller's arguments that do not fit leave the two numbers.
+  const std::string big(490, 'x');
+  nlerasi(stack_, 9, 8, NL_ERROR_KIND_RECORDED, 1, NL_ERROR_ARG_TEXT, 490, big.c_str());
+  EXPECT_EQ(Top().kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"8", "9"}));
+}
+
+TEST_F(ErrorStack, PrimaryRecordIsCopiedOperatingSystemErrorFirst) {
+  NlPrimaryErrorRecord primary{};
+  primary.os_error = {16, 2, 7};
+  primary.os_facility = 3;
+  nlepepe(&primary, 1, 405, 2);
+  nlepepe(&primary, 1, 462, 4);
+  const NlPrimaryErrorRecord before = primary;
+  nlerlpe(stack_, &primary);
+  EXPECT_EQ(std::memcmp(&before, &primary, sizeof primary), 0) << "the record is left unchanged";
+
+  ASSERT_EQ(stack_->depth, 4);
+  const uint32_t codes[] = {462, 405, 16, 16};
+  const uint32_t facilities[] = {1, 1, 3, 3};
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(nlergoc(stack_, n), codes[n - 1]) << n;
+    EXPECT_EQ(nlergmfi(stack_, n), facilities[n - 1]) << n;
+  }
+  EXPECT_EQ(Top().kind, 4);
+  EXPECT_EQ(stack_->entries[0].error, 0u);
+  EXPECT_EQ(stack_->entries[0].os_error.extra, 7u);
+}
+
+TEST_F(ErrorStack, OperatingSystemEntriesReadAsFacilityThree) {
+  const NlOsErrorRecord os{16, 2, 0};
+  EXPECT_EQ(nlercrs(stack_, 1, &os), 1);
+  const NlOsErrorRecord none{0, 5, 5};
+  EXPECT_EQ(nlercrs(stack_, 1, &none), 0);
+  ASSERT_EQ(stack_->depth, 2);
+  EXPECT_EQ(nlergoc(stack_, 1), 16u);
+  EXPECT_EQ(nlergmfi(stack_, 2), 3u) << "pushed under facility 1";
+
+  NlMessageComponents parts{};
+  parts.arg_count = 99;
+  ASSERT_EQ(nlergmco(stack_, 2, &parts), 0);
+  EXPECT_EQ(parts.error, 0u);
+  EXPECT_EQ(parts.facility, 1u);
+  EXPECT_EQ(parts.os_error, &stack_->entries[0].os_error);
+  EXPECT_EQ(parts.arg_count, 0u);
+  EXPECT_EQ(nlergmco(stack_, 3, &parts), -1);
+  EXPECT_EQ(nlergmco(stack_, 0, &parts), -1);
+}
+
+TEST(ErrorStackLife, NullStacksAndSlots) {
+  NlPrimaryErrorRecord primary{};
+  EXPECT_EQ(nlerinit(&primary, nullptr, nullptr, nullptr), NLE_NO_ERROR_STACK);
+  NlErrorStack* stack = nullptr;
+  EXPECT_EQ(nlerdestroy(&primary, &stack), NLE_NO_ERROR_STACK);
+  EXPECT_EQ(primary.count, 2);
+  EXPECT_EQ(primary.errors[0].error, NLE_NO_ERROR_STACK);
+  EXPECT_EQ(primary.errors[0].kind, 2);
+
+  // Every operation accepts a null stack.
+  nlerrec(nullptr, 1, 1, 0);
+  nlersec(nullptr, 1, 1, 0);
+  nlerrse(nullptr);
+  nlerfec(nullptr, 1, 1);
+  nlerlpe(nullptr, &primary);
+  EXPECT_EQ(nlercrs(nullptr, 1, &primary.os_error), 0);
+  EXPECT_EQ(nlergmco(nullptr, 1, nullptr), -1);
+  EXPECT_EQ(nlergoc(nullptr, 1), 0u);
+  EXPECT_EQ(nlergmfi(nullptr, 1), 0u);
+}
+
+TEST(ErrorStackLife, OutOfMemoryIsReported) {
+  NlErrorStack* stack = nullptr;
+  NlPrimaryErrorRecord primary{};
+  kelnl::testing::SweepExpectingCode(
+      [&] { return nlerinit(&primary, &stack, nullptr, nullptr); }, NLE_ERROR_STACK_NO_MEMORY,
+      [&] {
+        if (stack != nullptr) nlerdestroy(nullptr, &stack);
+      });
+  EXPECT_EQ(primary.errors[0].error, NLE_ERROR_STACK_NO_MEMORY);
+}
+
+}  // namespace
