@@ -22,6 +22,9 @@ void PrintHelp(std::FILE* out);
 void PrintCommandHelp(const Command& command, std::FILE* out);
 
 int RunVersion(int argc, char** argv);
+int RunCheck(int argc, char** argv);
+int RunShow(int argc, char** argv);
+int RunExplain(int argc, char** argv);
 
 }  // namespace kelnl::tool
 

@@ -5,6 +5,7 @@
 
 #include "nlbase.h"
 #include "nlep.h"
+#include "nlstd.h"
 
 KELNL_EXTERN_C_BEGIN
 
@@ -66,6 +67,13 @@ int32_t snlpcgun(NlOsErrorRecord *err, void *a, void *b, char *buffer, int32_t *
  * set and standard input not a terminal), NL_PROMPT_PASSWORD_TOO_LONG (31 characters or more). */
 int32_t snlpspr_prompt_pw(NlOsErrorRecord *err, const char *prompt, uint32_t prompt_length, char *buffer,
                           uint32_t size, uint32_t *count, int32_t need_tty);
+
+/* Encodes a password with the library's fixed key, as upper-case hexadecimal text in out;
+ * *out_length is the size of out on entry and the text's length on return. Obfuscation for
+ * stored passwords, not security. Returns 0, or pushes onto the context's error stack and
+ * returns 966 (no output buffer or an empty password) or 968 (the encoding failed, for example
+ * out is too small: a password of n characters needs 32 * ((n + 16) / 16) + 1 bytes). */
+int32_t nlpspen(NlGlobalContext *context, const char *password, char *out, uint32_t *out_length);
 
 /* The path of one of the product's shared libraries: the directory "bin" under TARVO_HOME (not
  * with flag bit 0, or when TARVO_HOME is not set), then "kel", short_name, "8" and the platform's

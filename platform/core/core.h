@@ -56,6 +56,13 @@ std::int32_t slzgetevar(SlCoreError* error, const char* name, std::size_t name_l
 // The clock: centiseconds since 1970-01-01 UTC, modulo 2^32.
 std::uint32_t sltmgcs(SlCoreError* error);
 
+// Password encoding (method 3 with block_size-byte blocks; flags 0): writes the encoded
+// password into out as upper-case hexadecimal, terminated. *out_length is the size of out on
+// entry and the text's length on return. Returns that length, or 0 when the arguments are
+// refused or out is too small. Obfuscation with a fixed key, not security.
+std::int32_t lncupwe(std::uint32_t* out_length, std::int32_t block_size, const char* password, char* out,
+                     const char* key, std::int32_t method, std::int32_t flags);
+
 // The common library's user name: the login name of the process owner into buffer (size
 // bytes, not terminated). Returns the name's length, or a negative number on failure.
 std::int32_t sigunmu(SlCoreError* error, char* buffer, std::int32_t size);

@@ -1,0 +1,118 @@
+// Runs the kelnl program as a user would and looks at its exit status and output.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/test_files.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace {
+
+using kelnl::testing::TempDir;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class KelnlProgram : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "the program is driven through a POSIX shell";
+#endif
+  }
+
+  Outcome Kelnl(const std::string& arguments) {
+    const std::string command = std::string("'") + KELNL_TOOL_PATH + "' " + arguments + " >'" + dir_.File("out") +
+                                "' 2>'" + dir_.File("err") + "'";
+    Outcome run;
+    const int raw = std::system(command.c_str());
+#ifndef _WIN32
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
+    run.out = dir_.Read("out");
+    run.err = dir_.Read("err");
+    return run;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(KelnlProgram, CheckReportsCleanAndBrokenFiles) {
+  const std::string clean = dir_.Write("clean.kel", "a = 1\nb = (x = 1)\n  (y = 2)\n# comment\n");
+  const Outcome ok = Kelnl("check '" + clean + "'");
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.out, clean + ": ok (2 parameters)\n");
+
+  const std::string broken = dir_.Write("broken.kel", "  indented = 2\na = 1\nb = (\n");
+  const Outcome bad = Kelnl("check '" + clean + "' '" + broken + "'");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find(": ok (2 parameters)"), std::string::npos) << "the clean file is still reported";
+  EXPECT_NE(bad.err.find("NL-00462"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find(broken), std::string::npos) << "the chain names the file";
+  EXPECT_NE(bad.err.find("NL-00425"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("NL-00422"), std::string::npos) << bad.err;
+}
+
+TEST_F(KelnlProgram, CheckOfAMissingFileShowsTheSystemDetail) {
+  const Outcome missing = Kelnl("check '" + dir_.File("absent.kel") + "'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("NL-00405"), std::string::npos) << missing.err;
+}
+
+TEST_F(KelnlProgram, ShowListsSortedAndPicksElements) {
+  const std::string file = dir_.Write("p.kel", "zeta = 1\nAlpha = (one, two, three)\n");
+  const Outcome all = Kelnl("show -f '" + file + "'");
+  EXPECT_EQ(all.status, 0);
+  EXPECT_EQ(all.out, "Alpha = (one, two, three)\nzeta = 1\n");
+  const Outcome element = Kelnl("show -f '" + file + "' alpha 2");
+  EXPECT_EQ(element.status, 0);
+  EXPECT_EQ(element.out, "two\n");
+  const Outcome unknown = Kelnl("show -f '" + file + "' nothing");
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_NE(unknown.err.find("NL-00408"), std::string::npos) << unknown.err;
+}
+
+TEST_F(KelnlProgram, ShowWithoutAFileReadsTheSystemParameterFile) {
+  std::filesystem::create_directories(dir_.path() / "network" / "admin");
+  dir_.Write("network/admin/brisol.kel", "home_parameter = yes\n");
+  kelnl::testing::ScopedEnvironment home("TARVO_HOME", dir_.path().string().c_str());
+  kelnl::testing::ScopedEnvironment admin("VQT_ADMIN", nullptr);
+  const Outcome run = Kelnl("show home_parameter");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "yes\n");
+}
+
+TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
+  const Outcome known = Kelnl("explain NL-00462");
+  EXPECT_EQ(known.status, 0);
+  EXPECT_EQ(known.out.rfind("NL-00462: ", 0), 0u) << known.out;
+  EXPECT_EQ(Kelnl("explain 462").out, known.out);
+  const Outcome trace = Kelnl("explain NLT-18300");
+  EXPECT_EQ(trace.status, 0);
+  EXPECT_EQ(trace.out.rfind("NLT-18300: ", 0), 0u) << trace.out;
+  const Outcome unknown = Kelnl("explain NL-99999");
+  EXPECT_EQ(unknown.status, 1);
+  EXPECT_EQ(Kelnl("explain XYZ-1").status, 2);
+}
+
+TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
+  const Outcome help = Kelnl("--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* command : {"check", "show", "explain", "version"}) {
+    EXPECT_NE(help.out.find(command), std::string::npos) << command;
+    const Outcome own = Kelnl(std::string(command) + " --help");
+    EXPECT_EQ(own.status, 0);
+    EXPECT_EQ(own.out.rfind(std::string("usage: kelnl ") + command, 0), 0u) << own.out;
+  }
+  EXPECT_EQ(Kelnl("frobnicate").status, 2);
+}
+
+}  // namespace

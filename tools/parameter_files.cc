@@ -1,0 +1,49 @@
+#include "tools/parameter_files.h"
+
+#include <cstring>
+
+namespace kelnl::tool {
+
+ParameterFile::~ParameterFile() {
+  NlPrimaryErrorRecord ignored{};
+  nlpatrm(&ignored, &table);
+}
+
+void ReadParameterFile(const std::string& path, ParameterFile* file) {
+  NlFileNameDesc desc{};
+  if (path.empty()) {
+    desc.first_component = "network";
+    desc.first_component_length = 7;
+    desc.second_component = "admin";
+    desc.second_component_length = 5;
+    desc.base_name = "brisol";
+    desc.base_name_length = 6;
+    desc.extension = "kel";
+    desc.extension_length = 3;
+    desc.environment_variable = "VQT_ADMIN";
+    desc.environment_variable_length = 9;
+  } else {
+    desc.base_name = path.c_str();
+    desc.base_name_length = static_cast<uint32_t>(path.size());
+  }
+  file->result = nlpains(&file->errors, &file->table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
+  NlParamFileReport report{};
+  NlPrimaryErrorRecord ignored{};
+  if (file->table != nullptr && nlpainf(&ignored, file->table, &report) == 0 && report.first_name_length > 0) {
+    file->name.assign(report.first_file_name, report.first_name_length);
+  } else {
+    file->name = path;
+  }
+}
+
+std::size_t CountParameters(NlParameterTable* table) {
+  std::size_t count = 0;
+  NlPrimaryErrorRecord ignored{};
+  int32_t state = 0;
+  char* name = nullptr;
+  char* value = nullptr;
+  while (nlpaseq(&ignored, table, &state, &name, &value) == 0 && state != 0) ++count;
+  return count;
+}
+
+}  // namespace kelnl::tool
