@@ -19,6 +19,13 @@
 
 namespace {
 
+// A file the library wrote as text, read back with the platform's line ends as "\n".
+std::string TextFile(const kelnl::testing::TempDir& directory, const char* name) {
+  std::string text = directory.Read(name);
+  std::erase(text, '\r');
+  return text;
+}
+
 const std::string kDatePattern = "[0-3][0-9]-(JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DEC)-[0-9]{4} "
                                  "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
 
@@ -117,18 +124,18 @@ TEST_F(ContextFacilities, BannerWithDateAndNotice) {
   const std::string line = "\nkelnl for " + std::string(kelnl::os::PlatformName()) +
                            ": Version 8.0.0.0.0 - Production on " + kDatePattern;
   const std::string notice = "\n\nCopyright \\(c\\) 2026, the kelnl developers. All rights reserved.\n\n";
-  EXPECT_TRUE(std::regex_match(home_.Read("log.txt"), std::regex(line + notice + line)))
-      << home_.Read("log.txt");
+  EXPECT_TRUE(std::regex_match(TextFile(home_, "log.txt"), std::regex(line + notice + line)))
+      << TextFile(home_, "log.txt");
 }
 
 TEST_F(ContextFacilities, ShowWritesDatedMessagesToTheLog) {
   OpenLog();
   EXPECT_EQ(nlershow(&context_, 1, 0, NL_SHOW_DATE | NL_SHOW_END_LINE, NLE_PARAMETER_FILE_ERROR, "brisol.kel"), 0);
   EXPECT_EQ(nlershow(&context_, 1, 2, NL_SHOW_NO_PREFIX | NL_SHOW_NEWLINE, NLM_TRACE_LEVEL, 16), 0);
-  EXPECT_TRUE(std::regex_match(home_.Read("log.txt"),
+  EXPECT_TRUE(std::regex_match(TextFile(home_, "log.txt"),
                                std::regex(kDatePattern + ": NL-00462: error in parameter file brisol.kel\n"
                                           "  .*16.*\n")))
-      << home_.Read("log.txt");
+      << TextFile(home_, "log.txt");
 
   // The record mode formats the message alone into the startup record's buffer.
   char text[64];

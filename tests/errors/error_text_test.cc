@@ -13,6 +13,13 @@
 
 namespace {
 
+// A file the library wrote as text, read back with the platform's line ends as "\n".
+std::string TextFile(const kelnl::testing::TempDir& directory, const char* name) {
+  std::string text = directory.Read(name);
+  std::erase(text, '\r');
+  return text;
+}
+
 std::string Substitute(const char* format, std::vector<std::string> args = {}, std::size_t size = 64) {
   std::vector<const char*> pointers;
   std::vector<std::size_t> lengths;
@@ -136,7 +143,7 @@ TEST_F(ErrorChain, SignalWithoutAFramePrintsToThePrintStream) {
   stack_->print_stream = kelnl::testing::NewFileStream(path);
   nlerrec(stack_, 1, 405, 0);
   nlersec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 1, "x");
-  EXPECT_EQ(home_.Read("errors.txt"),
+  EXPECT_EQ(TextFile(home_, "errors.txt"),
             "NL-00462: error in parameter file x\n NL-00405: cannot find or open the parameter file\n");
   kelnl::testing::Destroy(stack_->print_stream);
 }
