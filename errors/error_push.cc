@@ -76,4 +76,11 @@ void PushEntry(NlErrorStack* stack, std::uint32_t facility, std::uint32_t error,
   ++stack->depth;
 }
 
+void PushEntryFromList(NlErrorStack* stack, std::uint32_t facility, std::uint32_t error, std::int32_t kind,
+                       std::int32_t count, va_list* list) {
+  ArgumentWriter arguments(stack);
+  arguments.FromList(count, list);
+  PushEntry(stack, facility, error, kind, nullptr, &arguments);
+}
+
 }  // namespace kelnl::errors

@@ -35,11 +35,9 @@ void nlersec(NlErrorStack* stack, int32_t facility, int32_t error, int32_t arg_c
   if (stack == nullptr) return;
   va_list list;
   va_start(list, arg_count);
-  ArgumentWriter arguments(stack);
-  arguments.FromList(arg_count, &list);
+  PushEntryFromList(stack, static_cast<std::uint32_t>(facility), static_cast<std::uint32_t>(error),
+                    NL_ERROR_KIND_SIGNALLED, arg_count, &list);
   va_end(list);
-  PushEntry(stack, static_cast<std::uint32_t>(facility), static_cast<std::uint32_t>(error),
-            NL_ERROR_KIND_SIGNALLED, nullptr, &arguments);
   nlerpop(stack, facility, error);
 }
 

@@ -29,9 +29,7 @@ void PushInternalError(NlErrorStack* stack, std::uint32_t facility, std::uint32_
   --stack->depth;
   const NlErrorEntry first = stack->entries[stack->depth];
 
-  ArgumentWriter callers(stack);
-  callers.FromList(count, list);
-  PushEntry(stack, kLibraryFacility, NLE_INTERNAL_ERROR, kind, nullptr, &callers);
+  PushEntryFromList(stack, kLibraryFacility, NLE_INTERNAL_ERROR, kind, count, list);
   NlErrorEntry& merged = stack->entries[stack->depth - 1];
   merged.arg_offset = first.arg_offset;
   merged.arg_count += first.arg_count;
@@ -73,11 +71,9 @@ void nlerrec(NlErrorStack* stack, int32_t facility, int32_t error, int32_t arg_c
   if (stack == nullptr) return;
   va_list list;
   va_start(list, arg_count);
-  ArgumentWriter arguments(stack);
-  arguments.FromList(arg_count, &list);
+  PushEntryFromList(stack, static_cast<std::uint32_t>(facility), static_cast<std::uint32_t>(error),
+                    NL_ERROR_KIND_RECORDED, arg_count, &list);
   va_end(list);
-  PushEntry(stack, static_cast<std::uint32_t>(facility), static_cast<std::uint32_t>(error),
-            NL_ERROR_KIND_RECORDED, nullptr, &arguments);
 }
 
 void nlerrsc(NlErrorStack* stack, int32_t facility, const NlOsErrorRecord* os_error) {

@@ -42,6 +42,10 @@ class ArgumentWriter {
 void PushEntry(NlErrorStack* stack, std::uint32_t facility, std::uint32_t error, std::int32_t kind,
                const NlOsErrorRecord* os_error, const ArgumentWriter* arguments);
 
+// Pushes one entry whose arguments are `count` arguments of the caller's list.
+void PushEntryFromList(NlErrorStack* stack, std::uint32_t facility, std::uint32_t error, std::int32_t kind,
+                       std::int32_t count, va_list* list);
+
 // Pushes one internal-error entry (1, 51) of `kind` whose arguments read error, facility, then
 // `count` arguments of the caller's list.
 void PushInternalError(NlErrorStack* stack, std::uint32_t facility, std::uint32_t error,
