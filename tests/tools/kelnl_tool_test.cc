@@ -33,7 +33,7 @@ class KelnlProgram : public ::testing::Test {
     const std::string command = std::string("'") + KELNL_TOOL_PATH + "' " + arguments + " >'" + dir_.File("out") +
                                 "' 2>'" + dir_.File("err") + "'";
     Outcome run;
-    const int raw = std::system(command.c_str());
+    [[maybe_unused]] const int raw = std::system(command.c_str());
 #ifndef _WIN32
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
