@@ -4,28 +4,81 @@
 
 #include "platform/core/allocator.h"
 
+// Behind the slot array, in the same block, the table keeps for each slot its key's hash, a check
+// word, and a bit that mirrors the occupied flag. Probing then walks a bitmap small enough to stay
+// in the cache instead of 4-word slots spread over the whole array; growth and chain repair place
+// entries without hashing their keys again (which would also read every key from wherever it
+// lives); and with the default functions a probe compares hash and check word before it reads
+// any key: equal keys agree in both, so a difference settles it. The check word is a second hash
+// that, unlike nlhthskey, depends on every byte: nlhthskey keeps only a key's last eleven bytes
+// and adds digits with overlapping carries, so names that differ in a numeric suffix often hash
+// alike. The slots themselves stay exactly as callers see them, and every slot lands where the
+// plain algorithm puts it.
+
 namespace {
 
 constexpr int32_t kInitialCapacity = 128;
+constexpr uint32_t kBitsPerWord = 32;
 
-uint32_t Mask(const NlHashTable* table) { return static_cast<uint32_t>(table->capacity) - 1; }
+// The slot array of one capacity together with its side arrays.
+// What the table knows of a slot's key without reading it; side by side so that one probe reads
+// one cache line.
+struct KeyDigest {
+  uint32_t hash;
+  uint32_t check;
+};
 
-uint32_t HomeSlot(const NlHashTable* table, const void* key, uint32_t length) {
-  return table->hash(key, length) & Mask(table);
-}
+struct SlotBlock {
+  NlHashSlot* slots;
+  KeyDigest* digests;
+  uint32_t* occupancy;
+  uint32_t mask;
 
-// The step ((i + 1) * 3) splits a power-of-two array into two cycles of half its size; keeping
-// the table under half full guarantees a free slot on every cycle, so probing always ends.
-uint32_t NextSlot(uint32_t slot, uint32_t mask) { return ((slot + 1) * 3) & mask; }
+  SlotBlock(NlHashSlot* block, int32_t capacity)
+      : slots(block),
+        digests(reinterpret_cast<KeyDigest*>(block + capacity)),
+        occupancy(reinterpret_cast<uint32_t*>(digests + capacity)),
+        mask(static_cast<uint32_t>(capacity) - 1) {}
 
-uint32_t FirstFreeSlot(const NlHashSlot* slots, uint32_t home, uint32_t mask) {
-  uint32_t slot = home;
-  while (slots[slot].occupied != 0) slot = NextSlot(slot, mask);
-  return slot;
+  bool Occupied(uint32_t slot) const { return (occupancy[slot / kBitsPerWord] >> (slot % kBitsPerWord) & 1) != 0; }
+
+  // The step ((i + 1) * 3) splits a power-of-two array into two cycles of half its size;
+  // keeping the table under half full guarantees a free slot on every cycle, so probing ends.
+  uint32_t Next(uint32_t slot) const { return ((slot + 1) * 3) & mask; }
+
+  uint32_t FirstFree(uint32_t hash) const {
+    uint32_t slot = hash & mask;
+    while (Occupied(slot)) slot = Next(slot);
+    return slot;
+  }
+
+  void Fill(uint32_t slot, const NlHashSlot& entry, KeyDigest digest) {
+    slots[slot] = NlHashSlot{entry.key, entry.key_length, entry.value, 1};
+    digests[slot] = digest;
+    occupancy[slot / kBitsPerWord] |= uint32_t{1} << (slot % kBitsPerWord);
+  }
+
+  void Free(uint32_t slot) {
+    slots[slot].occupied = 0;
+    occupancy[slot / kBitsPerWord] &= ~(uint32_t{1} << (slot % kBitsPerWord));
+  }
+};
+
+SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
+
+// FNV-1a: every byte reaches every bit.
+uint32_t CheckWord(const void* key, uint32_t length) {
+  const auto* bytes = static_cast<const unsigned char*>(key);
+  uint32_t check = 2166136261u;
+  for (uint32_t i = 0; i < length; ++i) check = (check ^ bytes[i]) * 16777619u;
+  return check;
 }
 
 NlHashSlot* AllocateSlots(int32_t capacity) {
-  return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(static_cast<size_t>(capacity), sizeof(NlHashSlot)));
+  static_assert(alignof(NlHashSlot) >= alignof(KeyDigest) && sizeof(NlHashSlot) % alignof(KeyDigest) == 0);
+  const auto slots = static_cast<size_t>(capacity);
+  const size_t bytes = slots * (sizeof(NlHashSlot) + sizeof(KeyDigest)) + slots / kBitsPerWord * sizeof(uint32_t);
+  return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
 }
 
 // Doubles the slot array, placing each entry at the first free slot of its probe sequence under
@@ -34,11 +87,10 @@ bool Grow(NlHashTable* table) {
   const int32_t capacity = table->capacity * 2;
   NlHashSlot* slots = AllocateSlots(capacity);
   if (slots == nullptr) return false;
-  const uint32_t mask = static_cast<uint32_t>(capacity) - 1;
-  for (int32_t i = 0; i < table->capacity; ++i) {
-    const NlHashSlot& entry = table->slots[i];
-    if (entry.occupied == 0) continue;
-    slots[FirstFreeSlot(slots, table->hash(entry.key, entry.key_length) & mask, mask)] = entry;
+  const SlotBlock from = Block(table);
+  SlotBlock to(slots, capacity);
+  for (uint32_t i = 0; i <= from.mask; ++i) {
+    if (from.Occupied(i)) to.Fill(to.FirstFree(from.digests[i].hash), from.slots[i], from.digests[i]);
   }
   kelnl::Release(table->slots);
   table->slots = slots;
@@ -46,25 +98,33 @@ bool Grow(NlHashTable* table) {
   return true;
 }
 
-// The slot of the first entry along the key's probe sequence that match accepts, or -1.
-int64_t FindSlot(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
-  const uint32_t mask = Mask(table);
-  for (uint32_t slot = HomeSlot(table, key, length); table->slots[slot].occupied != 0;
-       slot = NextSlot(slot, mask)) {
-    const NlHashSlot& entry = table->slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) return slot;
+// The first slot along the probe sequence of a key hashing to hash whose entry match accepts,
+// or the free slot that ends the sequence (found false).
+kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
+  const SlotBlock block = Block(table);
+  const KeyDigest digest{table->hash(key, length), CheckWord(key, length)};
+  const bool by_digest = match == nlhthteq && table->hash == nlhthskey;
+  uint32_t slot = digest.hash & block.mask;
+  for (; block.Occupied(slot); slot = block.Next(slot)) {
+    const KeyDigest& stored = block.digests[slot];
+    if (by_digest && (stored.hash != digest.hash || stored.check != digest.check)) continue;
+    const NlHashSlot& entry = block.slots[slot];
+    if (match(entry.key, entry.key_length, key, length) != 0) {
+      return kelnl::HashProbe{slot, digest.hash, digest.check, true};
+    }
   }
-  return -1;
+  return kelnl::HashProbe{slot, digest.hash, digest.check, false};
 }
 
 // After a deletion, every entry of the run that followed the freed slot is placed again from its
 // home slot, so that no probe sequence is cut by the new hole.
 void RepairAfter(NlHashTable* table, uint32_t freed) {
-  const uint32_t mask = Mask(table);
-  for (uint32_t slot = NextSlot(freed, mask); table->slots[slot].occupied != 0; slot = NextSlot(slot, mask)) {
-    const NlHashSlot entry = table->slots[slot];
-    table->slots[slot].occupied = 0;
-    table->slots[FirstFreeSlot(table->slots, HomeSlot(table, entry.key, entry.key_length), mask)] = entry;
+  SlotBlock block = Block(table);
+  for (uint32_t slot = block.Next(freed); block.Occupied(slot); slot = block.Next(slot)) {
+    const NlHashSlot entry = block.slots[slot];
+    block.Free(slot);
+    const KeyDigest digest = block.digests[slot];
+    block.Fill(block.FirstFree(digest.hash), entry, digest);
   }
 }
 
@@ -73,25 +133,25 @@ void RepairAfter(NlHashTable* table, uint32_t freed) {
 namespace kelnl {
 
 void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
+  if (table->hash != hash) {
+    const SlotBlock block = Block(table);
+    for (uint32_t i = 0; i <= block.mask; ++i) {
+      if (block.Occupied(i)) block.digests[i].hash = hash(block.slots[i].key, block.slots[i].key_length);
+    }
+  }
   table->hash = hash;
   table->equal = equal;
 }
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
-  const uint32_t mask = Mask(table);
-  uint32_t slot = HomeSlot(table, key, length);
-  for (; table->slots[slot].occupied != 0; slot = NextSlot(slot, mask)) {
-    const NlHashSlot& entry = table->slots[slot];
-    if (table->equal(entry.key, entry.key_length, key, length) != 0) return HashProbe{slot, true};
-  }
-  return HashProbe{slot, false};
+  return Probe(table, key, length, table->equal);
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
-  table->slots[probe.slot] = NlHashSlot{key, length, value, 1};
+  Block(table).Fill(probe.slot, NlHashSlot{key, length, value, 1}, KeyDigest{probe.hash, probe.check});
   table->count += 1;
   if (table->count * 2 == table->capacity && !Grow(table)) {
-    table->slots[probe.slot].occupied = 0;
+    Block(table).Free(probe.slot);
     table->count -= 1;
     return nullptr;
   }
@@ -130,26 +190,26 @@ void nlhthfre(NlHashTable* table) {
 
 void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value) {
   if (table == nullptr || key == nullptr) return nullptr;
-  const uint32_t slot = FirstFreeSlot(table->slots, HomeSlot(table, key, length), Mask(table));
-  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, false}, key, length, value);
+  const uint32_t hash = table->hash(key, length);
+  const uint32_t slot = Block(table).FirstFree(hash);
+  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, hash, CheckWord(key, length), false}, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
   if (table == nullptr || key == nullptr) return nullptr;
-  const int64_t slot = FindSlot(table, key, length, table->equal);
-  return slot < 0 ? nullptr : table->slots[slot].value;
+  const kelnl::HashProbe probe = kelnl::ProbeForKey(table, key, length);
+  return probe.found ? table->slots[probe.slot].value : nullptr;
 }
 
 void* nlhthdel(NlHashTable* table, const void* key, uint32_t length) {
   if (table == nullptr || key == nullptr) return nullptr;
   NlKeyMatchFunction match = table->delete_match != nullptr ? table->delete_match : table->equal;
-  const int64_t found = FindSlot(table, key, length, match);
-  if (found < 0) return nullptr;
-  const auto slot = static_cast<uint32_t>(found);
-  void* value = table->slots[slot].value;
-  table->slots[slot].occupied = 0;
+  const kelnl::HashProbe probe = Probe(table, key, length, match);
+  if (!probe.found) return nullptr;
+  void* value = table->slots[probe.slot].value;
+  Block(table).Free(probe.slot);
   table->count -= 1;
-  RepairAfter(table, slot);
+  RepairAfter(table, probe.slot);
   return value;
 }
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "kelnl/nlerrors.h"
-#include "platform/core/allocator.h"
+#include "params/record_arena.h"
 
 namespace kelnl {
 namespace {
@@ -51,10 +51,10 @@ bool ScanCharacter(ListScan& scan, char c, char*& out) {
 
 }  // namespace
 
-std::int32_t SplitListValue(NlParamValue* value) {
+std::int32_t SplitListValue(NlParameterTable* table, NlParamValue* value) {
   if (value->elements != nullptr) return 0;
   // Elements and their terminators never take more room than the text itself.
-  char* elements = static_cast<char*>(Allocate(value->text_length + std::size_t{1}));
+  char* elements = static_cast<char*>(CarveRecord(table, value->text_length + std::size_t{1}));
   if (elements == nullptr) return NLE_PARAM_NO_MEMORY;
   ListScan scan;
   char* out = elements;
@@ -65,7 +65,7 @@ std::int32_t SplitListValue(NlParamValue* value) {
   *out = '\0';
   value->element_count = scan.count;
   if (!well_formed || scan.depth != -1) {
-    Release(elements);
+    ReleaseRecord(table, elements);
     return NLE_PARAM_BAD_LIST;
   }
   value->elements = elements;

@@ -8,10 +8,10 @@
 
 namespace kelnl {
 
-// Fills value->elements and value->element_count unless already split. Returns 0, 402 (no
+// Fills value->elements (a record of the table) and value->element_count unless already split. Returns 0, 402 (no
 // memory; nothing changes) or 427 (malformed: no elements kept, the count reached is kept). A
 // failed split leaves the value usable as text.
-std::int32_t SplitListValue(NlParamValue* value);
+std::int32_t SplitListValue(NlParameterTable* table, NlParamValue* value);
 
 // The index-th element (from 1) of a split value, and its length.
 const char* ListElement(const NlParamValue* value, std::uint32_t index, std::uint32_t* length);

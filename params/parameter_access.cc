@@ -7,6 +7,7 @@
 #include "kelnl/nlpa.h"
 #include "params/list_elements.h"
 #include "params/parameter_store.h"
+#include "params/record_arena.h"
 #include "params/regression_side_file.h"
 #include "platform/core/allocator.h"
 #include "platform/core/core.h"
@@ -63,7 +64,7 @@ int32_t nlpagsp(NlPrimaryErrorRecord* record, NlParameterTable* table, const cha
   if (index == 0 || found->text[0] != '(') {
     if (index != 0 && index != 1) return Push(record, NLE_PARAM_BAD_LIST);
   } else {
-    if (const int32_t code = kelnl::SplitListValue(found)) return Push(record, code);
+    if (const int32_t code = kelnl::SplitListValue(table, found)) return Push(record, code);
     if (index < 0 || static_cast<uint32_t>(index) > found->element_count) return Push(record, NLE_PARAM_BAD_LIST);
     text = kelnl::ListElement(found, static_cast<uint32_t>(index), &length);
   }
@@ -116,7 +117,7 @@ int32_t nlpagvc(NlPrimaryErrorRecord* record, NlParameterTable* table, const cha
   NlParamValue* value = binding->value;
   if (value->text[0] != '(') return Push(record, NLE_PARAM_BAD_LIST);
   // A malformed list still reports the elements counted before the fault.
-  if (kelnl::SplitListValue(value) == NLE_PARAM_NO_MEMORY) return Push(record, NLE_PARAM_NO_MEMORY);
+  if (kelnl::SplitListValue(table, value) == NLE_PARAM_NO_MEMORY) return Push(record, NLE_PARAM_NO_MEMORY);
   if (count != nullptr) *count = value->element_count;
   return 0;
 }
@@ -165,13 +166,13 @@ int32_t nlpassp(NlPrimaryErrorRecord* record, NlParameterTable* table, int32_t m
                 uint32_t name_length, const char* value, uint32_t value_length) {
   if (table == nullptr) return Push(record, NLE_PARAM_NULL_TABLE);
   if (mode != kelnl::kSetMode) return Push(record, NLE_PARAM_REFUSED);
-  NlParamBinding* binding = kelnl::NewParamBinding(name, name_length);
-  NlParamValue* stored = kelnl::NewParamValue(value, value_length);
+  NlParamBinding* binding = kelnl::NewParamBinding(table, name, name_length);
+  NlParamValue* stored = kelnl::NewParamValue(table, value, value_length);
   int32_t code = binding == nullptr || stored == nullptr ? NLE_PARAM_NO_MEMORY : 0;
   if (code == 0) code = kelnl::StoreBinding(table, binding, stored, kelnl::RegressionSideFileWanted());
   if (code == 0) return 0;
-  kelnl::ReleaseBinding(binding);
-  kelnl::Release(stored);
+  kelnl::ReleaseBinding(table, binding);
+  kelnl::ReleaseRecord(table, stored);
   return Push(record, code);
 }
 

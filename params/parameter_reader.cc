@@ -7,6 +7,7 @@
 #include "kelnl/nlpa.h"
 #include "params/hash_table.h"
 #include "params/parameter_store.h"
+#include "params/record_arena.h"
 #include "params/statement_reader.h"
 #include "params/text_chunks.h"
 #include "platform/core/allocator.h"
@@ -30,7 +31,7 @@ int IncludesFirst(const void* a, const void* b) {
 }
 
 NlParameterTable* NewTable(NlPrimaryErrorRecord* record, bool lookup) {
-  auto* table = static_cast<NlParameterTable*>(AllocateZeroed(1, sizeof(NlParameterTable)));
+  auto* table = static_cast<NlParameterTable*>(AllocateZeroed(1, kTableAllocationBytes));
   if (table != nullptr && lookup) {
     table->flags = NLPA_RELEASE_RECORD;
   } else if (table != nullptr) {

@@ -5,6 +5,7 @@
 
 #include "kelnl/nlerrors.h"
 #include "params/hash_table.h"
+#include "params/record_arena.h"
 #include "params/regression_side_file.h"
 #include "params/text_chunks.h"
 #include "platform/core/allocator.h"
@@ -13,10 +14,16 @@ namespace kelnl {
 namespace {
 
 // Keys are the names with every upper-case character (as the C runtime classes them) lowered.
+// Every locale the C runtimes offer classes the ASCII range alike, upper case being A to Z, so
+// only the other bytes need to ask the runtime.
 void FoldCase(const char* name, std::uint32_t length, char* key) {
   for (std::uint32_t i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    key[i] = std::isupper(c) ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+    if (c < 0x80) {
+      key[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    } else {
+      key[i] = std::isupper(c) ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
+    }
   }
   key[length] = '\0';
 }
@@ -42,8 +49,8 @@ class FoldedKey {
   std::uint32_t length_;
 };
 
-NlParamEntry* NewEntry(const FoldedKey& key) {
-  auto* entry = static_cast<NlParamEntry*>(Allocate(sizeof(NlParamEntry) + key.length() + std::size_t{1}));
+NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key) {
+  auto* entry = static_cast<NlParamEntry*>(CarveRecord(table, sizeof(NlParamEntry) + key.length() + std::size_t{1}));
   if (entry == nullptr) return nullptr;
   entry->key = reinterpret_cast<char*>(entry + 1);
   std::memcpy(entry->key, key.text(), key.length() + std::size_t{1});
@@ -67,23 +74,23 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
     *entry = static_cast<NlParamEntry*>(table->index->slots[probe.slot].value);
     return 0;
   }
-  NlParamEntry* fresh = NewEntry(key);
+  NlParamEntry* fresh = NewEntry(table, key);
   if (fresh == nullptr) return NLE_PARAM_NO_MEMORY;
   if (InsertAtProbe(table->index, probe, fresh->key, fresh->key_length, fresh) == nullptr) {
-    Release(fresh);
+    ReleaseRecord(table, fresh);
     return NLE_PARAM_INDEX_FAILED;
   }
   *entry = fresh;
   return 0;
 }
 
-void RemoveSameSpelling(NlParamEntry* entry, const NlParamBinding* binding) {
+void RemoveSameSpelling(NlParameterTable* table, NlParamEntry* entry, const NlParamBinding* binding) {
   for (NlParamBinding** link = &entry->bindings; *link != nullptr; link = &(*link)->next) {
     NlParamBinding* old = *link;
     if (old->name_length == binding->name_length && std::memcmp(old->name, binding->name, old->name_length) == 0) {
       *link = old->next;
-      ReleaseValueReference(old->value);
-      ReleaseBinding(old);
+      ReleaseValueReference(table, old->value);
+      ReleaseBinding(table, old);
       return;
     }
   }
@@ -91,8 +98,8 @@ void RemoveSameSpelling(NlParamEntry* entry, const NlParamBinding* binding) {
 
 }  // namespace
 
-NlParamValue* NewParamValue(const char* text, std::uint32_t length) {
-  auto* value = static_cast<NlParamValue*>(Allocate(sizeof(NlParamValue) + length + std::size_t{1}));
+NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint32_t length) {
+  auto* value = static_cast<NlParamValue*>(CarveRecord(table, sizeof(NlParamValue) + length + std::size_t{1}));
   if (value == nullptr) return nullptr;
   value->text = reinterpret_cast<char*>(value + 1);
   if (text != nullptr && length > 0) std::memcpy(value->text, text, length);
@@ -104,8 +111,8 @@ NlParamValue* NewParamValue(const char* text, std::uint32_t length) {
   return value;
 }
 
-NlParamBinding* NewParamBinding(const char* name, std::uint32_t length) {
-  auto* binding = static_cast<NlParamBinding*>(Allocate(sizeof(NlParamBinding) + length + std::size_t{1}));
+NlParamBinding* NewParamBinding(NlParameterTable* table, const char* name, std::uint32_t length) {
+  auto* binding = static_cast<NlParamBinding*>(CarveRecord(table, sizeof(NlParamBinding) + length + std::size_t{1}));
   if (binding == nullptr) return nullptr;
   binding->name = reinterpret_cast<char*>(binding + 1);
   if (name != nullptr && length > 0) std::memcpy(binding->name, name, length);
@@ -116,15 +123,15 @@ NlParamBinding* NewParamBinding(const char* name, std::uint32_t length) {
   return binding;
 }
 
-void ReleaseValueReference(NlParamValue* value) {
+void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
   if (value == nullptr) return;
   value->reference_count -= 1;
   if (value->reference_count >= 1) return;
-  Release(value->elements);
-  Release(value);
+  ReleaseRecord(table, value->elements);
+  ReleaseRecord(table, value);
 }
 
-void ReleaseBinding(NlParamBinding* binding) { Release(binding); }
+void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) { ReleaseRecord(table, binding); }
 
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression) {
   FoldedKey key(binding->name, binding->name_length);
@@ -135,7 +142,7 @@ std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlPa
   // The reference is taken before the binding it replaces lets go of its value: in `A, A = v`
   // that is this very value.
   value->reference_count += 1;
-  if (!new_entry) RemoveSameSpelling(entry, binding);
+  if (!new_entry) RemoveSameSpelling(table, entry, binding);
   binding->value = value;
   binding->next = entry->bindings;
   entry->bindings = binding;
@@ -153,20 +160,12 @@ NlParamEntry* FindEntry(NlParameterTable* table, const char* name, std::uint32_t
 }
 
 void TearDownParameterTable(NlParameterTable* table) {
+  // Every entry, binding, value and element buffer is a record of the arena, so they all go
+  // with its chunks without being visited one by one.
   ReleaseChunks(table);
-  if (table->index != nullptr) {
-    int32_t cursor = 0;
-    while (auto* entry = static_cast<NlParamEntry*>(nlhthseq(table->index, &cursor))) {
-      while (NlParamBinding* binding = entry->bindings) {
-        entry->bindings = binding->next;
-        ReleaseValueReference(binding->value);
-        ReleaseBinding(binding);
-      }
-      Release(entry);
-    }
-    nlhthfre(table->index);
-    table->index = nullptr;
-  }
+  nlhthfre(table->index);
+  table->index = nullptr;
+  ReleaseRecordArena(table);
   table->flags |= NLPA_RELEASE_RECORD;
   Release(table);
 }

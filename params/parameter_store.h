@@ -9,18 +9,18 @@
 
 namespace kelnl {
 
-// A new value with reference count 0 holding a copy of text (terminated; a null text leaves
-// the length bytes for the caller to fill); null when memory ran out. The text lives in the
-// same allocation.
-NlParamValue* NewParamValue(const char* text, std::uint32_t length);
-// A new binding whose name holds a copy of name (terminated; a null name leaves the bytes for
-// the caller to fill), with no value yet; null when memory ran out. The name lives in the same
-// allocation.
-NlParamBinding* NewParamBinding(const char* name, std::uint32_t length);
+// A new value of the table with reference count 0 holding a copy of text (terminated; a null
+// text leaves the length bytes for the caller to fill); null when memory ran out. The text
+// lives in the same record.
+NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint32_t length);
+// A new binding of the table whose name holds a copy of name (terminated; a null name leaves
+// the bytes for the caller to fill), with no value yet; null when memory ran out. The name lives
+// in the same record.
+NlParamBinding* NewParamBinding(NlParameterTable* table, const char* name, std::uint32_t length);
 // Drops one reference; the value goes with its text and elements when fewer than 1 remain.
-void ReleaseValueReference(NlParamValue* value);
+void ReleaseValueReference(NlParameterTable* table, NlParamValue* value);
 // Releases a binding record (not its value).
-void ReleaseBinding(NlParamBinding* binding);
+void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding);
 
 // Stores one name of a statement: finds or makes the entry of the lower-cased name, replaces a
 // binding of exactly the same spelling, and puts the binding at the head with its value (whose
@@ -35,7 +35,7 @@ std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlPa
 NlParamEntry* FindEntry(NlParameterTable* table, const char* name, std::uint32_t length,
                         bool* out_of_memory = nullptr);
 
-// Releases the chunks, every entry, binding and value, the index and the record itself.
+// Releases the text chunks, the records, the index and the table itself.
 void TearDownParameterTable(NlParameterTable* table);
 
 }  // namespace kelnl

@@ -245,7 +245,7 @@ StatementReader::Outcome StatementReader::SkipToEquals(ParameterSource& source, 
 }
 
 bool StatementReader::KeepName(std::uint32_t length) {
-  NlParamBinding* binding = NewParamBinding(nullptr, length);
+  NlParamBinding* binding = NewParamBinding(table_, nullptr, length);
   if (binding == nullptr) return false;
   token_.CopyTo(binding->name);
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
@@ -257,7 +257,7 @@ void StatementReader::DropPendingNames() {
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
   while (binding != nullptr) {
     NlParamBinding* next = binding->next;
-    ReleaseBinding(binding);
+    ReleaseBinding(table_, binding);
     binding = next;
   }
   table_->pending_names = nullptr;
@@ -354,7 +354,7 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
 
 // Binds the statement's names, last first, to one shared value.
 StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
-  NlParamValue* value = NewParamValue(nullptr, length);
+  NlParamValue* value = NewParamValue(table_, nullptr, length);
   if (value == nullptr) return OutOfMemory();
   token_.CopyTo(value->text);
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
@@ -363,10 +363,10 @@ StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
   while (binding != nullptr) {
     NlParamBinding* next = binding->next;
     if (failure == 0) failure = StoreBinding(table_, binding, value, regression_);
-    if (failure != 0) ReleaseBinding(binding);  // this name and the remaining ones stay unbound
+    if (failure != 0) ReleaseBinding(table_, binding);  // this name and the remaining ones stay unbound
     binding = next;
   }
-  if (value->reference_count < 1) ReleaseValueReference(value);
+  if (value->reference_count < 1) ReleaseValueReference(table_, value);
   if (failure == 0) return Outcome::kContinue;
   if (failure == NLE_PARAM_NO_MEMORY) return OutOfMemory();
   Push(failure);

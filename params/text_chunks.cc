@@ -11,6 +11,9 @@ namespace {
 // 16 spare chunks (8192 characters) are enough for the long values of ordinary files; a file
 // with longer values pays for allocation instead of keeping the memory.
 constexpr int kMaximumSpareChunks = 16;
+// A short token was written into its chunk a few bytes at a time just before it is copied out;
+// the wide loads of memcpy over those bytes would stall until the writes drain, byte loads do not.
+constexpr std::uint32_t kShortCopy = 64;
 
 std::uint32_t Used(const NlTextChunk* chunk) {
   return static_cast<std::uint32_t>(chunk->write_position - chunk->data);
@@ -103,7 +106,11 @@ std::uint32_t TokenGatherer::Finish() {
 void TokenGatherer::CopyTo(char* destination) const {
   for (const NlTextChunk* chunk = table_->current_chunk; chunk != nullptr; chunk = chunk->next) {
     const std::uint32_t used = Used(chunk);
-    std::memcpy(destination, chunk->data, used);
+    if (used < kShortCopy) {
+      for (std::uint32_t i = 0; i < used; ++i) destination[i] = chunk->data[i];
+    } else {
+      std::memcpy(destination, chunk->data, used);
+    }
     destination += used;
   }
 }

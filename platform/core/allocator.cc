@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/core/core.h"
+#include "platform/os/os.h"
 
 namespace kelnl {
 namespace {
@@ -14,8 +15,13 @@ namespace {
 
 namespace hook = allocation_hook;
 
-void* Counted(void* block) {
-  if (block != nullptr) hook::CountBlockAllocated();
+// Blocks this large are slot arrays and arena chunks that get filled all over soon after.
+constexpr std::size_t kLargePagesFrom = std::size_t{4} << 20;
+
+void* Counted(void* block, std::size_t size) {
+  if (block == nullptr) return nullptr;
+  hook::CountBlockAllocated();
+  if (size >= kLargePagesFrom) os::AdviseLargePages(block, size);
   return block;
 }
 
@@ -23,14 +29,14 @@ void* Counted(void* block) {
 
 void* Allocate(std::size_t size) {
   if (hook::AttemptFails()) return nullptr;
-  return Counted(sscoreserverflag != 0 ? ss_mem_alc(size) : std::malloc(size == 0 ? 1 : size));
+  return Counted(sscoreserverflag != 0 ? ss_mem_alc(size) : std::malloc(size == 0 ? 1 : size), size);
 }
 
 void* AllocateZeroed(std::size_t count, std::size_t size) {
   if (size != 0 && count > SIZE_MAX / size) return nullptr;
   if (hook::AttemptFails()) return nullptr;
-  if (sscoreserverflag != 0) return Counted(ss_mem_cal(count, size));
-  return Counted(std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size));
+  if (sscoreserverflag != 0) return Counted(ss_mem_cal(count, size), count * size);
+  return Counted(std::calloc(count == 0 ? 1 : count, size == 0 ? 1 : size), count * size);
 }
 
 void* Reallocate(void* block, std::size_t size) {

@@ -67,6 +67,12 @@ std::uint32_t ThreadId();
 // ---- Memory -----------------------------------------------------------------------------------
 // True when every byte of [address, address + length) can be read (the IsBadReadPtr test).
 bool IsReadable(const void* address, std::size_t length);
+// Asks that a large block be backed by large pages where the system offers them on request. A
+// block that is filled all over at once (a doubled hash slot array, a big arena chunk) then costs
+// a handful of page faults instead of one per 4 KiB. Only the whole large pages inside the block
+// qualify. A hint only: nothing fails.
+void AdviseLargePages(void* block, std::size_t length);
+inline constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
 
 // ---- Sleeping -----------------------------------------------------------------------------------
 // Sleeps at least the given milliseconds; 0 only gives the processor away.

@@ -43,4 +43,16 @@ bool IsReadable(const void* address, std::size_t length) {
   return true;
 }
 
+void AdviseLargePages(void* block, std::size_t length) {
+#ifdef MADV_HUGEPAGE
+  constexpr std::uintptr_t kLargePage = kLargePageBytes;
+  const auto start = (reinterpret_cast<std::uintptr_t>(block) + kLargePage - 1) & ~(kLargePage - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(block) + length) & ~(kLargePage - 1);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)block;
+  (void)length;
+#endif
+}
+
 }  // namespace kelnl::os

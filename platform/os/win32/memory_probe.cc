@@ -9,4 +9,8 @@ bool IsReadable(const void* address, std::size_t length) {
   return IsBadReadPtr(address, length) == FALSE;
 }
 
+// Large pages on Windows must be reserved up front by a process holding the lock-memory
+// privilege; a heap block cannot be switched over afterwards, so there is nothing to ask for.
+void AdviseLargePages(void*, std::size_t) {}
+
 }  // namespace kelnl::os

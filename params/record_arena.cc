@@ -1,0 +1,127 @@
+#include "params/record_arena.h"
+
+#include <cstdint>
+
+#include "platform/core/allocator.h"
+#include "platform/os/os.h"
+
+namespace kelnl {
+
+struct RecordChunk {
+  RecordArena* arena;
+  RecordChunk* previous;
+  RecordChunk* next;
+  std::size_t live;  // records still in use, plus one while the arena carves from the chunk
+  char* storage;      // behind the header, or from the first large-page boundary in the block
+  std::size_t used;
+  std::size_t size;  // bytes of storage
+};
+
+namespace {
+
+// A small file's records fit in the first chunk; a large file's come in chunks that double up to
+// a size where a few dozen chunks hold hundreds of megabytes.
+constexpr std::size_t kFirstChunkBytes = std::size_t{8} << 10;
+constexpr std::size_t kMaximumChunkBytes = std::size_t{8} << 20;
+// From this size on, storage starts on a large-page boundary and is a whole number of large
+// pages, so that all of it can be backed by large pages: records are written all over a fresh
+// chunk at once, and on a 4 KiB page each page costs a fault.
+constexpr std::size_t kAlignedStorageFrom = 2 * os::kLargePageBytes;
+// A record this large (a huge value) gets a chunk of its own instead of ending the current one.
+constexpr std::size_t kOwnChunkFrom = kMaximumChunkBytes / 4;
+
+constexpr std::size_t kAlignment = alignof(void*);
+static_assert(sizeof(RecordChunk) % kAlignment == 0);
+
+RecordArena* ArenaOf(NlParameterTable* table) { return reinterpret_cast<RecordArena*>(table + 1); }
+
+void Unlink(RecordChunk* chunk) {
+  if (chunk->previous != nullptr) {
+    chunk->previous->next = chunk->next;
+  } else {
+    chunk->arena->chunks = chunk->next;
+  }
+  if (chunk->next != nullptr) chunk->next->previous = chunk->previous;
+}
+
+void DropLive(RecordChunk* chunk) {
+  chunk->live -= 1;
+  if (chunk->live != 0) return;
+  Unlink(chunk);
+  Release(chunk);
+}
+
+RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
+  const bool aligned = size >= kAlignedStorageFrom;
+  if (aligned) size = (size + os::kLargePageBytes - 1) & ~(os::kLargePageBytes - 1);
+  const std::size_t bytes = sizeof(RecordChunk) + size + (aligned ? os::kLargePageBytes : 0);
+  if (bytes < size) return nullptr;
+  auto* chunk = static_cast<RecordChunk*>(Allocate(bytes));
+  if (chunk == nullptr) return nullptr;
+  auto storage = reinterpret_cast<std::uintptr_t>(chunk + 1);
+  if (aligned) storage = (storage + os::kLargePageBytes - 1) & ~std::uintptr_t{os::kLargePageBytes - 1};
+  *chunk = RecordChunk{arena, nullptr, arena->chunks, 0, reinterpret_cast<char*>(storage), 0, size};
+  if (arena->chunks != nullptr) arena->chunks->previous = chunk;
+  arena->chunks = chunk;
+  return chunk;
+}
+
+// Makes a fresh chunk with room for need bytes the current one; the old current chunk is left
+// to its records.
+RecordChunk* StartChunk(RecordArena* arena, std::size_t need) {
+  if (arena->next_size == 0) arena->next_size = kFirstChunkBytes;
+  const std::size_t size = need > arena->next_size ? need : arena->next_size;
+  RecordChunk* chunk = NewChunk(arena, size);
+  if (chunk == nullptr) return nullptr;
+  if (arena->next_size < kMaximumChunkBytes) arena->next_size *= 2;
+  chunk->live = 1;
+  RecordChunk* old = arena->current;
+  arena->current = chunk;
+  if (old != nullptr) DropLive(old);
+  return chunk;
+}
+
+void* Fill(RecordChunk* chunk, std::size_t need) {
+  char* item = chunk->storage + chunk->used;
+  chunk->used += need;
+  chunk->live += 1;
+  return item;
+}
+
+RecordChunk* ChunkHolding(RecordArena* arena, const void* record) {
+  const char* address = static_cast<const char*>(record);
+  for (RecordChunk* chunk = arena->chunks; chunk != nullptr; chunk = chunk->next) {
+    if (address >= chunk->storage && address < chunk->storage + chunk->used) return chunk;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
+  if (bytes > SIZE_MAX / 2) return nullptr;
+  const std::size_t need = (bytes + kAlignment - 1) & ~(kAlignment - 1);
+  RecordArena* arena = ArenaOf(table);
+  RecordChunk* chunk = arena->current;
+  if (chunk == nullptr || chunk->size - chunk->used < need) {
+    chunk = need >= kOwnChunkFrom ? NewChunk(arena, need) : StartChunk(arena, need);
+    if (chunk == nullptr) return nullptr;
+  }
+  return Fill(chunk, need);
+}
+
+void ReleaseRecord(NlParameterTable* table, void* record) {
+  if (record == nullptr) return;
+  if (RecordChunk* chunk = ChunkHolding(ArenaOf(table), record)) DropLive(chunk);
+}
+
+void ReleaseRecordArena(NlParameterTable* table) {
+  RecordArena* arena = ArenaOf(table);
+  while (RecordChunk* chunk = arena->chunks) {
+    arena->chunks = chunk->next;
+    Release(chunk);
+  }
+  *arena = RecordArena{nullptr, nullptr, 0};
+}
+
+}  // namespace kelnl

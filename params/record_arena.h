@@ -1,0 +1,41 @@
+// Storage for the records of one parameter table: entries, bindings and values with their
+// texts, and split list elements. Records are carved out of shared chunks rather than allocated
+// one by one, so reading a large file costs a few dozen allocations instead of three per
+// statement, and tearing a table down releases its chunks without visiting every record.
+//
+// Each chunk counts the records still alive in it and goes back to the heap with its last one, so
+// replacing a parameter again and again does not make the table grow. A record carries nothing
+// extra: the chunk of a released record is found by its address. Records die one by one only
+// when a parameter is replaced or a statement dropped, and mostly in the newest chunks, where
+// that search starts. A table has one user at a time, so nothing is locked.
+#ifndef KELNL_PARAMS_RECORD_ARENA_H
+#define KELNL_PARAMS_RECORD_ARENA_H
+
+#include <cstddef>
+
+#include "kelnl/nlpa.h"
+
+namespace kelnl {
+
+struct RecordChunk;
+
+// The chunks of one table. It lives in the table's own allocation, right behind the record.
+struct RecordArena {
+  RecordChunk* current;  // the chunk records are carved from
+  RecordChunk* chunks;   // every chunk of the table, newest first
+  std::size_t next_size;
+};
+
+// The bytes to allocate for a table record together with its arena; the arena starts zeroed.
+constexpr std::size_t kTableAllocationBytes = sizeof(NlParameterTable) + sizeof(RecordArena);
+
+// bytes of record storage (pointer-aligned) from the table's arena; null when memory runs out.
+void* CarveRecord(NlParameterTable* table, std::size_t bytes);
+// Gives a record carved from the table back (null allowed); its chunk goes with its last record.
+void ReleaseRecord(NlParameterTable* table, void* record);
+// Releases every chunk of the table at once, whatever records they still hold.
+void ReleaseRecordArena(NlParameterTable* table);
+
+}  // namespace kelnl
+
+#endif
