@@ -4,16 +4,15 @@
 
 #include "platform/core/allocator.h"
 
-// Behind the slot array, in the same block, the table keeps for each slot its key's hash, a check
-// word, and a bit that mirrors the occupied flag. Probing then walks a bitmap small enough to stay
-// in the cache instead of 4-word slots spread over the whole array; growth and chain repair place
-// entries without hashing their keys again (which would also read every key from wherever it
-// lives); and with the default functions a probe compares hash and check word before it reads
-// any key: equal keys agree in both, so a difference settles it. The check word is a second hash
-// that, unlike nlhthskey, depends on every byte: nlhthskey keeps only a key's last eleven bytes
-// and adds digits with overlapping carries, so names that differ in a numeric suffix often hash
-// alike. The slots themselves stay exactly as callers see them, and every slot lands where the
-// plain algorithm puts it.
+// Behind the slot array, in the same block, the table keeps each slot's key hash and a bit that
+// mirrors its occupied flag. Probing then walks a bitmap small enough to stay in the cache
+// instead of 4-word slots spread over the whole array; growth and chain repair place entries
+// without hashing their keys again (which would also read every key from wherever it lives); and
+// with the default functions a probe compares hashes before it reads any key: equal keys hash
+// alike under nlhthskey, so a different hash settles it. (A second, stronger hash per slot would
+// spare the key comparisons where nlhthskey collides, but measured slower: the extra side-array
+// bytes cost more than those comparisons.) The slots themselves stay exactly as callers see
+// them, and every slot lands where the plain algorithm puts it.
 
 namespace {
 
@@ -21,23 +20,16 @@ constexpr int32_t kInitialCapacity = 128;
 constexpr uint32_t kBitsPerWord = 32;
 
 // The slot array of one capacity together with its side arrays.
-// What the table knows of a slot's key without reading it; side by side so that one probe reads
-// one cache line.
-struct KeyDigest {
-  uint32_t hash;
-  uint32_t check;
-};
-
 struct SlotBlock {
   NlHashSlot* slots;
-  KeyDigest* digests;
+  uint32_t* hashes;
   uint32_t* occupancy;
   uint32_t mask;
 
   SlotBlock(NlHashSlot* block, int32_t capacity)
       : slots(block),
-        digests(reinterpret_cast<KeyDigest*>(block + capacity)),
-        occupancy(reinterpret_cast<uint32_t*>(digests + capacity)),
+        hashes(reinterpret_cast<uint32_t*>(block + capacity)),
+        occupancy(hashes + capacity),
         mask(static_cast<uint32_t>(capacity) - 1) {}
 
   bool Occupied(uint32_t slot) const { return (occupancy[slot / kBitsPerWord] >> (slot % kBitsPerWord) & 1) != 0; }
@@ -52,9 +44,9 @@ struct SlotBlock {
     return slot;
   }
 
-  void Fill(uint32_t slot, const NlHashSlot& entry, KeyDigest digest) {
+  void Fill(uint32_t slot, const NlHashSlot& entry, uint32_t hash) {
     slots[slot] = NlHashSlot{entry.key, entry.key_length, entry.value, 1};
-    digests[slot] = digest;
+    hashes[slot] = hash;
     occupancy[slot / kBitsPerWord] |= uint32_t{1} << (slot % kBitsPerWord);
   }
 
@@ -66,18 +58,10 @@ struct SlotBlock {
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
-// FNV-1a: every byte reaches every bit.
-uint32_t CheckWord(const void* key, uint32_t length) {
-  const auto* bytes = static_cast<const unsigned char*>(key);
-  uint32_t check = 2166136261u;
-  for (uint32_t i = 0; i < length; ++i) check = (check ^ bytes[i]) * 16777619u;
-  return check;
-}
-
 NlHashSlot* AllocateSlots(int32_t capacity) {
-  static_assert(alignof(NlHashSlot) >= alignof(KeyDigest) && sizeof(NlHashSlot) % alignof(KeyDigest) == 0);
+  static_assert(alignof(NlHashSlot) >= alignof(uint32_t));
   const auto slots = static_cast<size_t>(capacity);
-  const size_t bytes = slots * (sizeof(NlHashSlot) + sizeof(KeyDigest)) + slots / kBitsPerWord * sizeof(uint32_t);
+  const size_t bytes = slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
   return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
 }
 
@@ -90,7 +74,7 @@ bool Grow(NlHashTable* table) {
   const SlotBlock from = Block(table);
   SlotBlock to(slots, capacity);
   for (uint32_t i = 0; i <= from.mask; ++i) {
-    if (from.Occupied(i)) to.Fill(to.FirstFree(from.digests[i].hash), from.slots[i], from.digests[i]);
+    if (from.Occupied(i)) to.Fill(to.FirstFree(from.hashes[i]), from.slots[i], from.hashes[i]);
   }
   kelnl::Release(table->slots);
   table->slots = slots;
@@ -102,18 +86,15 @@ bool Grow(NlHashTable* table) {
 // or the free slot that ends the sequence (found false).
 kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
   const SlotBlock block = Block(table);
-  const KeyDigest digest{table->hash(key, length), CheckWord(key, length)};
-  const bool by_digest = match == nlhthteq && table->hash == nlhthskey;
-  uint32_t slot = digest.hash & block.mask;
+  const uint32_t hash = table->hash(key, length);
+  const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
+  uint32_t slot = hash & block.mask;
   for (; block.Occupied(slot); slot = block.Next(slot)) {
-    const KeyDigest& stored = block.digests[slot];
-    if (by_digest && (stored.hash != digest.hash || stored.check != digest.check)) continue;
+    if (by_hash && block.hashes[slot] != hash) continue;
     const NlHashSlot& entry = block.slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) {
-      return kelnl::HashProbe{slot, digest.hash, digest.check, true};
-    }
+    if (match(entry.key, entry.key_length, key, length) != 0) return kelnl::HashProbe{slot, hash, true};
   }
-  return kelnl::HashProbe{slot, digest.hash, digest.check, false};
+  return kelnl::HashProbe{slot, hash, false};
 }
 
 // After a deletion, every entry of the run that followed the freed slot is placed again from its
@@ -123,8 +104,8 @@ void RepairAfter(NlHashTable* table, uint32_t freed) {
   for (uint32_t slot = block.Next(freed); block.Occupied(slot); slot = block.Next(slot)) {
     const NlHashSlot entry = block.slots[slot];
     block.Free(slot);
-    const KeyDigest digest = block.digests[slot];
-    block.Fill(block.FirstFree(digest.hash), entry, digest);
+    const uint32_t hash = block.hashes[slot];
+    block.Fill(block.FirstFree(hash), entry, hash);
   }
 }
 
@@ -136,7 +117,7 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
   if (table->hash != hash) {
     const SlotBlock block = Block(table);
     for (uint32_t i = 0; i <= block.mask; ++i) {
-      if (block.Occupied(i)) block.digests[i].hash = hash(block.slots[i].key, block.slots[i].key_length);
+      if (block.Occupied(i)) block.hashes[i] = hash(block.slots[i].key, block.slots[i].key_length);
     }
   }
   table->hash = hash;
@@ -148,7 +129,7 @@ HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t l
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
-  Block(table).Fill(probe.slot, NlHashSlot{key, length, value, 1}, KeyDigest{probe.hash, probe.check});
+  Block(table).Fill(probe.slot, NlHashSlot{key, length, value, 1}, probe.hash);
   table->count += 1;
   if (table->count * 2 == table->capacity && !Grow(table)) {
     Block(table).Free(probe.slot);
@@ -192,7 +173,7 @@ void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value
   if (table == nullptr || key == nullptr) return nullptr;
   const uint32_t hash = table->hash(key, length);
   const uint32_t slot = Block(table).FirstFree(hash);
-  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, hash, CheckWord(key, length), false}, key, length, value);
+  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, hash, false}, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {

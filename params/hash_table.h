@@ -18,8 +18,7 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
 // the key. Nothing may change the table between ProbeForKey and InsertAtProbe.
 struct HashProbe {
   std::uint32_t slot;
-  std::uint32_t hash;   // the key's hash under the table's function
-  std::uint32_t check;  // a second hash of the key's bytes, kept beside the slot
+  std::uint32_t hash;  // the key's hash under the table's function
   bool found;
 };
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kelnl/nlht.h"
 #include "params/hash_table.h"
@@ -17,6 +19,55 @@ uint32_t CollidingHash(const void*, uint32_t) { return 0; }
 int32_t SameFirstByte(const void* a, uint32_t, const void* b, uint32_t) {
   return *static_cast<const char*>(a) == *static_cast<const char*>(b) ? 1 : 0;
 }
+
+// A few home slots for many keys: long collision runs, which growth and repair must rebuild.
+uint32_t FewHomes(const void* key, uint32_t length) { return nlhthskey(key, length) % 7 * 16; }
+
+// The table's algorithm in its plainest form, slot for slot, to compare the real table with.
+class PlainTable {
+ public:
+  explicit PlainTable(NlHashFunction hash) : hash_(hash), slots_(128) {}
+
+  void Put(const std::string& key) {
+    slots_[FirstFree(Home(key))] = &key;
+    if (++count_ * 2 == static_cast<int>(slots_.size())) Grow();
+  }
+  void Delete(const std::string& key) {
+    uint32_t slot = Home(key);
+    while (slots_[slot] != nullptr && *slots_[slot] != key) slot = Next(slot);
+    if (slots_[slot] == nullptr) return;
+    slots_[slot] = nullptr;
+    --count_;
+    for (slot = Next(slot); slots_[slot] != nullptr; slot = Next(slot)) {
+      const std::string* moved = slots_[slot];
+      slots_[slot] = nullptr;
+      slots_[FirstFree(Home(*moved))] = moved;
+    }
+  }
+  const std::vector<const std::string*>& slots() const { return slots_; }
+
+ private:
+  uint32_t Mask() const { return static_cast<uint32_t>(slots_.size()) - 1; }
+  uint32_t Next(uint32_t slot) const { return ((slot + 1) * 3) & Mask(); }
+  uint32_t Home(const std::string& key) const {
+    return hash_(key.data(), static_cast<uint32_t>(key.size())) & Mask();
+  }
+  uint32_t FirstFree(uint32_t slot) const {
+    while (slots_[slot] != nullptr) slot = Next(slot);
+    return slot;
+  }
+  void Grow() {
+    std::vector<const std::string*> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const std::string* key : old) {
+      if (key != nullptr) slots_[FirstFree(Home(*key))] = key;
+    }
+  }
+
+  NlHashFunction hash_;
+  std::vector<const std::string*> slots_;
+  int count_ = 0;
+};
 
 class HashTable : public ::testing::Test {
  protected:
@@ -118,6 +169,53 @@ TEST_F(HashTable, FunctionsCanBeSwappedOnAnExistingTable) {
   EXPECT_EQ(Get("x"), nullptr) << "the entry sits at the old home slot";
   kelnl::SetHashTableFunctions(table_, CollidingHash, nlhthteq);
   EXPECT_EQ(Get("x"), &values_[0]);
+}
+
+// The table keeps hashes and occupancy beside its slots to probe faster; whatever it keeps, each
+// entry must sit in the slot the plain algorithm gives it, through growth, deletion and repair.
+TEST_F(HashTable, EverySlotIsWhereThePlainAlgorithmPutsIt) {
+  for (NlHashFunction hash : {FewHomes, nlhthskey}) {
+    Make(hash);
+    PlainTable plain(hash);
+    keys_.clear();
+    std::mt19937 random(7);
+    std::vector<const std::string*> live;
+    for (int step = 0; step < 3000; ++step) {
+      if (live.empty() || random() % 3 != 0) {
+        keys_.push_back("parameter_" + std::to_string(random() % 100000));
+        Put(keys_.back(), &values_[0]);
+        plain.Put(keys_.back());
+        live.push_back(&keys_.back());
+      } else {
+        const std::size_t victim = random() % live.size();
+        // Keys may repeat: the first equal entry on the probe path goes in both tables.
+        Del(*live[victim]);
+        plain.Delete(*live[victim]);
+        live.erase(live.begin() + static_cast<std::ptrdiff_t>(victim));
+      }
+    }
+    ASSERT_EQ(static_cast<std::size_t>(table_->capacity), plain.slots().size());
+    for (std::size_t i = 0; i < plain.slots().size(); ++i) {
+      const std::string* expected = plain.slots()[i];
+      ASSERT_EQ(table_->slots[i].occupied, expected != nullptr ? 1 : 0) << "slot " << i;
+      if (expected != nullptr) {
+        EXPECT_EQ(std::string_view(static_cast<const char*>(table_->slots[i].key), table_->slots[i].key_length),
+                  *expected) << "slot " << i;
+      }
+    }
+    nlhthfre(table_);
+    table_ = nullptr;
+  }
+}
+
+// After the hash function is swapped, a growth must place entries by the new function.
+TEST_F(HashTable, GrowthAfterASwapUsesTheNewHash) {
+  Make(CollidingHash);
+  for (int i = 0; i < 200; ++i) keys_.push_back("key" + std::to_string(i));
+  for (int i = 0; i < 60; ++i) Put(keys_[i], &values_[i]);
+  kelnl::SetHashTableFunctions(table_, nlhthskey, nlhthteq);
+  for (int i = 60; i < 200; ++i) Put(keys_[i], &values_[i]);  // grows twice
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(Get(keys_[i]), &values_[i]) << keys_[i];
 }
 
 TEST_F(HashTable, FailedGrowthLeavesTheTableAsItWas) {

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kelnl/nlpa.h"
+#include "params/record_arena.h"
+#include "platform/core/allocator.h"
+
+namespace {
+
+long LiveBlocks() { return kelnl::allocation_hook::LiveBlocks(); }
+
+class RecordArena : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(nlpains(&record_, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
+  }
+  void TearDown() override { nlpatrm(&record_, &table_); }
+
+  NlPrimaryErrorRecord record_{};
+  NlParameterTable* table_ = nullptr;
+};
+
+// Records that do not fit the current chunk start a new one (these sizes stay under the size
+// that gets a chunk of its own).
+TEST_F(RecordArena, AChunkGoesWithItsLastRecordButNotWhileItIsCarvedFrom) {
+  const long empty = LiveBlocks();
+  std::vector<void*> first_chunk;
+  for (int i = 0; i < 100; ++i) first_chunk.push_back(kelnl::CarveRecord(table_, 40));
+  ASSERT_EQ(LiveBlocks(), empty + 1);
+  for (void* record : first_chunk) kelnl::ReleaseRecord(table_, record);
+  EXPECT_EQ(LiveBlocks(), empty + 1) << "the chunk records are carved from stays";
+
+  void* alive = kelnl::CarveRecord(table_, 100 << 10);
+  EXPECT_EQ(LiveBlocks(), empty + 1) << "the emptied chunk went when carving moved on";
+  void* next = kelnl::CarveRecord(table_, 400 << 10);
+  EXPECT_EQ(LiveBlocks(), empty + 2) << "a chunk with a live record stays";
+  kelnl::ReleaseRecord(table_, alive);
+  EXPECT_EQ(LiveBlocks(), empty + 1);
+  kelnl::ReleaseRecord(table_, next);
+}
+
+TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
+  void* small = kelnl::CarveRecord(table_, 16);
+  const long before = LiveBlocks();
+  auto* huge = static_cast<char*>(kelnl::CarveRecord(table_, std::size_t{3} << 20));
+  ASSERT_NE(huge, nullptr);
+  huge[0] = huge[(std::size_t{3} << 20) - 1] = 'x';
+  EXPECT_EQ(LiveBlocks(), before + 1);
+  EXPECT_NE(kelnl::CarveRecord(table_, 16), nullptr);
+  EXPECT_EQ(LiveBlocks(), before + 1) << "small records still come from the current chunk";
+  kelnl::ReleaseRecord(table_, huge);
+  EXPECT_EQ(LiveBlocks(), before);
+  kelnl::ReleaseRecord(table_, small);
+}
+
+TEST_F(RecordArena, RecordsAreAlignedForTheirPointers) {
+  for (std::size_t size : {1, 3, 17, 29}) {
+    const auto address = reinterpret_cast<std::uintptr_t>(kelnl::CarveRecord(table_, size));
+    EXPECT_EQ(address % alignof(void*), 0u) << size;
+  }
+}
+
+// A long-lived table whose parameter is set again and again must not keep the old values.
+TEST_F(RecordArena, SettingOneParameterOverAndOverKeepsTheTableSmall) {
+  const std::string value(200, 'v');
+  ASSERT_EQ(nlpassp(&record_, table_, 1, "keep", 4, "1", 1), 0);
+  const long before = LiveBlocks();
+  for (int i = 0; i < 100000; ++i) {
+    ASSERT_EQ(nlpassp(&record_, table_, 1, "TRACE", 5, value.data(), static_cast<uint32_t>(value.size())), 0);
+  }
+  EXPECT_LE(LiveBlocks(), before + 3);
+  char* text = nullptr;
+  uint32_t length = 0;
+  ASSERT_EQ(nlpagsp(&record_, table_, "keep", 4, 0, &text, &length), 0);
+  EXPECT_EQ(std::string(text, length), "1");
+}
+
+}  // namespace
