@@ -65,7 +65,7 @@ std::int32_t SplitListValue(NlParameterTable* table, NlParamValue* value) {
   *out = '\0';
   value->element_count = scan.count;
   if (!well_formed || scan.depth != -1) {
-    ReleaseRecord(table, elements);
+    ReleaseRecord(table, elements, value->text_length + std::size_t{1});
     return NLE_PARAM_BAD_LIST;
   }
   value->elements = elements;

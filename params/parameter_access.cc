@@ -172,7 +172,7 @@ int32_t nlpassp(NlPrimaryErrorRecord* record, NlParameterTable* table, int32_t m
   if (code == 0) code = kelnl::StoreBinding(table, binding, stored, kelnl::RegressionSideFileWanted());
   if (code == 0) return 0;
   kelnl::ReleaseBinding(table, binding);
-  kelnl::ReleaseRecord(table, stored);
+  kelnl::ReleaseRecord(table, stored, sizeof(NlParamValue));
   return Push(record, code);
 }
 

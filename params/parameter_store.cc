@@ -77,7 +77,7 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
   NlParamEntry* fresh = NewEntry(table, key);
   if (fresh == nullptr) return NLE_PARAM_NO_MEMORY;
   if (InsertAtProbe(table->index, probe, fresh->key, fresh->key_length, fresh) == nullptr) {
-    ReleaseRecord(table, fresh);
+    ReleaseRecord(table, fresh, sizeof(NlParamEntry));
     return NLE_PARAM_INDEX_FAILED;
   }
   *entry = fresh;
@@ -127,11 +127,13 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
   if (value == nullptr) return;
   value->reference_count -= 1;
   if (value->reference_count >= 1) return;
-  ReleaseRecord(table, value->elements);
-  ReleaseRecord(table, value);
+  ReleaseRecord(table, value->elements, value->text_length + std::size_t{1});
+  ReleaseRecord(table, value, sizeof(NlParamValue));
 }
 
-void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) { ReleaseRecord(table, binding); }
+void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
+  ReleaseRecord(table, binding, sizeof(NlParamBinding));
+}
 
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression) {
   FoldedKey key(binding->name, binding->name_length);

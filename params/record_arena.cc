@@ -2,6 +2,17 @@
 
 #include <cstdint>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define KELNL_POISON_RECORDS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELNL_POISON_RECORDS 1
+#endif
+#endif
+#ifdef KELNL_POISON_RECORDS
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include "platform/core/allocator.h"
 #include "platform/os/os.h"
 
@@ -18,6 +29,16 @@ struct RecordChunk {
 };
 
 namespace {
+
+// Under AddressSanitizer a chunk's free storage and released records are unusable, as heap blocks
+// of their own would be.
+#ifdef KELNL_POISON_RECORDS
+void MarkUnusable(const void* address, std::size_t bytes) { ASAN_POISON_MEMORY_REGION(address, bytes); }
+void MarkUsable(const void* address, std::size_t bytes) { ASAN_UNPOISON_MEMORY_REGION(address, bytes); }
+#else
+void MarkUnusable(const void*, std::size_t) {}
+void MarkUsable(const void*, std::size_t) {}
+#endif
 
 // A small file's records fit in the first chunk; a large file's come in chunks that double up to
 // a size where a few dozen chunks hold hundreds of megabytes.
@@ -48,6 +69,7 @@ void DropLive(RecordChunk* chunk) {
   chunk->live -= 1;
   if (chunk->live != 0) return;
   Unlink(chunk);
+  MarkUsable(chunk->storage, chunk->size);
   Release(chunk);
 }
 
@@ -61,6 +83,7 @@ RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
   auto storage = reinterpret_cast<std::uintptr_t>(chunk + 1);
   if (aligned) storage = (storage + os::kLargePageBytes - 1) & ~std::uintptr_t{os::kLargePageBytes - 1};
   *chunk = RecordChunk{arena, nullptr, arena->chunks, 0, reinterpret_cast<char*>(storage), 0, size};
+  MarkUnusable(chunk->storage, size);
   if (arena->chunks != nullptr) arena->chunks->previous = chunk;
   arena->chunks = chunk;
   return chunk;
@@ -85,6 +108,7 @@ void* Fill(RecordChunk* chunk, std::size_t need) {
   char* item = chunk->storage + chunk->used;
   chunk->used += need;
   chunk->live += 1;
+  MarkUsable(item, need);
   return item;
 }
 
@@ -110,15 +134,19 @@ void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
   return Fill(chunk, need);
 }
 
-void ReleaseRecord(NlParameterTable* table, void* record) {
+void ReleaseRecord(NlParameterTable* table, void* record, std::size_t known_bytes) {
   if (record == nullptr) return;
-  if (RecordChunk* chunk = ChunkHolding(ArenaOf(table), record)) DropLive(chunk);
+  RecordChunk* chunk = ChunkHolding(ArenaOf(table), record);
+  if (chunk == nullptr) return;
+  MarkUnusable(record, known_bytes);
+  DropLive(chunk);
 }
 
 void ReleaseRecordArena(NlParameterTable* table) {
   RecordArena* arena = ArenaOf(table);
   while (RecordChunk* chunk = arena->chunks) {
     arena->chunks = chunk->next;
+    MarkUsable(chunk->storage, chunk->size);
     Release(chunk);
   }
   *arena = RecordArena{nullptr, nullptr, 0};

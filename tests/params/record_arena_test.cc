@@ -29,16 +29,16 @@ TEST_F(RecordArena, AChunkGoesWithItsLastRecordButNotWhileItIsCarvedFrom) {
   std::vector<void*> first_chunk;
   for (int i = 0; i < 100; ++i) first_chunk.push_back(kelnl::CarveRecord(table_, 40));
   ASSERT_EQ(LiveBlocks(), empty + 1);
-  for (void* record : first_chunk) kelnl::ReleaseRecord(table_, record);
+  for (void* record : first_chunk) kelnl::ReleaseRecord(table_, record, 40);
   EXPECT_EQ(LiveBlocks(), empty + 1) << "the chunk records are carved from stays";
 
   void* alive = kelnl::CarveRecord(table_, 100 << 10);
   EXPECT_EQ(LiveBlocks(), empty + 1) << "the emptied chunk went when carving moved on";
   void* next = kelnl::CarveRecord(table_, 400 << 10);
   EXPECT_EQ(LiveBlocks(), empty + 2) << "a chunk with a live record stays";
-  kelnl::ReleaseRecord(table_, alive);
+  kelnl::ReleaseRecord(table_, alive, 100 << 10);
   EXPECT_EQ(LiveBlocks(), empty + 1);
-  kelnl::ReleaseRecord(table_, next);
+  kelnl::ReleaseRecord(table_, next, 400 << 10);
 }
 
 TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
@@ -50,9 +50,9 @@ TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
   EXPECT_EQ(LiveBlocks(), before + 1);
   EXPECT_NE(kelnl::CarveRecord(table_, 16), nullptr);
   EXPECT_EQ(LiveBlocks(), before + 1) << "small records still come from the current chunk";
-  kelnl::ReleaseRecord(table_, huge);
+  kelnl::ReleaseRecord(table_, huge, std::size_t{3} << 20);
   EXPECT_EQ(LiveBlocks(), before);
-  kelnl::ReleaseRecord(table_, small);
+  kelnl::ReleaseRecord(table_, small, 16);
 }
 
 TEST_F(RecordArena, RecordsAreAlignedForTheirPointers) {
