@@ -228,8 +228,12 @@ TEST_F(ParameterReader, ReadingIntoAnExistingTableAddsAndReplaces) {
 }
 
 TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
+  // The long name and value each need storage of their own, so that the binding, the value and
+  // the entry of that statement each meet an allocation that can fail.
+  const std::string long_name(9000, 'n');
+  const std::string long_value(25000, 'v');
   const std::string text = "A = 1\nB, C = (x=1)\nD = " + std::string(1500, 'd') + "\nifile = " +
-                           dir_.Write("inc.kel", "E = 5\n") + "\nA = 6\n";
+                           dir_.Write("inc.kel", "E = 5\n") + "\n" + long_name + " = " + long_value + "\nA = 6\n";
   const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
   kelnl::testing::SweepAllocationFailures(
       [&] {
@@ -242,7 +246,7 @@ TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
         EXPECT_EQ(result, NLE_PARAM_NO_MEMORY);
         if (table_ == nullptr) return;
         // Whatever was stored is whole: each present name has its full value.
-        const char* expected[][2] = {{"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}};
+        const char* expected[][2] = {{"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}, {long_name.c_str(), long_value.c_str()}};
         for (auto& [name, value] : expected) {
           const std::string found = Value(name);
           EXPECT_TRUE(found == "<absent>" || found == value) << name << " = " << found;
