@@ -89,8 +89,8 @@ RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
   return chunk;
 }
 
-// Makes a fresh chunk with room for need bytes the current one; the old current chunk is left
-// to its records.
+// Makes a fresh chunk with room for need bytes and carves from it from now on; the chunk carved
+// from so far is left to its records.
 RecordChunk* StartChunk(RecordArena* arena, std::size_t need) {
   if (arena->next_size == 0) arena->next_size = kFirstChunkBytes;
   const std::size_t size = need > arena->next_size ? need : arena->next_size;
@@ -123,7 +123,7 @@ RecordChunk* ChunkHolding(RecordArena* arena, const void* record) {
 }  // namespace
 
 void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
-  if (bytes > SIZE_MAX / 2) return nullptr;
+  if (bytes > SIZE_MAX / 2) return nullptr;  // no size arithmetic below may wrap
   const std::size_t need = (bytes + kAlignment - 1) & ~(kAlignment - 1);
   RecordArena* arena = ArenaOf(table);
   RecordChunk* chunk = arena->current;

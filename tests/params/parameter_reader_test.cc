@@ -246,7 +246,8 @@ TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
         EXPECT_EQ(result, NLE_PARAM_NO_MEMORY);
         if (table_ == nullptr) return;
         // Whatever was stored is whole: each present name has its full value.
-        const char* expected[][2] = {{"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}, {long_name.c_str(), long_value.c_str()}};
+        const char* expected[][2] = {
+            {"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}, {long_name.c_str(), long_value.c_str()}};
         for (auto& [name, value] : expected) {
           const std::string found = Value(name);
           EXPECT_TRUE(found == "<absent>" || found == value) << name << " = " << found;
