@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/core/allocator.h"
+#include "platform/os/os.h"
 
 // Behind the slot array, in the same block, the table keeps each slot's key hash and a bit that
 // mirrors its occupied flag. Probing then walks a bitmap small enough to stay in the cache
@@ -13,11 +14,16 @@
 // spare the key comparisons where nlhthskey collides, but measured slower: the extra side-array
 // bytes cost more than those comparisons.) The slots themselves stay exactly as callers see
 // them, and every slot lands where the plain algorithm puts it.
+//
+// A large slot array starts on a large-page boundary, so that all of it can be backed by large
+// pages (growth writes all over a fresh array at once, and on 4 KiB pages each page costs a
+// fault); the block it lives in is then noted behind the side arrays, for the release.
 
 namespace {
 
 constexpr int32_t kInitialCapacity = 128;
 constexpr uint32_t kBitsPerWord = 32;
+constexpr size_t kAlignedFrom = 2 * kelnl::os::kLargePageBytes;
 
 // The slot array of one capacity together with its side arrays.
 struct SlotBlock {
@@ -58,11 +64,26 @@ struct SlotBlock {
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
-NlHashSlot* AllocateSlots(int32_t capacity) {
-  static_assert(alignof(NlHashSlot) >= alignof(uint32_t));
+// The bytes of the slot array and its side arrays, a multiple of the pointer size.
+size_t SlotBlockBytes(int32_t capacity) {
+  static_assert(alignof(NlHashSlot) >= alignof(uint32_t) && alignof(NlHashSlot) >= alignof(void*));
   const auto slots = static_cast<size_t>(capacity);
-  const size_t bytes = slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
-  return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
+  return slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
+}
+
+NlHashSlot* AllocateSlots(int32_t capacity) {
+  const size_t bytes = SlotBlockBytes(capacity);
+  if (bytes < kAlignedFrom) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
+  void* block = kelnl::AllocateZeroed(1, bytes + kelnl::os::kLargePageBytes + sizeof(void*));
+  if (block == nullptr) return nullptr;
+  auto* slots = reinterpret_cast<NlHashSlot*>(kelnl::os::LargePageBoundaryFrom(reinterpret_cast<uintptr_t>(block)));
+  *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes) = block;
+  return slots;
+}
+
+void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
+  const size_t bytes = SlotBlockBytes(capacity);
+  kelnl::Release(bytes < kAlignedFrom ? slots : *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes));
 }
 
 // Doubles the slot array, placing each entry at the first free slot of its probe sequence under
@@ -76,7 +97,7 @@ bool Grow(NlHashTable* table) {
   for (uint32_t i = 0; i <= from.mask; ++i) {
     if (from.Occupied(i)) to.Fill(to.FirstFree(from.hashes[i]), from.slots[i], from.hashes[i]);
   }
-  kelnl::Release(table->slots);
+  ReleaseSlots(table->slots, table->capacity);
   table->slots = slots;
   table->capacity = capacity;
   return true;
@@ -165,7 +186,7 @@ NlHashTable* nlhthnewWDup(NlHashFunction hash, NlKeyMatchFunction equal, NlKeyMa
 
 void nlhthfre(NlHashTable* table) {
   if (table == nullptr) return;
-  kelnl::Release(table->slots);
+  ReleaseSlots(table->slots, table->capacity);
   kelnl::Release(table);
 }
 

@@ -40,8 +40,9 @@ void MarkUnusable(const void*, std::size_t) {}
 void MarkUsable(const void*, std::size_t) {}
 #endif
 
-// A small file's records fit in the first chunk; a large file's come in chunks that double up to
-// a size where a few dozen chunks hold hundreds of megabytes.
+// A small file's records fit in the first chunk; a large file's come in chunks that grow fourfold
+// (few chunks on small pages before the large ones) up to a size where a few dozen chunks hold
+// hundreds of megabytes.
 constexpr std::size_t kFirstChunkBytes = std::size_t{8} << 10;
 constexpr std::size_t kMaximumChunkBytes = std::size_t{8} << 20;
 // From this size on, storage starts on a large-page boundary and is a whole number of large
@@ -81,7 +82,7 @@ RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
   auto* chunk = static_cast<RecordChunk*>(Allocate(bytes));
   if (chunk == nullptr) return nullptr;
   auto storage = reinterpret_cast<std::uintptr_t>(chunk + 1);
-  if (aligned) storage = (storage + os::kLargePageBytes - 1) & ~std::uintptr_t{os::kLargePageBytes - 1};
+  if (aligned) storage = os::LargePageBoundaryFrom(storage);
   *chunk = RecordChunk{arena, nullptr, arena->chunks, 0, reinterpret_cast<char*>(storage), 0, size};
   MarkUnusable(chunk->storage, size);
   if (arena->chunks != nullptr) arena->chunks->previous = chunk;
@@ -96,7 +97,7 @@ RecordChunk* StartChunk(RecordArena* arena, std::size_t need) {
   const std::size_t size = need > arena->next_size ? need : arena->next_size;
   RecordChunk* chunk = NewChunk(arena, size);
   if (chunk == nullptr) return nullptr;
-  if (arena->next_size < kMaximumChunkBytes) arena->next_size *= 2;
+  if (arena->next_size < kMaximumChunkBytes) arena->next_size *= 4;
   chunk->live = 1;
   RecordChunk* old = arena->current;
   arena->current = chunk;

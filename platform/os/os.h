@@ -73,6 +73,10 @@ bool IsReadable(const void* address, std::size_t length);
 // qualify. A hint only: nothing fails.
 void AdviseLargePages(void* block, std::size_t length);
 inline constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
+// The first large-page boundary at or after address.
+inline std::uintptr_t LargePageBoundaryFrom(std::uintptr_t address) {
+  return (address + kLargePageBytes - 1) & ~std::uintptr_t{kLargePageBytes - 1};
+}
 
 // ---- Sleeping -----------------------------------------------------------------------------------
 // Sleeps at least the given milliseconds; 0 only gives the processor away.
