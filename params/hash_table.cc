@@ -71,9 +71,13 @@ size_t SlotBlockBytes(int32_t capacity) {
   return slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
 }
 
+bool Aligned(size_t slot_block_bytes) {
+  return kelnl::os::kLargePagesOnRequest && slot_block_bytes >= kAlignedFrom;
+}
+
 NlHashSlot* AllocateSlots(int32_t capacity) {
   const size_t bytes = SlotBlockBytes(capacity);
-  if (bytes < kAlignedFrom) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
+  if (!Aligned(bytes)) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
   void* block = kelnl::AllocateZeroed(1, bytes + kelnl::os::kLargePageBytes + sizeof(void*));
   if (block == nullptr) return nullptr;
   auto* slots = reinterpret_cast<NlHashSlot*>(kelnl::os::LargePageBoundaryFrom(reinterpret_cast<uintptr_t>(block)));
@@ -83,7 +87,7 @@ NlHashSlot* AllocateSlots(int32_t capacity) {
 
 void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
   const size_t bytes = SlotBlockBytes(capacity);
-  kelnl::Release(bytes < kAlignedFrom ? slots : *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes));
+  kelnl::Release(!Aligned(bytes) ? slots : *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes));
 }
 
 // Doubles the slot array, placing each entry at the first free slot of its probe sequence under

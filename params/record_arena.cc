@@ -75,7 +75,7 @@ void DropLive(RecordChunk* chunk) {
 }
 
 RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
-  const bool aligned = size >= kAlignedStorageFrom;
+  const bool aligned = os::kLargePagesOnRequest && size >= kAlignedStorageFrom;
   if (aligned) size = (size + os::kLargePageBytes - 1) & ~(os::kLargePageBytes - 1);
   const std::size_t bytes = sizeof(RecordChunk) + size + (aligned ? os::kLargePageBytes : 0);
   if (bytes < size) return nullptr;

@@ -72,6 +72,12 @@ bool IsReadable(const void* address, std::size_t length);
 // a handful of page faults instead of one per 4 KiB. Only the whole large pages inside the block
 // qualify. A hint only: nothing fails.
 void AdviseLargePages(void* block, std::size_t length);
+// Whether AdviseLargePages can do anything here: big blocks are worth aligning for it only then.
+#ifdef __linux__
+inline constexpr bool kLargePagesOnRequest = true;
+#else
+inline constexpr bool kLargePagesOnRequest = false;
+#endif
 inline constexpr std::size_t kLargePageBytes = std::size_t{2} << 20;
 // The first large-page boundary at or after address.
 inline std::uintptr_t LargePageBoundaryFrom(std::uintptr_t address) {
