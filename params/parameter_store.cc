@@ -13,14 +13,14 @@
 namespace kelnl {
 namespace {
 
-// Keys are the names with every upper-case character (as the C runtime classes them) lowered.
-// Every locale the C runtimes offer classes the ASCII range alike, upper case being A to Z, so
-// only the other bytes need to ask the runtime.
-void FoldCase(const char* name, std::uint32_t length, char* key) {
+// Keys are the names with every upper-case character (as the C runtime classes them) lowered,
+// through a table taken from the runtime when the caller has one, else asking character by
+// character.
+void FoldCase(const char* name, std::uint32_t length, const CaseFolding* folding, char* key) {
   for (std::uint32_t i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (c < 0x80) {
-      key[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    if (folding != nullptr) {
+      key[i] = static_cast<char>(folding->lower[c]);
     } else {
       key[i] = std::isupper(c) ? static_cast<char>(std::tolower(c)) : static_cast<char>(c);
     }
@@ -31,9 +31,9 @@ void FoldCase(const char* name, std::uint32_t length, char* key) {
 // A key folded into a short stack buffer, or an allocated one for long names.
 class FoldedKey {
  public:
-  FoldedKey(const char* name, std::uint32_t length) : length_(length) {
+  FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr) : length_(length) {
     text_ = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
-    if (text_ != nullptr) FoldCase(name, length, text_);
+    if (text_ != nullptr) FoldCase(name, length, folding, text_);
   }
   ~FoldedKey() {
     if (text_ != local_) Release(text_);
@@ -135,8 +135,15 @@ void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
   ReleaseRecord(table, binding, sizeof(NlParamBinding));
 }
 
-std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression) {
-  FoldedKey key(binding->name, binding->name_length);
+CaseFolding CaseFolding::FromRuntime() {
+  CaseFolding folding;
+  for (int c = 0; c < 256; ++c) folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
+  return folding;
+}
+
+std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression,
+                          const CaseFolding* folding) {
+  FoldedKey key(binding->name, binding->name_length, folding);
   if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
   NlParamEntry* entry = nullptr;
   bool new_entry = false;

@@ -22,13 +22,21 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value);
 // Releases a binding record (not its value).
 void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding);
 
+// The lower case of every character, as the C runtime gives it in the locale current when taken.
+// A reader takes it once instead of asking the runtime for every character of every name.
+struct CaseFolding {
+  unsigned char lower[256];
+  static CaseFolding FromRuntime();
+};
+
 // Stores one name of a statement: finds or makes the entry of the lower-cased name, replaces a
 // binding of exactly the same spelling, and puts the binding at the head with its value (whose
 // reference count rises by 1). Returns 0, or the code to push: 402 (no memory for the key or
 // entry) or 406 (the entry could not be indexed); on failure the binding is not stored and
-// remains the caller's. regression names whether new entries go to the regression side file.
+// remains the caller's. regression names whether new entries go to the regression side file;
+// folding, when given, lowers the name (else the runtime is asked character by character).
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value,
-                          bool regression);
+                          bool regression, const CaseFolding* folding = nullptr);
 
 // The entry of a name, looked up case-folded in the index; null when none (or no memory for
 // a long name's folded copy, reported through *out_of_memory when given).

@@ -40,7 +40,7 @@ bool IsEscapable(int c) {
 }  // namespace
 
 StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup)
-    : table_(table), errors_(errors), lookup_(lookup), token_(table) {
+    : table_(table), errors_(errors), lookup_(lookup), token_(table), folding_(CaseFolding::FromRuntime()) {
   regression_ = (table->flags & NLPA_LOOKUP_MODE) == 0 && RegressionSideFileWanted();
   // Names run over what the C runtime classes as letters, digits or punctuation, except '='
   // and ','; the classes are taken once per read, in the locale the caller runs in.
@@ -362,7 +362,7 @@ StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
   std::int32_t failure = 0;
   while (binding != nullptr) {
     NlParamBinding* next = binding->next;
-    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_);
+    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_, &folding_);
     if (failure != 0) ReleaseBinding(table_, binding);  // this name and the remaining ones stay unbound
     binding = next;
   }

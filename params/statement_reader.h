@@ -9,6 +9,7 @@
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
 #include "params/parameter_source.h"
+#include "params/parameter_store.h"
 #include "params/text_chunks.h"
 
 namespace kelnl {
@@ -50,6 +51,7 @@ class StatementReader {
   Outcome Include(std::uint32_t length);
   Outcome Deliver(std::uint32_t length);
   bool KeepName(std::uint32_t length);
+  bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
   void DropPendingNames();
   void RecordFileName(const char* name, std::uint32_t length);
   void Push(std::int32_t code);
@@ -62,8 +64,8 @@ class StatementReader {
   bool regression_;
   bool found_ = false;
   bool exhausted_ = false;
-  bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
 
+  CaseFolding folding_;
   bool name_char_[256];
   bool not_name_char_[256];
   // Characters with a meaning of their own in a value outside quotes, and inside each quote.
