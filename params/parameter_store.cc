@@ -49,11 +49,22 @@ class FoldedKey {
   std::uint32_t length_;
 };
 
-NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key) {
-  auto* entry = static_cast<NlParamEntry*>(CarveRecord(table, sizeof(NlParamEntry) + key.length() + std::size_t{1}));
+// A new entry for key. When the first binding's name is spelt exactly as the key (the usual
+// lower-case name), the entry's key is that name's text instead of a copy of it; the binding
+// then keeps its storage for as long as the entry lives (see RemoveSameSpelling). Not so for the
+// regression side file, which rewrites that first name in place.
+NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* first, bool regression) {
+  const bool shared = !regression && first->name_length == key.length() &&
+                      std::memcmp(first->name, key.text(), key.length()) == 0;
+  const std::size_t text_bytes = shared ? 0 : key.length() + std::size_t{1};
+  auto* entry = static_cast<NlParamEntry*>(CarveRecord(table, sizeof(NlParamEntry) + text_bytes));
   if (entry == nullptr) return nullptr;
-  entry->key = reinterpret_cast<char*>(entry + 1);
-  std::memcpy(entry->key, key.text(), key.length() + std::size_t{1});
+  if (shared) {
+    entry->key = first->name;
+  } else {
+    entry->key = reinterpret_cast<char*>(entry + 1);
+    std::memcpy(entry->key, key.text(), text_bytes);
+  }
   entry->key_length = key.length();
   entry->bindings = nullptr;
   return entry;
@@ -64,9 +75,10 @@ NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
   return static_cast<NlParamEntry*>(nlhthget(table->index, key.text(), key.length()));
 }
 
-// The entry of the key, made and indexed when there is none yet. One probe serves the lookup
-// and the insertion. Returns 0, 402 or 406.
-std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlParamEntry** entry, bool* added) {
+// The entry of the key, made for the binding and indexed when there is none yet. One probe
+// serves the lookup and the insertion. Returns 0, 402 or 406.
+std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* binding, bool regression,
+                            NlParamEntry** entry, bool* added) {
   SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
   const HashProbe probe = ProbeForKey(table->index, key.text(), key.length());
   *added = !probe.found;
@@ -74,7 +86,7 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
     *entry = static_cast<NlParamEntry*>(table->index->slots[probe.slot].value);
     return 0;
   }
-  NlParamEntry* fresh = NewEntry(table, key);
+  NlParamEntry* fresh = NewEntry(table, key, binding, regression);
   if (fresh == nullptr) return NLE_PARAM_NO_MEMORY;
   if (InsertAtProbe(table->index, probe, fresh->key, fresh->key_length, fresh) == nullptr) {
     ReleaseRecord(table, fresh, sizeof(NlParamEntry));
@@ -90,7 +102,8 @@ void RemoveSameSpelling(NlParameterTable* table, NlParamEntry* entry, const NlPa
     if (old->name_length == binding->name_length && std::memcmp(old->name, binding->name, old->name_length) == 0) {
       *link = old->next;
       ReleaseValueReference(table, old->value);
-      ReleaseBinding(table, old);
+      // The binding whose name is the entry's key stays where it is, unlinked, with the entry.
+      if (old->name != entry->key) ReleaseBinding(table, old);
       return;
     }
   }
@@ -128,11 +141,11 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
   value->reference_count -= 1;
   if (value->reference_count >= 1) return;
   ReleaseRecord(table, value->elements, value->text_length + std::size_t{1});
-  ReleaseRecord(table, value, sizeof(NlParamValue));
+  ReleaseRecord(table, value, sizeof(NlParamValue) + value->text_length + std::size_t{1});
 }
 
 void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
-  ReleaseRecord(table, binding, sizeof(NlParamBinding));
+  ReleaseRecord(table, binding, sizeof(NlParamBinding) + binding->name_length + std::size_t{1});
 }
 
 CaseFolding CaseFolding::FromRuntime() {
@@ -147,7 +160,7 @@ std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlPa
   if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
   NlParamEntry* entry = nullptr;
   bool new_entry = false;
-  if (const std::int32_t code = FindOrAddEntry(table, key, &entry, &new_entry)) return code;
+  if (const std::int32_t code = FindOrAddEntry(table, key, binding, regression, &entry, &new_entry)) return code;
   // The reference is taken before the binding it replaces lets go of its value: in `A, A = v`
   // that is this very value.
   value->reference_count += 1;

@@ -32,8 +32,8 @@ constexpr std::size_t kTableAllocationBytes = sizeof(NlParameterTable) + sizeof(
 // bytes of record storage (pointer-aligned) from the table's arena; null when memory runs out.
 void* CarveRecord(NlParameterTable* table, std::size_t bytes);
 // Gives a record carved from the table back (null allowed); its chunk goes with its last record.
-// known_bytes is how much of the record the caller knows to be its own (its fixed part); an
-// AddressSanitizer build marks that much unusable, so a use after release is still reported.
+// known_bytes is how much of the record the caller knows it to span (at most what was carved);
+// an AddressSanitizer build marks that much unusable, so a use after release is still reported.
 void ReleaseRecord(NlParameterTable* table, void* record, std::size_t known_bytes);
 // Releases every chunk of the table at once, whatever records they still hold.
 void ReleaseRecordArena(NlParameterTable* table);
