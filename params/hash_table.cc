@@ -17,13 +17,13 @@
 //
 // A large slot array starts on a large-page boundary, so that all of it can be backed by large
 // pages (growth writes all over a fresh array at once, and on 4 KiB pages each page costs a
-// fault); the block it lives in is then noted behind the side arrays, for the release.
+// fault); the block it lives in is then noted just before it, for the release.
 
 namespace {
 
 constexpr int32_t kInitialCapacity = 128;
 constexpr uint32_t kBitsPerWord = 32;
-constexpr size_t kAlignedFrom = 2 * kelnl::os::kLargePageBytes;
+constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
 
 // The slot array of one capacity together with its side arrays.
 struct SlotBlock {
@@ -64,30 +64,26 @@ struct SlotBlock {
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
-// The bytes of the slot array and its side arrays, a multiple of the pointer size.
+// The bytes of the slot array and its side arrays.
 size_t SlotBlockBytes(int32_t capacity) {
   static_assert(alignof(NlHashSlot) >= alignof(uint32_t) && alignof(NlHashSlot) >= alignof(void*));
   const auto slots = static_cast<size_t>(capacity);
   return slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
 }
 
-bool Aligned(size_t slot_block_bytes) {
-  return kelnl::os::kLargePagesOnRequest && slot_block_bytes >= kAlignedFrom;
-}
+void** NotedBlock(NlHashSlot* slots) { return reinterpret_cast<void**>(slots) - 1; }
 
 NlHashSlot* AllocateSlots(int32_t capacity) {
   const size_t bytes = SlotBlockBytes(capacity);
-  if (!Aligned(bytes)) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
-  void* block = kelnl::AllocateZeroed(1, bytes + kelnl::os::kLargePageBytes + sizeof(void*));
-  if (block == nullptr) return nullptr;
-  auto* slots = reinterpret_cast<NlHashSlot*>(kelnl::os::LargePageBoundaryFrom(reinterpret_cast<uintptr_t>(block)));
-  *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes) = block;
+  if (bytes < kLargeFrom) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
+  void* block = nullptr;
+  auto* slots = static_cast<NlHashSlot*>(kelnl::AllocateOnLargePages(bytes, sizeof(void*), true, &block));
+  if (slots != nullptr) *NotedBlock(slots) = block;
   return slots;
 }
 
 void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
-  const size_t bytes = SlotBlockBytes(capacity);
-  kelnl::Release(!Aligned(bytes) ? slots : *reinterpret_cast<void**>(reinterpret_cast<char*>(slots) + bytes));
+  kelnl::Release(SlotBlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
 }
 
 // Doubles the slot array, placing each entry at the first free slot of its probe sequence under

@@ -48,7 +48,7 @@ constexpr std::size_t kMaximumChunkBytes = std::size_t{8} << 20;
 // From this size on, storage starts on a large-page boundary and is a whole number of large
 // pages, so that all of it can be backed by large pages: records are written all over a fresh
 // chunk at once, and on a 4 KiB page each page costs a fault.
-constexpr std::size_t kAlignedStorageFrom = 2 * os::kLargePageBytes;
+constexpr std::size_t kLargeStorageFrom = 2 * os::kLargePageBytes;
 // A record this large (a huge value) gets a chunk of its own instead of ending the current one.
 constexpr std::size_t kOwnChunkFrom = kMaximumChunkBytes / 4;
 
@@ -75,15 +75,19 @@ void DropLive(RecordChunk* chunk) {
 }
 
 RecordChunk* NewChunk(RecordArena* arena, std::size_t size) {
-  const bool aligned = os::kLargePagesOnRequest && size >= kAlignedStorageFrom;
-  if (aligned) size = (size + os::kLargePageBytes - 1) & ~(os::kLargePageBytes - 1);
-  const std::size_t bytes = sizeof(RecordChunk) + size + (aligned ? os::kLargePageBytes : 0);
-  if (bytes < size) return nullptr;
-  auto* chunk = static_cast<RecordChunk*>(Allocate(bytes));
-  if (chunk == nullptr) return nullptr;
-  auto storage = reinterpret_cast<std::uintptr_t>(chunk + 1);
-  if (aligned) storage = os::LargePageBoundaryFrom(storage);
-  *chunk = RecordChunk{arena, nullptr, arena->chunks, 0, reinterpret_cast<char*>(storage), 0, size};
+  RecordChunk* chunk = nullptr;
+  char* storage = nullptr;
+  if (size < kLargeStorageFrom) {
+    chunk = static_cast<RecordChunk*>(Allocate(sizeof(RecordChunk) + size));
+    if (chunk != nullptr) storage = reinterpret_cast<char*>(chunk + 1);
+  } else {
+    size = (size + os::kLargePageBytes - 1) & ~(os::kLargePageBytes - 1);
+    void* block = nullptr;
+    storage = static_cast<char*>(AllocateOnLargePages(size, sizeof(RecordChunk), false, &block));
+    chunk = static_cast<RecordChunk*>(block);
+  }
+  if (storage == nullptr) return nullptr;
+  *chunk = RecordChunk{arena, nullptr, arena->chunks, 0, storage, 0, size};
   MarkUnusable(chunk->storage, size);
   if (arena->chunks != nullptr) arena->chunks->previous = chunk;
   arena->chunks = chunk;

@@ -46,6 +46,16 @@ void* Reallocate(void* block, std::size_t size) {
   return std::realloc(block, size == 0 ? 1 : size);
 }
 
+void* AllocateOnLargePages(std::size_t bytes, std::size_t prefix, bool zeroed, void** block) {
+  const std::size_t slack = os::kLargePagesOnRequest ? os::kLargePageBytes : 0;
+  if (bytes > SIZE_MAX - prefix - slack) return nullptr;
+  const std::size_t total = prefix + bytes + slack;
+  *block = zeroed ? AllocateZeroed(1, total) : Allocate(total);
+  if (*block == nullptr) return nullptr;
+  const auto start = reinterpret_cast<std::uintptr_t>(*block) + prefix;
+  return reinterpret_cast<void*>(os::kLargePagesOnRequest ? os::LargePageBoundaryFrom(start) : start);
+}
+
 void Release(void* block) {
   if (block == nullptr) return;
   hook::CountBlockReleased();

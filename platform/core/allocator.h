@@ -20,6 +20,12 @@ void* AllocateZeroed(std::size_t count, std::size_t size);
 void* Reallocate(void* block, std::size_t size);
 void Release(void* block);
 
+// For big arrays that are filled all over at once: bytes that start on a large-page boundary,
+// where the system backs large pages on request (elsewhere right after the prefix), with at
+// least prefix bytes of the same block before them for the caller's own use, zeroed when asked.
+// *block receives the block to Release. Null when memory runs out.
+void* AllocateOnLargePages(std::size_t bytes, std::size_t prefix, bool zeroed, void** block);
+
 // True for a block of the core-services family (ss_mem_*).
 bool CoreFamilyOwns(const void* block);
 
