@@ -8,6 +8,8 @@
 #include "nlstd.h"
 #include "nlht.h"
 #include "nlpa.h"
+#include "nlsp.h"
+#include "nlui.h"
 #include "snlpc.h"
 #include "snlf.h"
 #include "nlfn.h"

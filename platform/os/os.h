@@ -84,6 +84,15 @@ inline std::uintptr_t LargePageBoundaryFrom(std::uintptr_t address) {
   return (address + kLargePageBytes - 1) & ~std::uintptr_t{kLargePageBytes - 1};
 }
 
+// ---- Unique identifiers ---------------------------------------------------------------------
+// Outcome of the platform's identifier service, converted from its native error at the call site.
+enum class GuidResult { kOk, kNoMemory, kInvalidArgument, kServiceFailure };
+// Fills bytes with a new identifier from the platform's service: the first 32-bit field most
+// significant byte first, the two 16-bit fields likewise, then the eight trailing bytes in order.
+// Windows asks COM for a GUID (initialising COM on the calling thread for the call when it was
+// not); POSIX takes a random identifier. Thread-safe.
+GuidResult CreateGuid(std::uint8_t bytes[16]);
+
 // ---- Sleeping -----------------------------------------------------------------------------------
 // Sleeps at least the given milliseconds; 0 only gives the processor away.
 void SleepMilliseconds(std::uint32_t milliseconds);
