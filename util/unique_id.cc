@@ -3,6 +3,7 @@
 
 #include "kelnl/nlui.h"
 #include "platform/os/os.h"
+#include "util/unique_id.h"
 
 namespace {
 
@@ -40,9 +41,7 @@ extern "C" uint32_t nluicrt(NlGlobalContext*, uint8_t* id) {
   uint8_t bytes[NLUI_ID_BYTES];
   const uint32_t status = StatusOf(kelnl::os::CreateGuid(bytes));
   if (status != NLUI_STATUS_OK) return status;
-  // Variant bits 111 are reserved for future definition; identifiers handed out read 110 there
-  // instead, so that every consumer takes them for the platform's own kind.
-  if ((bytes[8] & 0xE0) == 0xE0) bytes[8] &= static_cast<uint8_t>(~0x20);
+  kelnl::util::ClearReservedVariant(bytes);
   std::memcpy(id, bytes, sizeof bytes);
   return NLUI_STATUS_OK;
 }

@@ -1,0 +1,114 @@
+// Unique identifiers: the 6-2-2-6 text form, the hash, equality and creation.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "kelnl/nlui.h"
+#include "util/unique_id.h"
+
+namespace {
+
+using Id = std::array<uint8_t, NLUI_ID_BYTES>;
+
+Id Counting() {
+  Id id{};
+  for (int i = 0; i < NLUI_ID_BYTES; ++i) id[i] = static_cast<uint8_t>(i);
+  return id;
+}
+
+std::string Text(const Id& id) {
+  char text[NLUI_TEXT_BUFFER_SIZE];
+  EXPECT_EQ(nluits(id.data(), text), NLUI_TEXT_LENGTH);
+  return text;
+}
+
+TEST(UniqueIdText, GroupsBytesSixTwoTwoSixAndReadsBack) {
+  EXPECT_EQ(Text(Counting()), "000102030405-0607-0809-0A0B0C0D0E0F");
+  Id high{};
+  high.fill(0xAB);
+  EXPECT_EQ(Text(high), "ABABABABABAB-ABAB-ABAB-ABABABABABAB");
+
+  Id parsed{};
+  ASSERT_EQ(nluifs("000102030405-0607-0809-0a0b0c0d0e0f", parsed.data()), 0u) << "lower case is accepted";
+  EXPECT_EQ(parsed, Counting());
+  ASSERT_EQ(nluifs(Text(high).c_str(), parsed.data()), 0u);
+  EXPECT_EQ(parsed, high);
+}
+
+TEST(UniqueIdText, MalformedTextLeavesTheIdUntouched) {
+  const Id before = Counting();
+  for (const char* text : {
+           "000102030405-0607-0809-0A0B0C0D0E0F0",  // 36 characters
+           "000102030405-0607-0809-0A0B0C0D0E0",    // 34
+           "000102030405-0607-0809-0A0B0C0D0EG0",   // a field that is not hex
+           "0001020304050-607-0809-0A0B0C0D0E0F",   // hyphen out of place
+           "+00102030405-0607-0809-0A0B0C0D0E0F",   // a sign inside a field
+           " 00102030405-0607-0809-0A0B0C0D0E0F",   // a blank inside a field
+           "",
+       }) {
+    Id id = before;
+    EXPECT_EQ(nluifs(text, id.data()), NLUI_STATUS_INVALID_ARGUMENT) << text;
+    EXPECT_EQ(id, before) << text;
+  }
+  Id id = before;
+  EXPECT_EQ(nluifs(nullptr, id.data()), NLUI_STATUS_INVALID_ARGUMENT);
+  EXPECT_EQ(nluits(nullptr, nullptr), 0);
+}
+
+TEST(UniqueIdHash, PairsBytesWithTheirPartnerEightOnInTheDocumentedOrder) {
+  Id ones{};
+  ones.fill(0x01);
+  EXPECT_EQ(nluihash(ones.data()), 510u);
+  EXPECT_EQ(nluihkey(ones.data()), 510u);
+  // Byte 6 and its partner 14 go in first and are doubled seven times; byte 5 and 13 last.
+  Id single{};
+  single[14] = 1;
+  EXPECT_EQ(nluihash(single.data()), 128u);
+  single = Id{};
+  single[5] = 1;
+  EXPECT_EQ(nluihash(single.data()), 1u);
+  single = Id{};
+  single[7] = 0xFF;
+  EXPECT_EQ(nluihash(single.data()), 0xFFu * 64);
+  EXPECT_EQ(nluihkey(Counting().data()), nluihash(Counting().data()));
+}
+
+TEST(UniqueIdEquality, AlwaysComparesSixteenBytes) {
+  const Id a = Counting();
+  Id b = a;
+  EXPECT_EQ(nluiheql(a.data(), 16, b.data()), 1);
+  b[15] ^= 1;
+  EXPECT_EQ(nluiheql(a.data(), 4, b.data()), 0) << "the length argument is ignored";
+  EXPECT_EQ(nluiheql(a.data(), 0, b.data()), 0);
+}
+
+TEST(UniqueIdCreation, ReservedVariantBecomesOneOneZero) {
+  Id id{};
+  id[8] = 0xE5;
+  kelnl::util::ClearReservedVariant(id.data());
+  EXPECT_EQ(id[8], 0xC5);
+  for (const int kept : {0xDF, 0xC0, 0x80, 0x00}) {
+    id[8] = static_cast<uint8_t>(kept);
+    kelnl::util::ClearReservedVariant(id.data());
+    EXPECT_EQ(id[8], kept);
+  }
+}
+
+TEST(UniqueIdCreation, NewIdentifiersAreDistinctAndRoundTripThroughText) {
+  std::set<Id> seen;
+  for (int i = 0; i < 2000; ++i) {
+    Id id{};
+    ASSERT_EQ(nluicrt(nullptr, id.data()), NLUI_STATUS_OK);
+    EXPECT_NE(id[8] & 0xE0, 0xE0);
+    EXPECT_TRUE(seen.insert(id).second);
+    Id back{};
+    ASSERT_EQ(nluifs(Text(id).c_str(), back.data()), 0u);
+    EXPECT_EQ(back, id);
+  }
+  EXPECT_EQ(nluicrt(nullptr, nullptr), NLUI_STATUS_INVALID_ARGUMENT);
+}
+
+}  // namespace
