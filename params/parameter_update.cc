@@ -101,15 +101,17 @@ bool ReadParameters(NlPrimaryErrorRecord* record, const NlFileNameDesc* desc, Nl
   return false;
 }
 
-enum class FileState { kMissing, kReadable, kUnreadable };
+enum class FileState { kMissing, kReadable, kUnreadable, kNoMemory };
 
 FileState Probe(const UpdateWorkspace& workspace) {
   NlOsErrorRecord record{};
-  const std::int32_t exists = snlfacc(&record, 0, workspace.file_name, workspace.file_name_length);
-  if (exists == SNLF_ACCESS_NO_SUCH_FILE) return FileState::kMissing;
-  if (exists != 0) return FileState::kUnreadable;
-  return snlfacc(&record, 4, workspace.file_name, workspace.file_name_length) == 0 ? FileState::kReadable
-                                                                                  : FileState::kUnreadable;
+  for (const std::int32_t mode : {0, 4}) {  // exists, then readable
+    const std::int32_t code = snlfacc(&record, mode, workspace.file_name, workspace.file_name_length);
+    if (code == 0) continue;
+    if (record.operation == SNLF_ACCESS_NO_MEMORY) return FileState::kNoMemory;
+    return mode == 0 && code == SNLF_ACCESS_NO_SUCH_FILE ? FileState::kMissing : FileState::kUnreadable;
+  }
+  return FileState::kReadable;
 }
 
 void Close(std::FILE** stream, UpdateJob& job) {
@@ -163,6 +165,7 @@ std::int32_t Run(UpdateJob& job, const NlFileNameDesc* file, const NlFileNameDes
   if (!ReadParameters(job.context->primary_errors, file, &job.old_parameters)) return NoMemory(job.context);
 
   const FileState state = Probe(workspace);
+  if (state == FileState::kNoMemory) return NoMemory(job.context);
   if (state == FileState::kUnreadable) return NLSP_NOT_READABLE;
   const bool existed = state == FileState::kReadable;
   if (existed) {
