@@ -1,6 +1,7 @@
 // nlspfile: writes changed and added parameters back into a parameter file. The file is moved
 // to the backup name, read from there and written anew under its own name; any failure after
 // the move puts the previous file back, so a failed update never leaves a short file behind.
+#include <cerrno>
 #include <cstring>
 
 #include "kelnl/nler.h"
@@ -162,6 +163,9 @@ std::int32_t Run(UpdateJob& job, const NlFileNameDesc* file, const NlFileNameDes
   if (!BuildName(&record, file, workspace.file_name, &workspace.file_name_length) ||
       !BuildName(&record, backup, workspace.backup_name, &workspace.backup_name_length))
     return RecordOsFailure(job.context, record);
+  // Moving a file onto its own name and then writing it anew would truncate what is being read.
+  if (std::strcmp(workspace.file_name, workspace.backup_name) == 0)
+    return RecordOsFailure(job.context, NlOsErrorRecord{SNLF_RNM_MOVE_FAILED, EINVAL, 0});
   if (!ReadParameters(job.context->primary_errors, file, &job.old_parameters)) return NoMemory(job.context);
 
   const FileState state = Probe(workspace);

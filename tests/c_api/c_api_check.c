@@ -73,6 +73,13 @@ int main(void) {
     check(nldsfprintf(&record, stream, "%s", "") == 0, "nldsfprintf");
     check(nldsdestroy(&record, &stream) == 0 && stream == NULL, "nldsdestroy nulls the slot");
   }
+  {
+    uint8_t id[NLUI_ID_BYTES];
+    char text[NLUI_TEXT_BUFFER_SIZE];
+    check(nluicrt(NULL, id) == NLUI_STATUS_OK && nluits(id, text) == NLUI_TEXT_LENGTH && text[12] == '-',
+          "nluicrt and nluits");
+    check(nluifs(text, id) == 0 && nluiheql(id, 0, id) == 1, "nluifs reads the text back");
+  }
   check_name_value();
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;
