@@ -46,16 +46,27 @@ extern "C" uint32_t nluicrt(NlGlobalContext*, uint8_t* id) {
   return NLUI_STATUS_OK;
 }
 
+// Two upper-case hex digits for every byte value, so each byte is written in one copy.
+constexpr struct HexPairs {
+  char digits[256][2];
+  constexpr HexPairs() : digits{} {
+    constexpr char kDigits[] = "0123456789ABCDEF";
+    for (int value = 0; value < 256; ++value) {
+      digits[value][0] = kDigits[value >> 4];
+      digits[value][1] = kDigits[value & 0x0F];
+    }
+  }
+} kHexPairs;
+
 extern "C" int32_t nluits(const uint8_t* id, char* text) {
   if (id == nullptr || text == nullptr) return 0;
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  char* out = text;
+  int position = 0;
   for (int i = 0; i < NLUI_ID_BYTES; ++i) {
-    if (IsHyphenPosition(static_cast<int>(out - text))) *out++ = '-';
-    *out++ = kDigits[id[i] >> 4];
-    *out++ = kDigits[id[i] & 0x0F];
+    if (IsHyphenPosition(position)) text[position++] = '-';
+    std::memcpy(text + position, kHexPairs.digits[id[i]], 2);
+    position += 2;
   }
-  *out = '\0';
+  text[position] = '\0';
   return NLUI_TEXT_LENGTH;
 }
 
