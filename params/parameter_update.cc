@@ -1,6 +1,8 @@
 // nlspfile: writes changed and added parameters back into a parameter file. The file is moved
-// to the backup name, read from there and written anew under its own name; any failure after
-// the move puts the previous file back, so a failed update never leaves a short file behind.
+// to the backup name, read from there and written anew under its own name. The backup always
+// keeps the previous text: a read or write that fails on the way ends the rewrite and leaves the
+// new file short, without a result saying so (callers compare it with the backup); only running
+// out of memory puts the previous file back, since nothing of the update could be trusted.
 #include <cerrno>
 #include <cstring>
 
@@ -21,23 +23,21 @@ bool IsMemoryFailure(std::int32_t code) {
   return code == NLE_PARAM_NO_MEMORY || code == NLE_PARAM_INDEX_FAILED;
 }
 
-void UpdateJob::FileFailed(const NlOsErrorRecord& record) {
-  if (Failed()) return;
-  outcome = UpdateOutcome::kFileFailed;
-  failure = record;
+void UpdateJob::FileFailed() {
+  if (!Failed()) outcome = UpdateOutcome::kFileFailed;
 }
 
 void UpdateJob::OutOfMemory() {
   if (!Failed()) outcome = UpdateOutcome::kNoMemory;
 }
 
-void UpdateJob::Check(std::int32_t code, const NlOsErrorRecord& record) {
-  if (code != 0) FileFailed(record);
+void UpdateJob::Check(std::int32_t code) {
+  if (code != 0) FileFailed();
 }
 
 void UpdateJob::Write(const char* text, std::uint32_t length) {
   NlOsErrorRecord record{};
-  Check(snlfwrt(&record, output, text, length), record);
+  Check(snlfwrt(&record, output, text, length));
 }
 
 void UpdateJob::ReadPiece(LineRecord& record) {
@@ -49,7 +49,7 @@ void UpdateJob::ReadPiece(LineRecord& record) {
     record.kind = kEndOfFile;
     record.length = 0;
     in_cut_line = false;
-    if (code != SNLF_LINE_END_OF_FILE) FileFailed(os_record);
+    if (code != SNLF_LINE_END_OF_FILE) FileFailed();
     return;
   }
   record.length = length;
@@ -119,7 +119,7 @@ void Close(std::FILE** stream, UpdateJob& job) {
   if (*stream == nullptr) return;
   NlOsErrorRecord record{};
   // Buffered output reaches the disk here: a full disk shows at the close.
-  job.Check(snlfchd(&record, *stream), record);
+  job.Check(snlfchd(&record, *stream));
   *stream = nullptr;
 }
 
@@ -148,10 +148,14 @@ std::int32_t OpenExisting(UpdateJob& job) {
   if (!Moved(snlfrnm(&record, workspace.file_name, workspace.file_name_length, workspace.backup_name,
                      workspace.backup_name_length)))
     return RecordOsFailure(job.context, record);
-  if (snlfohd(&record, SNLF_MODE_READ, workspace.backup_name, workspace.backup_name_length, &job.backup) != 0 ||
-      snlfohd(&record, SNLF_MODE_WRITE, workspace.file_name, workspace.file_name_length, &job.output) != 0) {
-    job.FileFailed(record);
-    return NLSP_FILE_FAILED;
+  // A failed open leaves the file under the backup name only, where the caller finds it.
+  if (snlfohd(&record, SNLF_MODE_READ, workspace.backup_name, workspace.backup_name_length, &job.backup) != 0)
+    return RecordOsFailure(job.context, record);
+  if (snlfohd(&record, SNLF_MODE_WRITE, workspace.file_name, workspace.file_name_length, &job.output) != 0) {
+    NlOsErrorRecord ignored{};
+    snlfchd(&ignored, job.backup);
+    job.backup = nullptr;
+    return RecordOsFailure(job.context, record);
   }
   return NLSP_OK;
 }
@@ -175,7 +179,7 @@ std::int32_t Run(UpdateJob& job, const NlFileNameDesc* file, const NlFileNameDes
   if (existed) {
     update_hook::RunBeforeMove();
     const std::int32_t opened = OpenExisting(job);
-    if (opened != NLSP_OK && !job.Failed()) return opened;  // not moved: nothing changed
+    if (opened != NLSP_OK) return opened;
     // What is rewritten and what counts as already present must come from the same text: the
     // file as moved, whatever happened to it since it was first read.
     nlpatrm(nullptr, &job.old_parameters);
@@ -191,10 +195,9 @@ std::int32_t Run(UpdateJob& job, const NlFileNameDesc* file, const NlFileNameDes
   if (!job.Failed()) AppendAddedParameters(job, author, author_length);
   Close(&job.backup, job);
   Close(&job.output, job);
-  if (!job.Failed()) return NLSP_OK;
+  if (job.outcome != UpdateOutcome::kNoMemory) return NLSP_OK;
   Undo(job, existed);
-  if (job.outcome == UpdateOutcome::kNoMemory) return NoMemory(job.context);
-  return RecordOsFailure(job.context, job.failure);
+  return NoMemory(job.context);
 }
 
 }  // namespace
@@ -206,7 +209,7 @@ extern "C" int32_t nlspfile(NlGlobalContext* context, NlParameterTable* update, 
   if (context == nullptr || update == nullptr || file == nullptr || backup == nullptr) return NLSP_FILE_FAILED;
   auto* workspace = static_cast<UpdateWorkspace*>(kelnl::AllocateZeroed(1, sizeof(UpdateWorkspace)));
   if (workspace == nullptr) return NoMemory(context);
-  UpdateJob job{context, update, nullptr, nullptr, nullptr, workspace, UpdateOutcome::kFine, {}, false};
+  UpdateJob job{context, update, nullptr, nullptr, nullptr, workspace, UpdateOutcome::kFine, false};
   const std::int32_t result = Run(job, file, backup, author, author_length);
   nlpatrm(nullptr, &job.old_parameters);
   kelnl::Release(workspace);

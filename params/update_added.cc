@@ -23,8 +23,7 @@ std::uint32_t WriteHeader(UpdateJob& job, const char* author, std::uint32_t auth
   job.Check(snlfprh(&record, job.output, "\n%s%s%.*s%s%.*s%s\n", kHeaderStart, has_author ? "BY " : "",
                     has_author ? static_cast<int>(author_length) : 0, has_author ? author : "",
                     has_date ? " " : "", has_date ? static_cast<int>(date_length) : 0, has_date ? date : "",
-                    kHeaderEnd),
-            record);
+                    kHeaderEnd));
   return static_cast<std::uint32_t>(sizeof kHeaderStart - 1 + (has_author ? 3 + author_length : 0) +
                                     (has_date ? 1 + date_length : 0) + sizeof kHeaderEnd - 1);
 }
@@ -63,7 +62,7 @@ void AppendAddedParameters(UpdateJob& job, const char* author, std::uint32_t aut
     if (found != NLE_PARAM_NOT_FOUND) continue;
     if (header_length == 0) header_length = WriteHeader(job, author, author_length);
     NlOsErrorRecord record{};
-    job.Check(snlfprh(&record, job.output, "%s = %s\n", name, value), record);
+    job.Check(snlfprh(&record, job.output, "%s = %s\n", name, value));
   }
   if (header_length != 0 && !job.Failed()) WriteClosing(job, header_length);
 }

@@ -35,15 +35,14 @@ struct UpdateJob {
   std::FILE* output;  // the new file, written
   UpdateWorkspace* workspace;
   UpdateOutcome outcome;
-  NlOsErrorRecord failure;  // the first failed read or write
   bool in_cut_line;         // the last piece read was cut: the next one goes on with its line
 
   bool Failed() const { return outcome != UpdateOutcome::kFine; }
   // Keeps the first failure only: it is the one that explains the rest.
-  void FileFailed(const NlOsErrorRecord& record);
+  void FileFailed();
   void OutOfMemory();
   // Reports a code returned by the file layer; a non-zero code marks the job failed.
-  void Check(std::int32_t code, const NlOsErrorRecord& record);
+  void Check(std::int32_t code);
   void Write(const char* text, std::uint32_t length);
   void WriteLine(const LineRecord& record) { Write(record.line, record.length); }
   // Reads the next piece of the backup into record and classifies it; kind kEndOfFile at the end

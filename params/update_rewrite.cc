@@ -80,7 +80,7 @@ void ReplaceSingle(UpdateJob& job, const Group& group, const UpdateValue& value)
     code = snlfprh(&record, job.output, "%.*s%.*s\n", name_length, first.line, static_cast<int>(value.length),
                    value.text);
   }
-  job.Check(code, record);
+  job.Check(code);
 }
 
 // Several names share the statement (A, B = v): each gets a line of its own.
@@ -90,7 +90,7 @@ void WriteEach(UpdateJob& job, NlParameterTable* statement) {
     UpdateValue value = LookUp(job, name);
     if (!value.held) value = UpdateValue{true, old_value, static_cast<std::uint32_t>(std::strlen(old_value))};
     NlOsErrorRecord record{};
-    job.Check(snlfprh(&record, job.output, "%s = %.*s\n", name, static_cast<int>(value.length), value.text), record);
+    job.Check(snlfprh(&record, job.output, "%s = %.*s\n", name, static_cast<int>(value.length), value.text));
   });
 }
 

@@ -11,7 +11,7 @@ KELNL_EXTERN_C_BEGIN
 
 /* Results of nlspfile. */
 #define NLSP_OK 0
-#define NLSP_FILE_FAILED 1      /* move, open, read or write failed; the OS error is on the stack */
+#define NLSP_FILE_FAILED 1      /* a name, the move or an open failed; the OS error is on the stack */
 #define NLSP_NOT_READABLE 3     /* the file exists but cannot be read */
 #define NLSP_NO_MEMORY (-1)     /* 1003 recorded on the context's error stack */
 
@@ -24,12 +24,12 @@ KELNL_EXTERN_C_BEGIN
  * added block.
  *
  * Result: NLSP_OK; NLSP_FILE_FAILED when a name cannot be built, the file cannot be moved to the
- * backup name, the backup or the new file cannot be opened, or reading the backup or writing
- * the new file fails (the operating-system record is recorded on the context's error stack
- * under facility 4); also for a null context, table or descriptor (nothing recorded);
- * NLSP_NOT_READABLE; NLSP_NO_MEMORY. On every failure the file keeps its previous content under
- * its own name (a file that did not exist is not left behind), unless moving the backup back
- * fails too; the backup may already have been replaced.
+ * backup name, or the backup or the new file cannot be opened (the operating-system record is
+ * recorded on the context's error stack under facility 4; after a failed open the file is found
+ * under the backup name only); also for a null context, table or descriptor (nothing recorded);
+ * NLSP_NOT_READABLE; NLSP_NO_MEMORY, after which the file is back under its own name (a file
+ * that did not exist is not left behind). A read or write that fails during the rewrite is not
+ * reported: the result is NLSP_OK, the new file is short and the backup holds the previous text.
  *
  * Matching of names in update follows its NLPA_CASE_SENSITIVE flag, which is cleared before an
  * existing file is rewritten, so that the spelling in the file does not hide an update. Reading
