@@ -1,0 +1,176 @@
+#include "process/timer_index.h"
+
+#include "process/timer_block.h"
+
+namespace kelnl::timers {
+namespace {
+
+std::uint32_t NextPriority(RunIndex* index) {
+  // xorshift32: priorities only need to look random to keep the treap balanced.
+  std::uint32_t x = index->random_state != 0 ? index->random_state : 0x9E3779B9u;
+  x ^= x << 13;
+  x ^= x >> 17;
+  x ^= x << 5;
+  index->random_state = x;
+  return x;
+}
+
+void ReplaceChild(RunIndex* index, TimerRun* parent, TimerRun* old_child, TimerRun* new_child) {
+  if (parent == nullptr) {
+    index->root = new_child;
+  } else if (parent->left == old_child) {
+    parent->left = new_child;
+  } else {
+    parent->right = new_child;
+  }
+}
+
+// Moves run one level up above its parent, keeping the in-order sequence.
+void RotateUp(RunIndex* index, TimerRun* run) {
+  TimerRun* parent = run->parent;
+  TimerRun* grandparent = parent->parent;
+  if (parent->left == run) {
+    parent->left = run->right;
+    if (run->right != nullptr) run->right->parent = parent;
+    run->right = parent;
+  } else {
+    parent->right = run->left;
+    if (run->left != nullptr) run->left->parent = parent;
+    run->left = parent;
+  }
+  parent->parent = run;
+  run->parent = grandparent;
+  ReplaceChild(index, grandparent, parent, run);
+}
+
+// The run with the greatest expiry at or before the given one; null when there is none.
+TimerRun* FloorRun(const RunIndex* index, std::uint64_t expiry) {
+  TimerRun* floor = nullptr;
+  for (TimerRun* run = index->root; run != nullptr;) {
+    if (run->expiry <= expiry) {
+      floor = run;
+      run = run->right;
+    } else {
+      run = run->left;
+    }
+  }
+  return floor;
+}
+
+// A run of one timer, taken from the pool and put in the treap. The pool cannot be empty: it
+// holds a run for every slot, and a run only exists for a running slot.
+TimerRun* NewRun(RunIndex* index, std::uint64_t expiry, NlTimer* timer) {
+  TimerRun* run = index->free_runs;
+  index->free_runs = run->left;
+  *run = TimerRun{expiry, timer, timer, nullptr, nullptr, nullptr, NextPriority(index)};
+  TimerRun* parent = nullptr;
+  TimerRun** link = &index->root;
+  while (*link != nullptr) {
+    parent = *link;
+    link = expiry < parent->expiry ? &parent->left : &parent->right;
+  }
+  run->parent = parent;
+  *link = run;
+  while (run->parent != nullptr && run->parent->priority > run->priority) RotateUp(index, run);
+  return run;
+}
+
+void DeleteRun(RunIndex* index, TimerRun* run) {
+  // Rotate it down to a leaf, lifting the child of smaller priority each time, then drop it.
+  while (run->left != nullptr || run->right != nullptr) {
+    TimerRun* child = run->left == nullptr                           ? run->right
+                      : run->right == nullptr                        ? run->left
+                      : run->left->priority < run->right->priority ? run->left
+                                                                     : run->right;
+    RotateUp(index, child);
+  }
+  ReplaceChild(index, run->parent, run, nullptr);
+  if (index->last_used == run) index->last_used = nullptr;
+  run->left = index->free_runs;
+  index->free_runs = run;
+}
+
+void LinkAfter(NlTimer* before, NlTimer* timer) {
+  timer->previous = before;
+  timer->next = before->next;
+  if (before->next != nullptr) before->next->previous = timer;
+  before->next = timer;
+}
+
+// The run a timer that is not the new head goes after: the latest run due at or before it.
+// Usually the run used last is that run, or the last run of all when times only grow.
+TimerRun* RunToFollow(RunIndex* index, std::uint64_t expiry) {
+  TimerRun* recent = index->last_used;
+  if (recent != nullptr && recent->expiry <= expiry &&
+      (recent->expiry == expiry || recent->last->next == nullptr)) {
+    return recent;
+  }
+  return FloorRun(index, expiry);
+}
+
+}  // namespace
+
+void AddRunsToPool(RunIndex* index, TimerRun* runs, std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    runs[i].left = index->free_runs;
+    index->free_runs = &runs[i];
+  }
+}
+
+void LinkRunning(NlTimerGroup* group, RunIndex* index, NlTimer* timer, std::uint64_t expiry) {
+  NlTimer* head = group->head;
+  TimerRun* head_run = head != nullptr ? SlotDataOf(head)->run : nullptr;
+  TimerRun* run;
+  if (head == nullptr || expiry <= head_run->expiry) {
+    // A tie with the head goes in front of it.
+    timer->previous = nullptr;
+    timer->next = head;
+    if (head != nullptr) head->previous = timer;
+    group->head = timer;
+    if (head_run != nullptr && head_run->expiry == expiry) {
+      run = head_run;
+      run->first = timer;
+    } else {
+      run = NewRun(index, expiry, timer);
+    }
+  } else {
+    // Other ties go behind the timers already due at that time.
+    TimerRun* floor = RunToFollow(index, expiry);
+    LinkAfter(floor->last, timer);
+    if (floor->expiry == expiry) {
+      run = floor;
+      run->last = timer;
+    } else {
+      run = NewRun(index, expiry, timer);
+    }
+  }
+  SlotDataOf(timer)->run = run;
+  index->last_used = run;
+  timer->expiry = static_cast<std::uint32_t>(expiry);
+  timer->state |= NL_TIMER_RUNNING;
+}
+
+void UnlinkRunning(NlTimerGroup* group, RunIndex* index, NlTimer* timer) {
+  SlotData* data = SlotDataOf(timer);
+  TimerRun* run = data->run;
+  if (timer->next != nullptr) timer->next->previous = timer->previous;
+  if (timer->previous != nullptr) {
+    timer->previous->next = timer->next;
+  } else {
+    group->head = timer->next;
+  }
+  if (run->first == timer && run->last == timer) {
+    DeleteRun(index, run);
+  } else if (run->first == timer) {
+    run->first = timer->next;
+  } else if (run->last == timer) {
+    run->last = timer->previous;
+  }
+  // A stopped timer keeps no links into the list, so no stale pointer can be followed later.
+  timer->previous = nullptr;
+  timer->next = nullptr;
+  data->run = nullptr;
+  timer->state &= ~static_cast<std::uint32_t>(NL_TIMER_RUNNING);
+}
+
+}  // namespace kelnl::timers

@@ -1,0 +1,83 @@
+#include "process/timer_slots.h"
+
+#include "platform/core/allocator.h"
+#include "process/timer_block.h"
+
+namespace kelnl::timers {
+namespace {
+
+NlTimerBlock* NewBlock(GroupRecord* record) {
+  NlTimerGroup& group = record->group;
+  const std::size_t bytes = BlockBytes(group.slots_per_block);
+  auto* block = bytes == 0 ? nullptr : static_cast<NlTimerBlock*>(AllocateZeroed(1, bytes));
+  if (block == nullptr) return nullptr;
+  block->group = &group;
+  block->slot_count = group.slots_per_block;
+  SlotData* data = SlotDataOf(block);
+  for (std::int32_t i = 0; i < block->slot_count; ++i) {
+    AddRunsToPool(&record->index, &data[i].spare_run, 1);
+  }
+  if (group.last_block == nullptr) {
+    group.first_block = block;
+  } else {
+    group.last_block->next = block;
+  }
+  group.last_block = block;
+  group.slot_total += block->slot_count;
+  return block;
+}
+
+// The first free slot of the first block that has one. Only called when some block has one.
+NlTimer* FirstFreeSlot(NlTimerGroup& group) {
+  NlTimerBlock* block = group.first_block;
+  while (block->slots_used == block->slot_count) block = block->next;
+  NlTimer* slot = SlotsOf(block);
+  while ((slot->state & NL_TIMER_ALLOCATED) != 0) ++slot;
+  *slot = NlTimer{};
+  slot->block = block;
+  return slot;
+}
+
+}  // namespace
+
+NlTimer* AllocateSlot(GroupRecord* record) {
+  NlTimerGroup& group = record->group;
+  NlTimer* slot;
+  if (group.slots_in_use < group.slot_total) {
+    slot = FirstFreeSlot(group);
+  } else {
+    NlTimerBlock* block = NewBlock(record);
+    if (block == nullptr) return nullptr;
+    slot = SlotsOf(block);
+    slot->block = block;
+  }
+  slot->state = NL_TIMER_ALLOCATED;
+  ++slot->block->slots_used;
+  ++group.slots_in_use;
+  return slot;
+}
+
+void FreeSlot(GroupRecord* record, NlTimer* timer) {
+  if ((timer->state & NL_TIMER_RUNNING) != 0) UnlinkRunning(&record->group, &record->index, timer);
+  timer->state &= ~static_cast<std::uint32_t>(NL_TIMER_ALLOCATED);
+  --record->group.slots_in_use;
+  --timer->block->slots_used;
+}
+
+bool IsAllocatedHere(const GroupRecord* record, const NlTimer* timer) {
+  return timer != nullptr && (timer->state & NL_TIMER_ALLOCATED) != 0 && timer->block != nullptr &&
+         timer->block->group == &record->group;
+}
+
+void ReleaseBlocks(GroupRecord* record) {
+  NlTimerBlock* block = record->group.first_block;
+  while (block != nullptr) {
+    NlTimerBlock* next = block->next;
+    Release(block);
+    block = next;
+  }
+  record->group.first_block = nullptr;
+  record->group.last_block = nullptr;
+}
+
+}  // namespace kelnl::timers
