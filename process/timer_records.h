@@ -26,6 +26,7 @@ struct ServiceRecord {
 struct GroupRecord {
   NlTimerGroup group;
   RunIndex index;
+  NlTimerBlock* first_free_block_hint;  // every block before it is full; null: the first block
 };
 
 static_assert(std::is_standard_layout_v<ServiceRecord> && offsetof(ServiceRecord, facility) == 0);

@@ -20,6 +20,7 @@ NlTimerBlock* NewBlock(GroupRecord* record) {
   if (group.last_block == nullptr) {
     group.first_block = block;
   } else {
+    BlockTailOf(block)->ordinal = BlockTailOf(group.last_block)->ordinal + 1;
     group.last_block->next = block;
   }
   group.last_block = block;
@@ -27,12 +28,17 @@ NlTimerBlock* NewBlock(GroupRecord* record) {
   return block;
 }
 
-// The first free slot of the first block that has one. Only called when some block has one.
-NlTimer* FirstFreeSlot(NlTimerGroup& group) {
-  NlTimerBlock* block = group.first_block;
+// The first free slot of the first block that has one, cleared. Only called when some block
+// has one.
+NlTimer* FirstFreeSlot(GroupRecord* record) {
+  NlTimerBlock* block = record->first_free_block_hint;
+  if (block == nullptr) block = record->group.first_block;
   while (block->slots_used == block->slot_count) block = block->next;
-  NlTimer* slot = SlotsOf(block);
+  record->first_free_block_hint = block;
+  BlockTail* tail = BlockTailOf(block);
+  NlTimer* slot = SlotsOf(block) + tail->first_free_hint;
   while ((slot->state & NL_TIMER_ALLOCATED) != 0) ++slot;
+  tail->first_free_hint = static_cast<std::int32_t>(slot - SlotsOf(block)) + 1;
   *slot = NlTimer{};
   slot->block = block;
   return slot;
@@ -44,10 +50,12 @@ NlTimer* AllocateSlot(GroupRecord* record) {
   NlTimerGroup& group = record->group;
   NlTimer* slot;
   if (group.slots_in_use < group.slot_total) {
-    slot = FirstFreeSlot(group);
+    slot = FirstFreeSlot(record);
   } else {
     NlTimerBlock* block = NewBlock(record);
     if (block == nullptr) return nullptr;
+    record->first_free_block_hint = block;
+    BlockTailOf(block)->first_free_hint = 1;
     slot = SlotsOf(block);
     slot->block = block;
   }
@@ -61,7 +69,13 @@ void FreeSlot(GroupRecord* record, NlTimer* timer) {
   if ((timer->state & NL_TIMER_RUNNING) != 0) UnlinkRunning(&record->group, &record->index, timer);
   timer->state &= ~static_cast<std::uint32_t>(NL_TIMER_ALLOCATED);
   --record->group.slots_in_use;
-  --timer->block->slots_used;
+  NlTimerBlock* block = timer->block;
+  --block->slots_used;
+  BlockTail* tail = BlockTailOf(block);
+  const auto index = static_cast<std::int32_t>(timer - SlotsOf(block));
+  if (index < tail->first_free_hint) tail->first_free_hint = index;
+  NlTimerBlock* hint = record->first_free_block_hint;
+  if (hint != nullptr && tail->ordinal < BlockTailOf(hint)->ordinal) record->first_free_block_hint = block;
 }
 
 bool IsAllocatedHere(const GroupRecord* record, const NlTimer* timer) {

@@ -76,6 +76,19 @@ TEST_F(TimerService, SlotsComeFromBlocksAndFreedOnesAreReused) {
   EXPECT_EQ(nltmntm(&context_, nullptr, nullptr, 0, nullptr), NLE_TIMER_NOT_ALLOCATED);
 }
 
+TEST_F(TimerService, FreedSlotsAreReusedInBlockOrder) {
+  StartSingleThreaded();
+  std::vector<NlTimer*> timers;
+  for (int i = 0; i < 30; ++i) timers.push_back(NewTimer());
+  for (int i : {25, 7, 3, 15}) ASSERT_EQ(nltmftm(&context_, timers[i]), 0);
+  for (int i : {3, 7}) EXPECT_EQ(NewTimer(), timers[i]);
+  ASSERT_EQ(nltmftm(&context_, timers[1]), 0);
+  for (int i : {1, 15, 25}) EXPECT_EQ(NewTimer(), timers[i]);
+  NlTimer* fresh = NewTimer();
+  EXPECT_EQ(fresh, NL_TIMER_BLOCK_SLOTS(Group()->last_block));
+  EXPECT_EQ(Group()->slot_total, 40);
+}
+
 TEST_F(TimerService, SequenceNumbersAndElapsedTime) {
   StartSingleThreaded();
   EXPECT_EQ(nltmini(&context_, 3, 0), 0) << "a second creation keeps the first service";
