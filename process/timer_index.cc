@@ -18,10 +18,8 @@ std::uint32_t NextPriority(RunIndex* index) {
 void ReplaceChild(RunIndex* index, TimerRun* parent, TimerRun* old_child, TimerRun* new_child) {
   if (parent == nullptr) {
     index->root = new_child;
-  } else if (parent->left == old_child) {
-    parent->left = new_child;
   } else {
-    parent->right = new_child;
+    parent->child[parent->child[1] == old_child] = new_child;
   }
 }
 
@@ -29,15 +27,12 @@ void ReplaceChild(RunIndex* index, TimerRun* parent, TimerRun* old_child, TimerR
 void RotateUp(RunIndex* index, TimerRun* run) {
   TimerRun* parent = run->parent;
   TimerRun* grandparent = parent->parent;
-  if (parent->left == run) {
-    parent->left = run->right;
-    if (run->right != nullptr) run->right->parent = parent;
-    run->right = parent;
-  } else {
-    parent->right = run->left;
-    if (run->left != nullptr) run->left->parent = parent;
-    run->left = parent;
-  }
+  const bool is_later = parent->child[1] == run;
+  // The subtree between run and parent changes sides.
+  TimerRun* between = run->child[!is_later];
+  parent->child[is_later] = between;
+  if (between != nullptr) between->parent = parent;
+  run->child[!is_later] = parent;
   parent->parent = run;
   run->parent = grandparent;
   ReplaceChild(index, grandparent, parent, run);
@@ -47,46 +42,54 @@ void RotateUp(RunIndex* index, TimerRun* run) {
 TimerRun* FloorRun(const RunIndex* index, std::uint64_t expiry) {
   TimerRun* floor = nullptr;
   for (TimerRun* run = index->root; run != nullptr;) {
-    if (run->expiry <= expiry) {
-      floor = run;
-      run = run->right;
-    } else {
-      run = run->left;
-    }
+    const bool at_or_before = run->expiry <= expiry;
+    floor = at_or_before ? run : floor;
+    run = run->child[at_or_before];
   }
   return floor;
+}
+
+void RememberRun(RunIndex* index, TimerRun* run) {
+  if (index->recent_runs != nullptr) index->recent_runs[run->expiry % kRecentRunSlots] = run;
+}
+
+TimerRun* RecentRunDueAt(const RunIndex* index, std::uint64_t expiry) {
+  if (index->recent_runs == nullptr) return nullptr;
+  TimerRun* run = index->recent_runs[expiry % kRecentRunSlots];
+  return run != nullptr && run->first != nullptr && run->expiry == expiry ? run : nullptr;
 }
 
 // A run of one timer, taken from the pool and put in the treap. The pool cannot be empty: it
 // holds a run for every slot, and a run only exists for a running slot.
 TimerRun* NewRun(RunIndex* index, std::uint64_t expiry, NlTimer* timer) {
   TimerRun* run = index->free_runs;
-  index->free_runs = run->left;
-  *run = TimerRun{expiry, timer, timer, nullptr, nullptr, nullptr, NextPriority(index)};
+  index->free_runs = run->child[0];
+  *run = TimerRun{expiry, timer, timer, nullptr, {nullptr, nullptr}, NextPriority(index)};
   TimerRun* parent = nullptr;
   TimerRun** link = &index->root;
   while (*link != nullptr) {
     parent = *link;
-    link = expiry < parent->expiry ? &parent->left : &parent->right;
+    link = &parent->child[expiry >= parent->expiry];
   }
   run->parent = parent;
   *link = run;
   while (run->parent != nullptr && run->parent->priority > run->priority) RotateUp(index, run);
+  RememberRun(index, run);
   return run;
 }
 
 void DeleteRun(RunIndex* index, TimerRun* run) {
   // Rotate it down to a leaf, lifting the child of smaller priority each time, then drop it.
-  while (run->left != nullptr || run->right != nullptr) {
-    TimerRun* child = run->left == nullptr                           ? run->right
-                      : run->right == nullptr                        ? run->left
-                      : run->left->priority < run->right->priority ? run->left
-                                                                     : run->right;
-    RotateUp(index, child);
+  while (run->child[0] != nullptr || run->child[1] != nullptr) {
+    TimerRun* earlier = run->child[0];
+    TimerRun* later = run->child[1];
+    const bool lift_later = earlier == nullptr || (later != nullptr && later->priority < earlier->priority);
+    RotateUp(index, lift_later ? later : earlier);
   }
   ReplaceChild(index, run->parent, run, nullptr);
   if (index->last_used == run) index->last_used = nullptr;
-  run->left = index->free_runs;
+  run->first = nullptr;  // marks it dead for the table of recent runs
+  run->child[0] = index->free_runs;
   index->free_runs = run;
 }
 
@@ -98,21 +101,23 @@ void LinkAfter(NlTimer* before, NlTimer* timer) {
 }
 
 // The run a timer that is not the new head goes after: the latest run due at or before it.
-// Usually the run used last is that run, or the last run of all when times only grow.
+// Usually that is the run used last, or the last run of all when times only grow, or a run of
+// exactly its time.
 TimerRun* RunToFollow(RunIndex* index, std::uint64_t expiry) {
   TimerRun* recent = index->last_used;
   if (recent != nullptr && recent->expiry <= expiry &&
       (recent->expiry == expiry || recent->last->next == nullptr)) {
     return recent;
   }
-  return FloorRun(index, expiry);
+  TimerRun* same_time = RecentRunDueAt(index, expiry);
+  return same_time != nullptr ? same_time : FloorRun(index, expiry);
 }
 
 }  // namespace
 
 void AddRunsToPool(RunIndex* index, TimerRun* runs, std::int32_t count) {
   for (std::int32_t i = 0; i < count; ++i) {
-    runs[i].left = index->free_runs;
+    runs[i].child[0] = index->free_runs;
     index->free_runs = &runs[i];
   }
 }

@@ -25,6 +25,10 @@ NlTimerBlock* NewBlock(GroupRecord* record) {
   }
   group.last_block = block;
   group.slot_total += block->slot_count;
+  if (record->index.recent_runs == nullptr && group.slot_total >= kRecentRunsFromSlots) {
+    // Only a search aid: without memory for it the group works as before.
+    record->index.recent_runs = static_cast<TimerRun**>(AllocateZeroed(kRecentRunSlots, sizeof(TimerRun*)));
+  }
   return block;
 }
 
@@ -84,6 +88,8 @@ bool IsAllocatedHere(const GroupRecord* record, const NlTimer* timer) {
 }
 
 void ReleaseBlocks(GroupRecord* record) {
+  Release(record->index.recent_runs);
+  record->index.recent_runs = nullptr;
   NlTimerBlock* block = record->group.first_block;
   while (block != nullptr) {
     NlTimerBlock* next = block->next;
