@@ -64,52 +64,68 @@ void ModelRemove(std::vector<ModelEntry>& list, int id) {
   std::erase_if(list, [&](const ModelEntry& e) { return e.id == id; });
 }
 
-// Few distinct delays make many ties; starts, restarts, stops, frees, reuses and drives mix.
-TEST_F(TimerOrder, RandomOperationsKeepTheDocumentedOrder) {
-  StartSingleThreaded(4);
-  constexpr int kTimers = 40;
-  std::vector<NlTimer*> timers;
-  for (int i = 0; i < kTimers; ++i) timers.push_back(NewTimer(Noop));
-  std::vector<ModelEntry> model;
-  std::mt19937 random(20261206);
-  for (int step = 0; step < 20000; ++step) {
-    const int id = static_cast<int>(random() % kTimers);
-    NlTimer* timer = timers[id];
-    switch (random() % 8) {
-      case 0:
-      case 1:
-      case 2: {
-        const auto delay = static_cast<std::uint32_t>(random() % 6);
-        ModelRemove(model, id);
-        ModelInsert(model, id, clock_.load() + delay);
-        ASSERT_EQ(nltmstm(&context_, timer, delay), 0);
-        break;
+// Random starts, restarts, stops, frees, reuses and drives, checked against the model after
+// every step.
+class RandomOrder : public TimerTest {
+ protected:
+  template <typename DelayOf>
+  void Run(int timer_count, std::int32_t slots_per_block, int steps, DelayOf delay_of) {
+    StartSingleThreaded(slots_per_block);
+    std::vector<NlTimer*> timers;
+    for (int i = 0; i < timer_count; ++i) timers.push_back(NewTimer(Noop));
+    std::vector<ModelEntry> model;
+    std::mt19937 random(20261206);
+    for (int step = 0; step < steps; ++step) {
+      const auto id = static_cast<int>(random() % static_cast<unsigned>(timer_count));
+      switch (random() % 8) {
+        case 0:
+        case 1:
+        case 2: {
+          const std::uint32_t delay = delay_of(random);
+          ModelRemove(model, id);
+          ModelInsert(model, id, clock_.load() + delay);
+          ASSERT_EQ(nltmstm(&context_, timers[id], delay), 0);
+          break;
+        }
+        case 3:
+          ModelRemove(model, id);
+          ASSERT_EQ(nltmctm(&context_, timers[id]), 0);
+          break;
+        case 4:
+          ModelRemove(model, id);
+          ASSERT_EQ(nltmftm(&context_, timers[id]), 0);
+          timers[id] = NewTimer(Noop);
+          break;
+        case 5:
+          Advance(random() % 2);
+          break;
+        default: {
+          std::uint32_t fired = 0;
+          ASSERT_EQ(nltmdrv(&context_, nullptr, &fired), 0);
+          const auto due = std::find_if(model.begin(), model.end(),
+                                        [&](const ModelEntry& e) { return e.expiry > clock_.load(); });
+          EXPECT_EQ(fired, static_cast<std::uint32_t>(due - model.begin()));
+          model.erase(model.begin(), due);
+          break;
+        }
       }
-      case 3:
-        ModelRemove(model, id);
-        ASSERT_EQ(nltmctm(&context_, timer), 0);
-        break;
-      case 4:
-        ModelRemove(model, id);
-        ASSERT_EQ(nltmftm(&context_, timer), 0);
-        timers[id] = NewTimer(Noop);
-        break;
-      case 5:
-        Advance(random() % 2);
-        break;
-      default: {
-        std::uint32_t fired = 0;
-        ASSERT_EQ(nltmdrv(&context_, nullptr, &fired), 0);
-        const auto due = std::find_if(model.begin(), model.end(), [&](const ModelEntry& e) { return e.expiry > clock_.load(); });
-        EXPECT_EQ(fired, static_cast<std::uint32_t>(due - model.begin()));
-        model.erase(model.begin(), due);
-        break;
-      }
+      std::vector<NlTimer*> expected;
+      for (const ModelEntry& entry : model) expected.push_back(timers[entry.id]);
+      ASSERT_EQ(Running(), expected) << "after step " << step;
     }
-    std::vector<NlTimer*> expected;
-    for (const ModelEntry& entry : model) expected.push_back(timers[entry.id]);
-    ASSERT_EQ(Running(), expected) << "after step " << step;
   }
+};
+
+TEST_F(RandomOrder, FewDelaysManyTies) {
+  Run(40, 4, 20000, [](std::mt19937& random) { return static_cast<std::uint32_t>(random() % 6); });
+}
+
+// Enough slots for the table of recent runs, and times from ties to far apart.
+TEST_F(RandomOrder, ManyTimersWideDelays) {
+  Run(700, 64, 6000, [](std::mt19937& random) {
+    const std::uint32_t pick = static_cast<std::uint32_t>(random());
+    return pick % 3 == 0 ? pick % 4 : pick % 3 == 1 ? pick % 200 : pick % 100000;
+  });
 }
 
 }  // namespace
