@@ -68,10 +68,10 @@ using ThreadEntry = std::uint32_t (*)(void* argument);
 bool StartThread(ThreadEntry entry, void* argument, void** thread, std::uint32_t* thread_id,
                  std::uint32_t* error);
 // Ends a thread that was asked to stop and releases its handle; returns once it no longer runs.
-// work_lock is the recursive mutex the thread holds while it works. Windows ends the thread at
-// once, holding work_lock meanwhile so that the thread is never cut off inside its work. POSIX
-// cannot end a thread from outside: it waits for the thread to return, without taking
-// work_lock, which the thread may still need on its way out.
+// work_lock is the recursive mutex the thread holds while it works. POSIX cannot end a thread
+// from outside: it waits for the thread to return, without taking work_lock, which the thread
+// may still need on its way out. Windows gives the thread a while to end by itself, then ends
+// it from outside, holding work_lock so that it is never cut off inside its work.
 void EndThread(void* thread, void* work_lock);
 // Names the calling thread for debuggers and process listings (at most 15 characters kept).
 void NameCurrentThread(const char* name);

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -69,6 +70,7 @@ TEST_F(TimerThreads, TheServiceThreadRunsDueTimersUntilTheServiceEnds) {
   EXPECT_EQ(facility->first_group->slots_per_block, 10);
   ASSERT_NE(facility->thread, nullptr);
   const std::uint32_t thread_id = facility->thread->thread_id;
+  EXPECT_NE(thread_id, 0u);
   // Its first drive comes half a second after it starts, the next 30 seconds later.
   ASSERT_TRUE(WaitFor([&] { return firing.fired.load(); }, std::chrono::seconds(45)));
   EXPECT_NE(firing.on, std::this_thread::get_id());

@@ -48,13 +48,24 @@ bool StartThread(ThreadEntry entry, void* argument, void** thread, std::uint32_t
   return true;
 }
 
+// A thread on its way out may be inside the system's own thread-exit work, holding locks the
+// whole process needs: ending it there from outside would leave them held. Its stop event is
+// signalled, so the thread is first given the time to end by itself: at most its start-up delay
+// and the work in hand. Holding work_lock, no work can be in hand, and the thread ends at once.
+constexpr DWORD kSelfEndMilliseconds = 2000;
+
 void EndThread(void* thread, void* work_lock) {
-  RecursiveMutexLock(work_lock);
-  TerminateThread(static_cast<HANDLE>(thread), 0);
-  // TerminateThread only starts the ending; the thread must be gone before its data goes.
-  WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE);
-  RecursiveMutexUnlock(work_lock);
-  CloseHandle(static_cast<HANDLE>(thread));
+  const auto handle = static_cast<HANDLE>(thread);
+  if (WaitForSingleObject(handle, kSelfEndMilliseconds) != WAIT_OBJECT_0) {
+    RecursiveMutexLock(work_lock);
+    if (WaitForSingleObject(handle, kSelfEndMilliseconds) != WAIT_OBJECT_0) {
+      TerminateThread(handle, 0);
+      // TerminateThread only starts the ending; the thread must be gone before its data goes.
+      WaitForSingleObject(handle, INFINITE);
+    }
+    RecursiveMutexUnlock(work_lock);
+  }
+  CloseHandle(handle);
 }
 
 void NameCurrentThread(const char* name) {
