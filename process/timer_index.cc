@@ -59,23 +59,66 @@ TimerRun* RecentRunDueAt(const RunIndex* index, std::uint64_t expiry) {
   return run != nullptr && run->first != nullptr && run->expiry == expiry ? run : nullptr;
 }
 
-// A run of one timer, taken from the pool and put in the treap. The pool cannot be empty: it
-// holds a run for every slot, and a run only exists for a running slot.
-TimerRun* NewRun(RunIndex* index, std::uint64_t expiry, NlTimer* timer) {
+std::uint64_t SpanOf(std::uint64_t expiry) { return expiry >> kSpanShift; }
+
+void RememberSpan(RunIndex* index, TimerRun* run) {
+  if (index->span_runs != nullptr) index->span_runs[SpanOf(run->expiry) & index->span_mask] = run;
+}
+
+TimerRun* RunOf(NlTimer* timer) { return timer != nullptr ? SlotDataOf(timer)->run : nullptr; }
+TimerRun* NextRun(const TimerRun* run) { return RunOf(run->last->next); }
+TimerRun* PreviousRun(const TimerRun* run) { return RunOf(run->first->previous); }
+
+// A run of one timer, taken from the pool and put in the treap between its neighbours in the
+// list, which the caller knows: no search. The later neighbour has no earlier child when the
+// earlier one has a later child (it is then the leftmost node of that subtree), and the earliest
+// run has no earlier child at all. The pool cannot be empty: it holds a run for every slot, and a
+// run only exists for a running slot.
+TimerRun* NewRun(RunIndex* index, std::uint64_t expiry, NlTimer* timer, TimerRun* earlier, TimerRun* later) {
   TimerRun* run = index->free_runs;
   index->free_runs = run->child[0];
   *run = TimerRun{expiry, timer, timer, nullptr, {nullptr, nullptr}, NextPriority(index)};
-  TimerRun* parent = nullptr;
-  TimerRun** link = &index->root;
-  while (*link != nullptr) {
-    parent = *link;
-    link = &parent->child[expiry >= parent->expiry];
+  if (earlier != nullptr && earlier->child[1] == nullptr) {
+    earlier->child[1] = run;
+    run->parent = earlier;
+  } else if (later != nullptr) {
+    later->child[0] = run;
+    run->parent = later;
+  } else {
+    index->root = run;
   }
-  run->parent = parent;
-  *link = run;
   while (run->parent != nullptr && run->parent->priority > run->priority) RotateUp(index, run);
   RememberRun(index, run);
+  RememberSpan(index, run);
   return run;
+}
+
+// The latest run due at or before expiry, found from a run of a nearby span; null when none of
+// the spans looked at has a run.
+TimerRun* FloorRunNearby(const RunIndex* index, std::uint64_t expiry) {
+  if (index->span_runs == nullptr) return nullptr;
+  const std::uint64_t span = SpanOf(expiry);
+  for (int back = 0; back < kSpansLookedBack && static_cast<std::uint64_t>(back) <= span; ++back) {
+    TimerRun* run = index->span_runs[(span - back) & index->span_mask];
+    if (run == nullptr || run->first == nullptr || SpanOf(run->expiry) != span - back) continue;
+    // Within one span there are at most 16 times, so each walk is short.
+    while (run != nullptr && run->expiry > expiry) run = PreviousRun(run);
+    if (run == nullptr) return nullptr;
+    for (TimerRun* next = NextRun(run); next != nullptr && next->expiry <= expiry; next = NextRun(run)) run = next;
+    return run;
+  }
+  return nullptr;
+}
+
+// The run is about to go; its span's entry moves to a neighbour of the same span, if any.
+void ForgetSpan(RunIndex* index, TimerRun* run, TimerRun* earlier, TimerRun* later) {
+  if (index->span_runs == nullptr) return;
+  TimerRun*& entry = index->span_runs[SpanOf(run->expiry) & index->span_mask];
+  if (entry != run) return;
+  const std::uint64_t span = SpanOf(run->expiry);
+  entry = earlier != nullptr && SpanOf(earlier->expiry) == span ? earlier
+          : later != nullptr && SpanOf(later->expiry) == span   ? later
+                                                                 : nullptr;
 }
 
 void DeleteRun(RunIndex* index, TimerRun* run) {
@@ -110,7 +153,9 @@ TimerRun* RunToFollow(RunIndex* index, std::uint64_t expiry) {
     return recent;
   }
   TimerRun* same_time = RecentRunDueAt(index, expiry);
-  return same_time != nullptr ? same_time : FloorRun(index, expiry);
+  if (same_time != nullptr) return same_time;
+  TimerRun* nearby = FloorRunNearby(index, expiry);
+  return nearby != nullptr ? nearby : FloorRun(index, expiry);
 }
 
 }  // namespace
@@ -136,7 +181,7 @@ void LinkRunning(NlTimerGroup* group, RunIndex* index, NlTimer* timer, std::uint
       run = head_run;
       run->first = timer;
     } else {
-      run = NewRun(index, expiry, timer);
+      run = NewRun(index, expiry, timer, nullptr, head_run);
     }
   } else {
     // Other ties go behind the timers already due at that time.
@@ -146,7 +191,7 @@ void LinkRunning(NlTimerGroup* group, RunIndex* index, NlTimer* timer, std::uint
       run = floor;
       run->last = timer;
     } else {
-      run = NewRun(index, expiry, timer);
+      run = NewRun(index, expiry, timer, floor, RunOf(timer->next));
     }
   }
   SlotDataOf(timer)->run = run;
@@ -165,6 +210,7 @@ void UnlinkRunning(NlTimerGroup* group, RunIndex* index, NlTimer* timer) {
     group->head = timer->next;
   }
   if (run->first == timer && run->last == timer) {
+    ForgetSpan(index, run, RunOf(timer->previous), RunOf(timer->next));
     DeleteRun(index, run);
   } else if (run->first == timer) {
     run->first = timer->next;

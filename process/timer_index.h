@@ -37,12 +37,21 @@ struct TimerRun {
 inline constexpr std::size_t kRecentRunSlots = 8192;
 inline constexpr std::int32_t kRecentRunsFromSlots = 512;
 
+// A live run of each span of kSpanCentiseconds, where the group has one, by span number modulo
+// the table's size (a power of two). A new time finds its predecessor by stepping along the list
+// from a run of its own span or of one of the few spans before it, without searching the treap.
+// The table holds an entry per slot; it is made anew, empty, when the group has grown past it.
+inline constexpr std::uint32_t kSpanShift = 4;  // spans of 16 centiseconds
+inline constexpr int kSpansLookedBack = 4;
+
 struct RunIndex {
   TimerRun* root;
   TimerRun* free_runs;
   TimerRun* last_used;  // starts in a row usually share or extend the latest run
   std::uint32_t random_state;
   TimerRun** recent_runs;  // kRecentRunSlots entries, or null
+  TimerRun** span_runs;    // span_mask + 1 entries, or null
+  std::size_t span_mask;
 };
 
 // Adds count run records to the pool.

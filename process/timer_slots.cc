@@ -6,6 +6,23 @@
 namespace kelnl::timers {
 namespace {
 
+// The index's tables only speed searches up: without memory for them the group works as before.
+void GrowSearchTables(RunIndex* index, std::int32_t slot_total) {
+  if (slot_total < kRecentRunsFromSlots) return;
+  if (index->recent_runs == nullptr) {
+    index->recent_runs = static_cast<TimerRun**>(AllocateZeroed(kRecentRunSlots, sizeof(TimerRun*)));
+  }
+  const auto wanted = static_cast<std::size_t>(slot_total);
+  if (index->span_runs != nullptr && wanted <= index->span_mask + 1) return;
+  std::size_t entries = 1;
+  while (entries < wanted) entries *= 2;
+  auto* table = static_cast<TimerRun**>(AllocateZeroed(entries, sizeof(TimerRun*)));
+  if (table == nullptr) return;
+  Release(index->span_runs);
+  index->span_runs = table;
+  index->span_mask = entries - 1;
+}
+
 NlTimerBlock* NewBlock(GroupRecord* record) {
   NlTimerGroup& group = record->group;
   const std::size_t bytes = BlockBytes(group.slots_per_block);
@@ -25,10 +42,7 @@ NlTimerBlock* NewBlock(GroupRecord* record) {
   }
   group.last_block = block;
   group.slot_total += block->slot_count;
-  if (record->index.recent_runs == nullptr && group.slot_total >= kRecentRunsFromSlots) {
-    // Only a search aid: without memory for it the group works as before.
-    record->index.recent_runs = static_cast<TimerRun**>(AllocateZeroed(kRecentRunSlots, sizeof(TimerRun*)));
-  }
+  GrowSearchTables(&record->index, group.slot_total);
   return block;
 }
 
@@ -90,6 +104,8 @@ bool IsAllocatedHere(const GroupRecord* record, const NlTimer* timer) {
 void ReleaseBlocks(GroupRecord* record) {
   Release(record->index.recent_runs);
   record->index.recent_runs = nullptr;
+  Release(record->index.span_runs);
+  record->index.span_runs = nullptr;
   NlTimerBlock* block = record->group.first_block;
   while (block != nullptr) {
     NlTimerBlock* next = block->next;
