@@ -19,6 +19,7 @@
 #include "nlba.h"
 #include "nlds.h"
 #include "nldt.h"
+#include "nltm.h"
 #include "nlerrors.h"
 #include "snlerrors.h"
 #include "kelerrors.h"

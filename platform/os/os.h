@@ -52,6 +52,43 @@ void MutexUnlock(void* storage);
 
 void YieldThread();
 
+// Recursive mutexes in caller storage of at least kRecursiveMutexStorageBytes, pointer-aligned:
+// the holding thread may lock again and must unlock as often.
+inline constexpr std::size_t kRecursiveMutexStorageBytes = 8 * sizeof(void*);
+bool RecursiveMutexInit(void* storage);
+void RecursiveMutexDestroy(void* storage);
+void RecursiveMutexLock(void* storage);
+void RecursiveMutexUnlock(void* storage);
+
+// ---- Threads and events -------------------------------------------------------------------
+// A thread runs entry(argument); its result is the thread's exit code.
+using ThreadEntry = std::uint32_t (*)(void* argument);
+// Starts a thread. On success *thread is its handle and *thread_id the id os::ThreadId() gives
+// inside it; on failure false with *error the platform's error value.
+bool StartThread(ThreadEntry entry, void* argument, void** thread, std::uint32_t* thread_id,
+                 std::uint32_t* error);
+// Ends a thread that was asked to stop and releases its handle; returns once it no longer runs.
+// work_lock is the recursive mutex the thread holds while it works. POSIX cannot end a thread
+// from outside: it waits for the thread to return, without taking work_lock, which the thread
+// may still need on its way out. Windows gives the thread a while to end by itself, then ends
+// it from outside, holding work_lock so that it is never cut off inside its work.
+void EndThread(void* thread, void* work_lock);
+// Names the calling thread for debuggers and process listings (at most 15 characters kept).
+void NameCurrentThread(const char* name);
+
+// Auto-reset events with a name, initially unsignalled. storage is caller memory of at least
+// kEventStorageBytes, pointer-aligned, where a platform without named kernel events keeps the
+// event (POSIX: a condition variable, named within the process); it must stay in place until
+// the last handle is closed. Windows keeps the event in the kernel and ignores storage.
+inline constexpr std::size_t kEventStorageBytes = 32 * sizeof(void*);
+bool CreateNamedEvent(const char* name, void* storage, void** event, std::uint32_t* error);
+// Another handle on an event created under name; false with *error when there is none.
+bool OpenNamedEvent(const char* name, void** event, std::uint32_t* error);
+bool SignalEvent(void* event);
+// True when the event is or becomes signalled within timeout_milliseconds; it is reset then.
+bool WaitForEvent(void* event, std::uint32_t timeout_milliseconds);
+void CloseEvent(void* event);
+
 // ---- Environment ----------------------------------------------------------------------------
 // Copies the value of the environment variable (name of name_length bytes, not terminated) into
 // buffer without a terminator. Returns the value's full length (which may exceed size, in which
@@ -61,6 +98,9 @@ long GetEnvironment(const char* name, std::size_t name_length, char* buffer, std
 // ---- Clock, process and thread ------------------------------------------------------------------
 // Wall-clock time in milliseconds since 1970-01-01 UTC.
 std::int64_t WallClockMilliseconds();
+// The C runtime's time of day (_ftime on Windows): seconds since 1970-01-01 UTC and the
+// milliseconds within the second.
+void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds);
 std::uint32_t ProcessId();
 std::uint32_t ThreadId();
 

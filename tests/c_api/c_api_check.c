@@ -13,6 +13,30 @@ static void check(int condition, const char *what) {
   }
 }
 
+static int timer_runs = 0;
+static void count_run(NlGlobalContext *context, void *argument, NlTimer *timer, uint32_t now, int32_t value) {
+  (void)context;
+  (void)timer;
+  (void)now;
+  timer_runs += *(int *)argument + value;
+}
+
+/* A single-threaded timer service driven by its caller. */
+static void check_timers(void) {
+  NlGlobalContext context;
+  NlTimer *timer = NULL;
+  uint32_t fired = 0;
+  uint32_t next = 0;
+  int one = 1;
+  memset(&context, 0, sizeof context);
+  check(nltmini(&context, 4, NL_TIMER_SINGLE_THREADED) == 0 && context.timer_facility != NULL, "nltmini");
+  check(nltmntm(&context, count_run, &one, 2, &timer) == 0 && timer != NULL, "nltmntm");
+  check(nltmstm(&context, timer, 0) == 0 && nltmdrv(&context, &next, &fired) == 0 && fired == 1 &&
+            next == 0 && timer_runs == 3,
+        "nltmdrv runs the due timer");
+  check(nltmdei(&context) == 0 && context.timer_facility == NULL, "nltmdei");
+}
+
 /* The name-value library, reached through kelnl's headers and link. */
 static void check_name_value(void) {
   static const char text[] = "(DESCRIPTION=(ADDRESS=(HOST=db1)(PORT=1521)))";
@@ -81,6 +105,7 @@ int main(void) {
     check(nluifs(text, id) == 0 && nluiheql(id, 0, id) == 1, "nluifs reads the text back");
   }
   check_name_value();
+  check_timers();
   if (failures == 0) printf("c_api_check: ok\n");
   return failures == 0 ? 0 : 1;
 }

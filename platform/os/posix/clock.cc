@@ -17,6 +17,13 @@ std::int64_t WallClockMilliseconds() {
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_usec / 1000;
 }
 
+void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds) {
+  timeval now{};
+  gettimeofday(&now, nullptr);
+  *seconds = now.tv_sec;
+  *milliseconds = static_cast<std::uint32_t>(now.tv_usec / 1000);
+}
+
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 std::uint32_t ThreadId() {

@@ -24,4 +24,20 @@ void MutexUnlock(void* storage) { pthread_mutex_unlock(static_cast<pthread_mutex
 
 void YieldThread() { sched_yield(); }
 
+bool RecursiveMutexInit(void* storage) {
+  static_assert(sizeof(pthread_mutex_t) <= kRecursiveMutexStorageBytes, "recursive mutex storage too small");
+  pthread_mutexattr_t attributes;
+  if (pthread_mutexattr_init(&attributes) != 0) return false;
+  const bool made = pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE) == 0 &&
+                    pthread_mutex_init(new (storage) pthread_mutex_t, &attributes) == 0;
+  pthread_mutexattr_destroy(&attributes);
+  return made;
+}
+
+void RecursiveMutexDestroy(void* storage) { MutexDestroy(storage); }
+
+void RecursiveMutexLock(void* storage) { MutexLock(storage); }
+
+void RecursiveMutexUnlock(void* storage) { MutexUnlock(storage); }
+
 }  // namespace kelnl::os

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <sys/timeb.h>
 
 #include "platform/os/os.h"
 
@@ -13,6 +14,13 @@ std::int64_t WallClockMilliseconds() {
   ticks.LowPart = now.dwLowDateTime;
   ticks.HighPart = now.dwHighDateTime;
   return (static_cast<std::int64_t>(ticks.QuadPart) - kUnixEpochIn100ns) / 10000;
+}
+
+void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds) {
+  _timeb now;
+  _ftime(&now);
+  *seconds = now.time;
+  *milliseconds = now.millitm;
 }
 
 std::uint32_t ProcessId() { return GetCurrentProcessId(); }

@@ -22,4 +22,18 @@ void MutexUnlock(void* storage) { ReleaseSRWLockExclusive(static_cast<SRWLOCK*>(
 
 void YieldThread() { SwitchToThread(); }
 
+// A critical section may be entered again by its owner.
+static_assert(sizeof(CRITICAL_SECTION) <= kRecursiveMutexStorageBytes, "recursive mutex storage too small");
+
+bool RecursiveMutexInit(void* storage) {
+  InitializeCriticalSection(new (storage) CRITICAL_SECTION);
+  return true;
+}
+
+void RecursiveMutexDestroy(void* storage) { DeleteCriticalSection(static_cast<CRITICAL_SECTION*>(storage)); }
+
+void RecursiveMutexLock(void* storage) { EnterCriticalSection(static_cast<CRITICAL_SECTION*>(storage)); }
+
+void RecursiveMutexUnlock(void* storage) { LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(storage)); }
+
 }  // namespace kelnl::os

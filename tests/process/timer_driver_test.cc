@@ -1,0 +1,125 @@
+// Driving: what is due runs, earliest first, and callbacks may change any timer meanwhile.
+#include <string>
+
+#include "tests/process/timer_test_support.h"
+
+namespace {
+
+using kelnl::testing::TimerTest;
+using TimerDriver = TimerTest;
+
+struct Call {
+  NlGlobalContext* context;
+  void* argument;
+  NlTimer* timer;
+  std::uint32_t now;
+  std::int32_t value;
+};
+std::vector<Call> g_calls;
+
+void Record(NlGlobalContext* context, void* argument, NlTimer* timer, std::uint32_t now, std::int32_t value) {
+  g_calls.push_back({context, argument, timer, now, value});
+}
+
+TEST_F(TimerDriver, RunsWhatIsDueAndReportsTheNextDelay) {
+  g_calls.clear();
+  StartSingleThreaded();
+  std::uint32_t next = 99;
+  std::uint32_t fired = 99;
+  ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
+  EXPECT_EQ(next, 0u);
+  EXPECT_EQ(fired, 0u);
+
+  int argument = 0;
+  NlTimer* now_due = NewTimer(Record, &argument, 7);
+  NlTimer* later = NewTimer(Record, nullptr, 8);
+  ASSERT_EQ(nltmstm(&context_, now_due, 0), 0);
+  ASSERT_EQ(nltmstm(&context_, later, 30), 0);
+  ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
+  EXPECT_EQ(fired, 1u) << "due exactly now counts as due";
+  EXPECT_EQ(next, 30u);
+  ASSERT_EQ(g_calls.size(), 1u);
+  EXPECT_EQ(g_calls[0].context, &context_);
+  EXPECT_EQ(g_calls[0].argument, &argument);
+  EXPECT_EQ(g_calls[0].timer, now_due);
+  EXPECT_EQ(g_calls[0].now, Now());
+  EXPECT_EQ(g_calls[0].value, 7);
+  EXPECT_EQ(now_due->state, static_cast<std::uint32_t>(NL_TIMER_ALLOCATED)) << "fired: allocated, not running";
+
+  std::int32_t remaining = -1;
+  ASSERT_EQ(nltmtxp(&context_, now_due, &remaining), 0);
+  EXPECT_EQ(remaining, 0);
+  Advance(12);
+  ASSERT_EQ(nltmtxp(&context_, later, &remaining), 0);
+  EXPECT_EQ(remaining, 18);
+  Advance(20);
+  ASSERT_EQ(nltmtxp(&context_, later, &remaining), 0);
+  EXPECT_EQ(remaining, -2) << "an overdue timer reads negative";
+  ASSERT_EQ(nltmdrv(&context_, nullptr, nullptr), 0);
+  EXPECT_EQ(g_calls.size(), 2u) << "either output may be null";
+}
+
+// Each callback acts on the timers named by its argument.
+struct Plan {
+  NlTimer* self = nullptr;
+  NlTimer* other = nullptr;
+  std::string action;
+  int runs = 0;
+};
+
+void Act(NlGlobalContext* context, void* argument, NlTimer*, std::uint32_t, std::int32_t) {
+  auto* plan = static_cast<Plan*>(argument);
+  ++plan->runs;
+  if (plan->action == "free self") {
+    EXPECT_EQ(nltmftm(context, plan->self), 0);
+  }
+  if (plan->action == "restart self") {
+    EXPECT_EQ(nltmstm(context, plan->self, 1), 0);
+  }
+  if (plan->action == "stop other") {
+    EXPECT_EQ(nltmctm(context, plan->other), 0);
+  }
+  if (plan->action == "free other") {
+    EXPECT_EQ(nltmftm(context, plan->other), 0);
+  }
+  if (plan->action == "start other now") {
+    EXPECT_EQ(nltmstm(context, plan->other, 0), 0);
+  }
+}
+
+TEST_F(TimerDriver, CallbacksChangeTimersWhileTheDriverRuns) {
+  StartSingleThreaded();
+  Plan frees{}, restarts{}, stops{}, stopped{}, frees_other{}, freed{}, starts{}, started{};
+  frees.action = "free self";
+  restarts.action = "restart self";
+  stops.action = "stop other";
+  frees_other.action = "free other";
+  starts.action = "start other now";
+  for (Plan* plan : {&frees, &restarts, &stops, &stopped, &frees_other, &freed, &starts, &started}) {
+    plan->self = NewTimer(Act, plan);
+  }
+  stops.other = stopped.self;
+  frees_other.other = freed.self;
+  starts.other = started.self;
+  // In list order: frees, restarts, stops, stopped, frees_other, freed, starts; started idle.
+  for (Plan* plan : {&frees, &restarts, &stops, &stopped, &frees_other, &freed, &starts}) {
+    ASSERT_EQ(nltmstm(&context_, plan->self, 5), 0);
+    Advance(1);
+  }
+  Advance(5);
+  std::uint32_t fired = 0;
+  std::uint32_t next = 0;
+  ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
+  EXPECT_EQ(fired, 6u);
+  EXPECT_EQ(stopped.runs, 0);
+  EXPECT_EQ(freed.runs, 0);
+  EXPECT_EQ(started.runs, 1) << "started due inside the drive, so run by it";
+  EXPECT_EQ(restarts.runs, 1) << "restarted for later: not run again now";
+  EXPECT_EQ(frees.self->state, 0u);
+  EXPECT_EQ(freed.self->state, 0u);
+  EXPECT_EQ(Running(), std::vector<NlTimer*>{restarts.self});
+  EXPECT_EQ(next, 1u);
+  EXPECT_EQ(Group()->slots_in_use, 6);
+}
+
+}  // namespace

@@ -1,0 +1,131 @@
+// The running list's order and tie rules, against a plain model of them.
+#include <algorithm>
+#include <random>
+
+#include "tests/process/timer_test_support.h"
+
+namespace {
+
+using kelnl::testing::TimerTest;
+using TimerOrder = TimerTest;
+
+void Noop(NlGlobalContext*, void*, NlTimer*, std::uint32_t, std::int32_t) {}
+
+TEST_F(TimerOrder, TiesWithTheHeadGoInFrontOthersBehind) {
+  StartSingleThreaded();
+  NlTimer* a = NewTimer();
+  NlTimer* b = NewTimer();
+  NlTimer* c = NewTimer();
+  NlTimer* d = NewTimer();
+  ASSERT_EQ(nltmstm(&context_, a, 5), 0);
+  ASSERT_EQ(nltmstm(&context_, b, 5), 0);
+  EXPECT_EQ(Running(), (std::vector<NlTimer*>{b, a})) << "a tie with the head goes in front";
+  Advance(1);
+  ASSERT_EQ(nltmstm(&context_, c, 4), 0);
+  EXPECT_EQ(Running(), (std::vector<NlTimer*>{c, b, a}));
+  ASSERT_EQ(nltmstm(&context_, d, 10), 0);
+  ASSERT_EQ(nltmstm(&context_, b, 5), 0);
+  EXPECT_EQ(Running(), (std::vector<NlTimer*>{c, a, b, d})) << "later than the head: behind its equals";
+  EXPECT_EQ(b->expiry, Now() + 5);
+  ASSERT_EQ(nltmstm(&context_, a, 0), 0);
+  EXPECT_EQ(Running(), (std::vector<NlTimer*>{a, c, b, d})) << "restarting moves a running timer";
+}
+
+TEST_F(TimerOrder, OrderHoldsAcrossTheClockWrap) {
+  StartSingleThreaded();
+  NlTimer* late = NewTimer(Noop);
+  NlTimer* early = NewTimer(Noop);
+  ASSERT_EQ(nltmstm(&context_, late, 400), 0);  // due after the 32-bit clock wraps
+  ASSERT_EQ(nltmstm(&context_, early, 100), 0);
+  EXPECT_LT(late->expiry, early->expiry);
+  EXPECT_EQ(Running(), (std::vector<NlTimer*>{early, late}));
+  Advance(100);
+  std::uint32_t fired = 0;
+  std::uint32_t next = 0;
+  ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
+  EXPECT_EQ(fired, 1u);
+  EXPECT_EQ(next, 300u);
+}
+
+// The documented insertion, done the slow way: walk from the head.
+struct ModelEntry {
+  int id;
+  std::uint64_t expiry;
+};
+void ModelInsert(std::vector<ModelEntry>& list, int id, std::uint64_t expiry) {
+  if (list.empty() || expiry <= list.front().expiry) {
+    list.insert(list.begin(), {id, expiry});
+    return;
+  }
+  auto after = std::find_if(list.begin(), list.end(), [&](const ModelEntry& e) { return e.expiry > expiry; });
+  list.insert(after, {id, expiry});
+}
+void ModelRemove(std::vector<ModelEntry>& list, int id) {
+  std::erase_if(list, [&](const ModelEntry& e) { return e.id == id; });
+}
+
+// Random starts, restarts, stops, frees, reuses and drives, checked against the model after
+// every step.
+class RandomOrder : public TimerTest {
+ protected:
+  template <typename DelayOf>
+  void Run(int timer_count, std::int32_t slots_per_block, int steps, DelayOf delay_of) {
+    StartSingleThreaded(slots_per_block);
+    std::vector<NlTimer*> timers;
+    for (int i = 0; i < timer_count; ++i) timers.push_back(NewTimer(Noop));
+    std::vector<ModelEntry> model;
+    std::mt19937 random(20261206);
+    for (int step = 0; step < steps; ++step) {
+      const auto id = static_cast<int>(random() % static_cast<unsigned>(timer_count));
+      switch (random() % 8) {
+        case 0:
+        case 1:
+        case 2: {
+          const std::uint32_t delay = delay_of(random);
+          ModelRemove(model, id);
+          ModelInsert(model, id, clock_.load() + delay);
+          ASSERT_EQ(nltmstm(&context_, timers[id], delay), 0);
+          break;
+        }
+        case 3:
+          ModelRemove(model, id);
+          ASSERT_EQ(nltmctm(&context_, timers[id]), 0);
+          break;
+        case 4:
+          ModelRemove(model, id);
+          ASSERT_EQ(nltmftm(&context_, timers[id]), 0);
+          timers[id] = NewTimer(Noop);
+          break;
+        case 5:
+          Advance(random() % 2);
+          break;
+        default: {
+          std::uint32_t fired = 0;
+          ASSERT_EQ(nltmdrv(&context_, nullptr, &fired), 0);
+          const auto due = std::find_if(model.begin(), model.end(),
+                                        [&](const ModelEntry& e) { return e.expiry > clock_.load(); });
+          EXPECT_EQ(fired, static_cast<std::uint32_t>(due - model.begin()));
+          model.erase(model.begin(), due);
+          break;
+        }
+      }
+      std::vector<NlTimer*> expected;
+      for (const ModelEntry& entry : model) expected.push_back(timers[entry.id]);
+      ASSERT_EQ(Running(), expected) << "after step " << step;
+    }
+  }
+};
+
+TEST_F(RandomOrder, FewDelaysManyTies) {
+  Run(40, 4, 20000, [](std::mt19937& random) { return static_cast<std::uint32_t>(random() % 6); });
+}
+
+// Enough slots for the table of recent runs, and times from ties to far apart.
+TEST_F(RandomOrder, ManyTimersWideDelays) {
+  Run(700, 64, 6000, [](std::mt19937& random) {
+    const std::uint32_t pick = static_cast<std::uint32_t>(random());
+    return pick % 3 == 0 ? pick % 4 : pick % 3 == 1 ? pick % 200 : pick % 100000;
+  });
+}
+
+}  // namespace
