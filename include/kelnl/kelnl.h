@@ -16,6 +16,7 @@
 #include "nlda.h"
 #include "nlba.h"
 #include "nlds.h"
+#include "nlfi.h"
 #include "nldt.h"
 #include "nlerrors.h"
 #include "snlerrors.h"
