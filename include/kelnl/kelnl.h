@@ -17,6 +17,7 @@
 #include "nlba.h"
 #include "nlds.h"
 #include "nlfi.h"
+#include "nlcp.h"
 #include "nldt.h"
 #include "nlerrors.h"
 #include "snlerrors.h"
