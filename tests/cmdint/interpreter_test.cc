@@ -4,6 +4,12 @@
 
 #include "tests/cmdint/interpreter_fixture.h"
 
+#ifndef _WIN32
+#include <unistd.h>
+
+#include <cstdio>
+#endif
+
 namespace kelnl::testing {
 namespace {
 
@@ -113,6 +119,52 @@ TEST_F(Interpreter, SignalledErrorsComeBackFromTheLine) {
   EXPECT_EQ(Line("status quit"), NLE_CONTROL_END);
   EXPECT_EQ(Line("status"), 0) << "the next line runs normally";
   EXPECT_EQ(calls_.size(), 3u);
+}
+
+#ifndef _WIN32
+// Standard input replaced, for one scope, by a pipe that holds text and then ends.
+class StandardInputFrom {
+ public:
+  explicit StandardInputFrom(const std::string& text) : saved_(dup(0)) {
+    int ends[2];
+    EXPECT_EQ(pipe(ends), 0);
+    EXPECT_EQ(write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(ends[1]);
+    dup2(ends[0], 0);
+    close(ends[0]);
+    std::clearerr(stdin);
+  }
+  ~StandardInputFrom() {
+    dup2(saved_, 0);
+    close(saved_);
+    std::clearerr(stdin);
+  }
+
+ private:
+  int saved_;
+};
+#endif
+
+TEST_F(Interpreter, ConfirmationIsReadFromTheTerminal) {
+#ifdef _WIN32
+  GTEST_SKIP() << "standard input is replaced through POSIX pipes";
+#else
+  {
+    StandardInputFrom answer("YES\n");
+    EXPECT_EQ(Line("shutdown"), 0);
+  }
+  EXPECT_EQ(Output(), "Are you sure (yes or no)? ");
+  EXPECT_EQ(calls_.size(), 1u);
+  for (const char* refusal : {"no\n", "", "yes please\n"}) {
+    StandardInputFrom answer(refusal);
+    EXPECT_EQ(Line("shutdown"), NLE_CONTROL_NOT_CONFIRMED) << "answer: " << refusal;
+    EXPECT_EQ(Errors(), "NL-00859: command not confirmed\n");
+    ClearErrors();
+  }
+  EXPECT_EQ(calls_.size(), 1u) << "an answer other than yes, or none at all, refuses";
+  EXPECT_EQ(Line("shutdown", NLCP_EXPERT), 0) << "experts are not asked";
+  EXPECT_EQ(calls_.size(), 2u);
+#endif
 }
 
 TEST(WordSplitting, SeparatorsAndTheWordLimit) {

@@ -1,0 +1,89 @@
+// The kelnl program at a terminal: prompt, help, editing keys, history and ambiguity listings,
+// driven through a real pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/test_files.h"
+#include "tests/tools/pty_session.h"
+
+namespace kelnl::testing {
+namespace {
+
+constexpr char kPrompt[] = "kelnl> ";
+constexpr char kUp[] = "\x1b[A";
+constexpr char kHome[] = "\x01";  // Ctrl-A: start of the line
+constexpr char kErase[] = "\x7f";
+
+class KelnlSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "pseudo-terminals are POSIX-only";
+#endif
+  }
+
+  // A session whose history lives in the test's own home directory.
+  void Start(PtySession& session) {
+    ASSERT_TRUE(session.Start(KELNL_TOOL_PATH, {}, {"HOME=" + home_.path().string(), "TERM=xterm"}));
+    ASSERT_TRUE(session.Expect("kelnl: enter help for a list of commands.")) << session.output();
+    ASSERT_TRUE(session.Expect(kPrompt)) << session.output();
+  }
+
+  void Leave(PtySession& session) {
+    session.Send("exit\r");
+    EXPECT_EQ(session.Wait(), 0) << session.output();
+  }
+
+  TempDir home_;
+};
+
+TEST_F(KelnlSession, PromptHelpAndAmbiguity) {
+  PtySession session;
+  Start(session);
+  session.Send("help\r");
+  EXPECT_TRUE(session.Expect("Commands:")) << session.output();
+  EXPECT_TRUE(session.Expect("check       show        explain     version")) << session.output();
+  EXPECT_TRUE(session.Expect(kPrompt));
+  session.Send("help explain\r");
+  EXPECT_TRUE(session.Expect("explain CODE: prints the message text")) << session.output();
+  session.Send("e\r");
+  EXPECT_TRUE(session.Expect("e is ambiguous; it may be one of:")) << session.output();
+  EXPECT_TRUE(session.Expect("explain    exit       ")) << session.output();
+  session.Send("frob\r");
+  EXPECT_TRUE(session.Expect("NL-00853: unknown command: frob; enter help for a list")) << session.output();
+  Leave(session);
+}
+
+TEST_F(KelnlSession, EditingKeysChangeTheLine) {
+  PtySession session;
+  Start(session);
+  session.Send(std::string("ersion") + kHome + "v\r");
+  EXPECT_TRUE(session.Expect("kelnl 8.")) << "Ctrl-A moved to the start: " << session.output();
+  session.Send(std::string("explain 859x") + kErase + "\r");
+  EXPECT_TRUE(session.Expect("NL-00859: command not confirmed")) << session.output();
+  Leave(session);
+}
+
+TEST_F(KelnlSession, HistoryIsRecalledAndKeptAcrossSessions) {
+  {
+    PtySession session;
+    Start(session);
+    session.Send("explain 855\r");
+    ASSERT_TRUE(session.Expect("only one modifier is allowed on a line")) << session.output();
+    session.Send("version\r");
+    ASSERT_TRUE(session.Expect("kelnl 8.")) << session.output();
+    session.Send(std::string(kUp) + kUp + "\r");
+    EXPECT_TRUE(session.Expect("only one modifier is allowed on a line")) << "two lines back: " << session.output();
+    session.Send("\x04");  // Ctrl-D on an empty line: end of input
+    EXPECT_EQ(session.Wait(), 0) << session.output();
+  }
+  PtySession next;
+  Start(next);
+  next.Send(std::string(kUp) + kUp + kUp + "\r");
+  EXPECT_TRUE(next.Expect("only one modifier is allowed on a line")) << "from the history file: " << next.output();
+  Leave(next);
+}
+
+}  // namespace
+}  // namespace kelnl::testing
