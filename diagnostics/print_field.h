@@ -13,7 +13,7 @@ namespace kelnl::diagnostics {
 
 inline constexpr int kPrecisionLimit = 32;
 
-struct ConversionSpec {
+struct Directive {
   bool left = false;       // "-"
   bool zero = false;       // "0", dropped once "-" is seen
   bool plus = false;       // "+"
@@ -32,9 +32,9 @@ class FieldWriter {
 
   void Put(std::string_view text);
   void Repeat(char character, std::size_t times);
-  // Writes prefix (sign or radix marker) and body padded to the spec's width: zeros go between
+  // Writes prefix (sign or radix marker) and body padded to the directive's width: zeros go between
   // prefix and body, blanks in front, or behind when left-justified.
-  void Field(const ConversionSpec& spec, std::string_view prefix, std::string_view body, bool zero_padding);
+  void Field(const Directive& directive, std::string_view prefix, std::string_view body, bool zero_padding);
   std::int32_t produced() const { return produced_; }
 
  private:
@@ -43,10 +43,10 @@ class FieldWriter {
 };
 
 // The sign text of a signed conversion: "-", or "+" / " " as the flags ask for a non-negative value.
-std::string_view SignText(const ConversionSpec& spec, bool negative);
+std::string_view SignText(const Directive& directive, bool negative);
 
 // e E f g G on one double argument.
-void WriteFloating(const ConversionSpec& spec, double value, FieldWriter& writer);
+void WriteFloating(const Directive& directive, double value, FieldWriter& writer);
 
 }  // namespace kelnl::diagnostics
 

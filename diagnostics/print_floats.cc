@@ -52,23 +52,23 @@ void TrimDecimals(FloatText& text, std::size_t point_at) {
 }
 
 // d.ddd followed by the exponent, from significant digits already rounded.
-void AddExponential(FloatText& text, const SignificantDigits& digits, const ConversionSpec& spec, char letter,
+void AddExponential(FloatText& text, const SignificantDigits& digits, const Directive& directive, char letter,
                     bool trim) {
   text.Add(digits.digits[0]);
   const std::size_t point_at = text.length();
-  if (digits.count > 1 || spec.alternate) text.Add('.');
+  if (digits.count > 1 || directive.alternate) text.Add('.');
   text.Add(std::string_view(digits.digits + 1, static_cast<std::size_t>(digits.count - 1)));
   if (trim) TrimDecimals(text, point_at);
   const bool zero = digits.digits[0] == '0';
   AddExponent(text, letter, zero ? 0 : digits.point - 1);
 }
 
-void AddFixed(FloatText& text, double value, int decimals, const ConversionSpec& spec, bool trim) {
+void AddFixed(FloatText& text, double value, int decimals, const Directive& directive, bool trim) {
   char fixed[kFixedTextCapacity];
   const std::size_t length = FixedText(value, decimals, fixed);
   const std::size_t point_at = text.length() + (length - static_cast<std::size_t>(decimals) - (decimals > 0 ? 1 : 0));
   text.Add(std::string_view(fixed, length));
-  if (decimals == 0 && spec.alternate) text.Add('.');
+  if (decimals == 0 && directive.alternate) text.Add('.');
   if (trim) TrimDecimals(text, point_at);
 }
 
@@ -76,33 +76,33 @@ bool IsUpper(char conversion) { return conversion == 'E' || conversion == 'G'; }
 
 }  // namespace
 
-void WriteFloating(const ConversionSpec& spec, double value, FieldWriter& writer) {
-  const char conversion = spec.conversion;
-  const int precision = spec.precision < 0 ? kDefaultPrecision : spec.precision;
-  const std::string_view sign = SignText(spec, std::signbit(value) && !std::isnan(value));
+void WriteFloating(const Directive& directive, double value, FieldWriter& writer) {
+  const char conversion = directive.conversion;
+  const int precision = directive.precision < 0 ? kDefaultPrecision : directive.precision;
+  const std::string_view sign = SignText(directive, std::signbit(value) && !std::isnan(value));
   FloatText text;
   if (!std::isfinite(value)) {
     // Infinities and NaNs have no digits to convert; they print as words, padded with blanks.
     text.Add(std::isnan(value) ? (IsUpper(conversion) ? "NAN" : "nan") : (IsUpper(conversion) ? "INF" : "inf"));
-    writer.Field(spec, sign, text.view(), false);
+    writer.Field(directive, sign, text.view(), false);
     return;
   }
   if (conversion == 'e' || conversion == 'E') {
-    AddExponential(text, DigitsOf(value, precision + 1), spec, conversion, false);
+    AddExponential(text, DigitsOf(value, precision + 1), directive, conversion, false);
   } else if (conversion == 'f') {
-    AddFixed(text, value, precision, spec, false);
+    AddFixed(text, value, precision, directive, false);
   } else {
     // A precision of 0 asks for no significant digit at all; one is the least that shows a value.
     const int significant = precision == 0 ? 1 : precision;
     const SignificantDigits digits = DigitsOf(value, significant);
-    const bool trim = !spec.alternate;
+    const bool trim = !directive.alternate;
     if (digits.point < -4 || digits.point >= significant) {
-      AddExponential(text, digits, spec, conversion == 'G' ? 'E' : 'e', trim);
+      AddExponential(text, digits, directive, conversion == 'G' ? 'E' : 'e', trim);
     } else {
-      AddFixed(text, value, significant, spec, trim);
+      AddFixed(text, value, significant, directive, trim);
     }
   }
-  writer.Field(spec, sign, text.view(), spec.zero);
+  writer.Field(directive, sign, text.view(), directive.zero);
 }
 
 }  // namespace kelnl::diagnostics

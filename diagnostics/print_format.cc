@@ -26,12 +26,12 @@ void FieldWriter::Repeat(char character, std::size_t times) {
   }
 }
 
-void FieldWriter::Field(const ConversionSpec& spec, std::string_view prefix, std::string_view body,
+void FieldWriter::Field(const Directive& directive, std::string_view prefix, std::string_view body,
                         bool zero_padding) {
   const std::size_t length = prefix.size() + body.size();
-  const std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+  const std::size_t width = directive.width > 0 ? static_cast<std::size_t>(directive.width) : 0;
   const std::size_t padding = width > length ? width - length : 0;
-  if (spec.left) {
+  if (directive.left) {
     Put(prefix);
     Put(body);
     Repeat(' ', padding);
@@ -46,10 +46,10 @@ void FieldWriter::Field(const ConversionSpec& spec, std::string_view prefix, std
   }
 }
 
-std::string_view SignText(const ConversionSpec& spec, bool negative) {
+std::string_view SignText(const Directive& directive, bool negative) {
   if (negative) return "-";
-  if (spec.plus) return "+";
-  if (spec.blank) return " ";
+  if (directive.plus) return "+";
+  if (directive.blank) return " ";
   return {};
 }
 
@@ -68,49 +68,49 @@ int ReadNumber(const char*& cursor) {
 }
 
 // Flags, width, precision and length letter; leaves the cursor on the conversion character.
-ConversionSpec ParseSpec(const char*& cursor, FormatArguments& arguments) {
-  ConversionSpec spec;
+Directive ParseDirective(const char*& cursor, FormatArguments& arguments) {
+  Directive directive;
   for (;; ++cursor) {
     const char flag = *cursor;
     if (flag == '-') {
-      spec.left = true;
-      spec.zero = false;
+      directive.left = true;
+      directive.zero = false;
     } else if (flag == '0') {
-      spec.zero = !spec.left;
+      directive.zero = !directive.left;
     } else if (flag == '+') {
-      spec.plus = true;
+      directive.plus = true;
     } else if (flag == ' ') {
-      spec.blank = true;
+      directive.blank = true;
     } else if (flag == '#') {
-      spec.alternate = true;
+      directive.alternate = true;
     } else {
       break;
     }
   }
   if (*cursor == '*') {
-    spec.width = arguments.NextInt();
+    directive.width = arguments.NextInt();
     ++cursor;
   } else {
-    spec.width = ReadNumber(cursor);
+    directive.width = ReadNumber(cursor);
   }
   if (*cursor == '.') {
     ++cursor;
     if (*cursor == '*') {
       // A negative precision from the arguments counts as none given, as if the "." were absent.
-      spec.precision = arguments.NextInt();
-      if (spec.precision < 0) spec.precision = -1;
+      directive.precision = arguments.NextInt();
+      if (directive.precision < 0) directive.precision = -1;
       ++cursor;
     } else {
-      spec.precision = ReadNumber(cursor);
+      directive.precision = ReadNumber(cursor);
     }
-    if (spec.precision > kPrecisionLimit) spec.precision = kPrecisionLimit;
+    if (directive.precision > kPrecisionLimit) directive.precision = kPrecisionLimit;
   }
   if (*cursor == 'h' || *cursor == 'l' || *cursor == 'L') {
-    spec.short_length = *cursor == 'h';
+    directive.short_length = *cursor == 'h';
     ++cursor;
   }
-  spec.conversion = *cursor;
-  return spec;
+  directive.conversion = *cursor;
+  return directive;
 }
 
 // The magnitude's digits in `radix`, at least `minimum` of them; produced least significant first
@@ -128,8 +128,8 @@ std::string_view Digits(std::uint64_t magnitude, unsigned radix, bool upper, int
   return std::string_view(start, static_cast<std::size_t>(end - start));
 }
 
-void WriteInteger(const ConversionSpec& spec, FormatArguments& arguments, FieldWriter& writer) {
-  const char conversion = spec.conversion;
+void WriteInteger(const Directive& directive, FormatArguments& arguments, FieldWriter& writer) {
+  const char conversion = directive.conversion;
   std::uint64_t magnitude = 0;
   bool negative = false;
   if (conversion == 'p') {
@@ -137,64 +137,66 @@ void WriteInteger(const ConversionSpec& spec, FormatArguments& arguments, FieldW
   } else {
     const std::int32_t argument = arguments.NextInt();
     if (conversion == 'd' || conversion == 'i') {
-      const std::int32_t value = spec.short_length ? static_cast<std::int16_t>(argument) : argument;
+      const std::int32_t value = directive.short_length ? static_cast<std::int16_t>(argument) : argument;
       negative = value < 0;
       magnitude = negative ? 0u - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
                            : static_cast<std::uint64_t>(value);
     } else {
       const auto bits = static_cast<std::uint32_t>(argument);
-      magnitude = spec.short_length ? (bits & 0xFFFFu) : bits;
+      magnitude = directive.short_length ? (bits & 0xFFFFu) : bits;
     }
   }
-  const unsigned radix = conversion == 'o' ? 8 : (conversion == 'x' || conversion == 'X' || conversion == 'p') ? 16 : 10;
+  const bool hexadecimal = conversion == 'x' || conversion == 'X' || conversion == 'p';
+  const unsigned radix = conversion == 'o' ? 8 : hexadecimal ? 16 : 10;
   char work[64];
-  const std::string_view digits = Digits(magnitude, radix, conversion != 'x', spec.precision, work);
+  const std::string_view digits = Digits(magnitude, radix, conversion != 'x', directive.precision, work);
 
   std::string_view prefix;
   if (conversion == 'd' || conversion == 'i') {
-    prefix = SignText(spec, negative);
-  } else if (spec.alternate && conversion == 'o') {
+    prefix = SignText(directive, negative);
+  } else if (directive.alternate && conversion == 'o') {
     // An octal text that already starts with 0 (a zero value, or precision zeros) needs no marker.
     if (digits.front() != '0') prefix = "0";
-  } else if (spec.alternate && magnitude != 0) {
+  } else if (directive.alternate && magnitude != 0) {
     // A zero value gets no radix marker, so that "#x" of 0 reads 0 and not 0x0.
     prefix = conversion == 'x' ? "0x" : conversion == 'X' ? "0X" : conversion == 'p' ? "0p" : "";
   }
   // A precision fixes the digit count, so the width is made up with blanks.
-  writer.Field(spec, prefix, digits, spec.zero && spec.precision < 0);
+  writer.Field(directive, prefix, digits, directive.zero && directive.precision < 0);
 }
 
-void WriteString(const ConversionSpec& spec, FormatArguments& arguments, FieldWriter& writer) {
+void WriteString(const Directive& directive, FormatArguments& arguments, FieldWriter& writer) {
   const char* text = arguments.NextString();
   if (text == nullptr) text = "(null)";
   std::size_t length = 0;
   // Never reads beyond the precision: the text need not be terminated within it.
-  while ((spec.precision < 0 || length < static_cast<std::size_t>(spec.precision)) && text[length] != '\0') ++length;
-  writer.Field(spec, {}, std::string_view(text, length), spec.zero);
+  const bool limited = directive.precision >= 0;
+  while ((!limited || length < static_cast<std::size_t>(directive.precision)) && text[length] != '\0') ++length;
+  writer.Field(directive, {}, std::string_view(text, length), directive.zero);
 }
 
-void WriteConversion(const ConversionSpec& spec, FormatArguments& arguments, FieldWriter& writer) {
-  switch (spec.conversion) {
+void WriteConversion(const Directive& directive, FormatArguments& arguments, FieldWriter& writer) {
+  switch (directive.conversion) {
     case 'd': case 'i': case 'u': case 'o': case 'x': case 'X': case 'p':
-      WriteInteger(spec, arguments, writer);
+      WriteInteger(directive, arguments, writer);
       return;
     case 's':
-      WriteString(spec, arguments, writer);
+      WriteString(directive, arguments, writer);
       return;
     case 'c': {
       // A zero character contributes no text, only the padding of the whole width.
       const char character = static_cast<char>(arguments.NextInt());
-      writer.Field(spec, {}, std::string_view(&character, character == '\0' ? 0 : 1), spec.zero);
+      writer.Field(directive, {}, std::string_view(&character, character == '\0' ? 0 : 1), directive.zero);
       return;
     }
     case 'e': case 'E': case 'f': case 'g': case 'G':
-      WriteFloating(spec, arguments.NextDouble(), writer);
+      WriteFloating(directive, arguments.NextDouble(), writer);
       return;
     case 'n':
       if (std::int32_t* count = arguments.NextCount()) *count = writer.produced();
       return;
     default:
-      writer.Field(spec, {}, std::string_view(&spec.conversion, 1), spec.zero);
+      writer.Field(directive, {}, std::string_view(&directive.conversion, 1), directive.zero);
       return;
   }
 }
@@ -211,10 +213,10 @@ std::int32_t FormatText(const char* format, FormatArguments& arguments, FormatSi
     writer.Put(std::string_view(plain, static_cast<std::size_t>(cursor - plain)));
     if (*cursor == '\0') break;
     ++cursor;
-    const ConversionSpec spec = ParseSpec(cursor, arguments);
+    const Directive directive = ParseDirective(cursor, arguments);
     // A format that ends inside a conversion ends the formatting; the "%" is dropped.
-    if (spec.conversion == '\0') break;
-    WriteConversion(spec, arguments, writer);
+    if (directive.conversion == '\0') break;
+    WriteConversion(directive, arguments, writer);
     ++cursor;
   }
   return writer.produced();

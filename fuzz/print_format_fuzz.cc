@@ -30,7 +30,8 @@ class FuzzArguments final : public FormatArguments {
     return value;
   }
   const char* NextString() override {
-    static const char* const kStrings[] = {nullptr, "", "text", "a string longer than thirty-two characters, to be cut"};
+    static const char* const kStrings[] = {nullptr, "", "text",
+                                           "a string longer than thirty-two characters, to be cut"};
     return kStrings[Byte() % 4];
   }
   std::uintptr_t NextPointer() override {

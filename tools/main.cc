@@ -10,7 +10,9 @@
 
 namespace {
 
-bool IsHelpFlag(const char* argument) { return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0; }
+bool IsHelpFlag(const char* argument) {
+  return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0;
+}
 
 }  // namespace
 

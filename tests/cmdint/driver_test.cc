@@ -17,7 +17,9 @@ class Driver : public InterpreterTest {
   std::string At(const std::string& name) { return "@" + dir_.File(name); }
   std::vector<std::string> Commands() {
     std::vector<std::string> names;
-    for (const HandlerCall& call : calls_) names.push_back(call.command + (call.words.size() > 1 ? " " + call.words[1] : ""));
+    for (const HandlerCall& call : calls_) {
+      names.push_back(call.command + (call.words.size() > 1 ? " " + call.words[1] : ""));
+    }
     return names;
   }
 };

@@ -78,7 +78,8 @@ TEST_F(FormattedPrint, RadixConversions) {
 
 TEST_F(FormattedPrint, CharactersStringsAndOthers) {
   EXPECT_EQ(Format("%c|%3c|%-3c|%3c|", 'A', 'A', 'A', 0), "A|  A|A  |   |");
-  EXPECT_EQ(Format("%s|%.2s|%5s|%-5s|", static_cast<const char*>(nullptr), "abc", "ab", "ab"), "(null)|ab|   ab|ab   |");
+  const char* null_text = nullptr;
+  EXPECT_EQ(Format("%s|%.2s|%5s|%-5s|", null_text, "abc", "ab", "ab"), "(null)|ab|   ab|ab   |");
   EXPECT_EQ(Format("%.*s|%.s|", 2, "abc", "abc"), "ab||");
   const std::string forty(40, 'x');
   EXPECT_EQ(Format("%.40s", forty.c_str()), std::string(32, 'x')) << "precisions stop at 32";
