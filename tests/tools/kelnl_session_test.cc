@@ -2,7 +2,9 @@
 // driven through a real pseudo-terminal.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "tests/support/test_files.h"
 #include "tests/tools/pty_session.h"
@@ -27,11 +29,31 @@ class KelnlSession : public ::testing::Test {
   void Start(PtySession& session) {
     ASSERT_TRUE(session.Start(KELNL_TOOL_PATH, {}, {"HOME=" + home_.path().string(), "TERM=xterm"}));
     ASSERT_TRUE(session.Expect("kelnl: enter help for a list of commands.")) << session.output();
+  }
+
+  // Keys typed before the prompt would reach a terminal not yet switched to editing: each input
+  // waits for the prompt that follows the previous one's output, and a moment more, since the
+  // prompt may show just before the switch.
+  void Type(PtySession& session, const std::string& keys) {
     ASSERT_TRUE(session.Expect(kPrompt)) << session.output();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    session.Send(keys);
+  }
+
+  // Ctrl-D on an empty line ends the input; one that arrives during the switch to editing is
+  // dropped by the terminal, so it is typed again until the program has ended.
+  int EndOfInput(PtySession& session) {
+    Type(session, "\x04");
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      const int status = session.Wait(500);
+      if (status != -1) return status;
+      session.Send("\x04");
+    }
+    return -1;
   }
 
   void Leave(PtySession& session) {
-    session.Send("exit\r");
+    Type(session, "exit\r");
     EXPECT_EQ(session.Wait(), 0) << session.output();
   }
 
@@ -41,16 +63,15 @@ class KelnlSession : public ::testing::Test {
 TEST_F(KelnlSession, PromptHelpAndAmbiguity) {
   PtySession session;
   Start(session);
-  session.Send("help\r");
+  Type(session, "help\r");
   EXPECT_TRUE(session.Expect("Commands:")) << session.output();
   EXPECT_TRUE(session.Expect("check       show        explain     version")) << session.output();
-  EXPECT_TRUE(session.Expect(kPrompt));
-  session.Send("help explain\r");
+  Type(session, "help explain\r");
   EXPECT_TRUE(session.Expect("explain CODE: prints the message text")) << session.output();
-  session.Send("e\r");
+  Type(session, "e\r");
   EXPECT_TRUE(session.Expect("e is ambiguous; it may be one of:")) << session.output();
   EXPECT_TRUE(session.Expect("explain    exit       ")) << session.output();
-  session.Send("frob\r");
+  Type(session, "frob\r");
   EXPECT_TRUE(session.Expect("NL-00853: unknown command: frob; enter help for a list")) << session.output();
   Leave(session);
 }
@@ -58,9 +79,9 @@ TEST_F(KelnlSession, PromptHelpAndAmbiguity) {
 TEST_F(KelnlSession, EditingKeysChangeTheLine) {
   PtySession session;
   Start(session);
-  session.Send(std::string("ersion") + kHome + "v\r");
+  Type(session, std::string("ersion") + kHome + "v\r");
   EXPECT_TRUE(session.Expect("kelnl 8.")) << "Ctrl-A moved to the start: " << session.output();
-  session.Send(std::string("explain 859x") + kErase + "\r");
+  Type(session, std::string("explain 859x") + kErase + "\r");
   EXPECT_TRUE(session.Expect("NL-00859: command not confirmed")) << session.output();
   Leave(session);
 }
@@ -69,18 +90,17 @@ TEST_F(KelnlSession, HistoryIsRecalledAndKeptAcrossSessions) {
   {
     PtySession session;
     Start(session);
-    session.Send("explain 855\r");
+    Type(session, "explain 855\r");
     ASSERT_TRUE(session.Expect("only one modifier is allowed on a line")) << session.output();
-    session.Send("version\r");
+    Type(session, "version\r");
     ASSERT_TRUE(session.Expect("kelnl 8.")) << session.output();
-    session.Send(std::string(kUp) + kUp + "\r");
+    Type(session, std::string(kUp) + kUp + "\r");
     EXPECT_TRUE(session.Expect("only one modifier is allowed on a line")) << "two lines back: " << session.output();
-    session.Send("\x04");  // Ctrl-D on an empty line: end of input
-    EXPECT_EQ(session.Wait(), 0) << session.output();
+    EXPECT_EQ(EndOfInput(session), 0) << session.output();
   }
   PtySession next;
   Start(next);
-  next.Send(std::string(kUp) + kUp + kUp + "\r");
+  Type(next, std::string(kUp) + kUp + kUp + "\r");
   EXPECT_TRUE(next.Expect("only one modifier is allowed on a line")) << "from the history file: " << next.output();
   Leave(next);
 }
