@@ -1,10 +1,12 @@
 // kelnl check FILE...: reads each parameter file as the system's components do and reports it.
 #include <cstdio>
+#include <string>
 
 #include "tools/commands.h"
 #include "tools/error_chain.h"
 #include "tools/messages.h"
 #include "tools/parameter_files.h"
+#include "tools/progress.h"
 
 namespace kelnl::tool {
 
@@ -18,7 +20,10 @@ int RunCheck(int argc, char** argv) {
   int status = 0;
   for (int i = 0; i < argc; ++i) {
     ParameterFile file;
-    ReadParameterFile(argv[i], &file);
+    {
+      Progress progress(std::string("checking ") + argv[i]);
+      ReadParameterFile(argv[i], &file);
+    }
     if (file.errors.count == 0) {
       std::printf("%s: ok (%zu parameters)\n", argv[i], CountParameters(file.table));
       continue;

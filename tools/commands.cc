@@ -1,50 +1,52 @@
+// The command table. A new command is one row here and one help text in kelnlus.msg.
 #include "tools/commands.h"
 
-#include <cstring>
+#include <climits>
+
+#include "kelnl/nler.h"
+#include "kelnl/nlerrors.h"
 
 namespace kelnl::tool {
+namespace {
 
-const Command kCommands[] = {
-    {"check", "kelnl check FILE...",
-     "check parameter files as the network components read them\n\n"
-     "Prints 'FILE: ok (N parameters)' for a clean file and the chain of errors for another.\n"
-     "Exit status 0 when every file is clean, 1 otherwise.",
-     RunCheck},
-    {"show", "kelnl show [-f FILE] [NAME [INDEX]]",
-     "show the parameters of a parameter file, or one of them\n\n"
-     "Prints every parameter as 'name = value' sorted by name, or the value of NAME, or its\n"
-     "INDEX-th list element (from 1). Without -f, the system parameter file: brisol.kel in the\n"
-     "directory VQT_ADMIN names, else in network/admin under TARVO_HOME.",
-     RunShow},
-    {"explain", "kelnl explain CODE",
-     "print the message text of an error code\n\n"
-     "CODE is NL-00462, NLT-18300, SNL-00016, KEL-00101 or a bare number (facility NL).",
-     RunExplain},
-    {"version", "kelnl version", "print the library version and this machine's data representation",
-     RunVersion},
-    {nullptr, nullptr, nullptr, nullptr},
+// Calls a command of the int Run(int argc, char** argv) shape with the words after its name.
+template <int (*Run)(int, char**)>
+std::int32_t Handler(NlGlobalContext*, void* user_data, char** words, std::int32_t count, const std::int32_t*,
+                     std::int32_t, std::uint32_t) {
+  const int status = Run(count, words);
+  auto* run = static_cast<RunStatus*>(user_data);
+  run->last = status;
+  run->any_failed = run->any_failed || status != 0;
+  run->ran = true;
+  return 0;
+}
+
+// exit and quit end the run the way the end of input does.
+std::int32_t EndRun(NlGlobalContext* context, void*, char**, std::int32_t, const std::int32_t*, std::int32_t,
+                    std::uint32_t) {
+  static constexpr char kArgument[] = "control program";
+  nlersec(context->error_stack, 1, NLE_CONTROL_END, 1, NL_ERROR_ARG_TEXT, static_cast<int32_t>(sizeof kArgument - 1),
+          kArgument);
+  return 0;
+}
+
+template <int (*Run)(int, char**)>
+constexpr NlCommandEntry Command(const char* name, std::int32_t min_args, std::int32_t max_args, HelpMessage help) {
+  return {name, Handler<Run>, nullptr, min_args, max_args, NLCP_NONE, help};
+}
+
+constexpr std::int32_t kAnyCount = INT32_MAX;
+
+}  // namespace
+
+const NlCommandEntry kCommandTable[] = {
+    Command<RunCheck>("check", 1, kAnyCount, kHelpCheck),
+    Command<RunShow>("show", 0, 4, kHelpShow),
+    Command<RunExplain>("explain", 1, 1, kHelpExplain),
+    Command<RunVersion>("version", 0, 0, kHelpVersion),
+    {"exit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpExit},
+    {"quit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpQuit},
+    {nullptr, nullptr, nullptr, 0, 0, 0, 0},
 };
-
-const Command* FindCommand(const char* name) {
-  for (const Command* command = kCommands; command->name != nullptr; ++command) {
-    if (std::strcmp(command->name, name) == 0) return command;
-  }
-  return nullptr;
-}
-
-void PrintHelp(std::FILE* out) {
-  std::fputs("usage: kelnl COMMAND [ARGUMENT...]\n       kelnl COMMAND --help\n\ncommands:\n", out);
-  for (const Command* command = kCommands; command->name != nullptr; ++command) {
-    // The first line of the summary is the one-line description.
-    const char* end = std::strchr(command->summary, '\n');
-    const int length = end == nullptr ? static_cast<int>(std::strlen(command->summary))
-                                      : static_cast<int>(end - command->summary);
-    std::fprintf(out, "  %-10s %.*s\n", command->name, length, command->summary);
-  }
-}
-
-void PrintCommandHelp(const Command& command, std::FILE* out) {
-  std::fprintf(out, "usage: %s\n\n%s\n", command.usage, command.summary);
-}
 
 }  // namespace kelnl::tool

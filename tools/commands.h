@@ -1,26 +1,41 @@
-// The kelnl control program's commands.
+// The kelnl control program's commands: the interpreter's table and the commands behind it.
 #ifndef KELNL_TOOLS_COMMANDS_H
 #define KELNL_TOOLS_COMMANDS_H
 
-#include <cstdio>
+#include <cstdint>
+
+#include "kelnl/nlcp.h"
 
 namespace kelnl::tool {
 
-// A command gets its arguments after its own name; it returns the process exit status.
-struct Command {
-  const char* name;
-  const char* usage;
-  const char* summary;
-  int (*run)(int argc, char** argv);
+// The program's own message facility: its message file kelnlus.msg holds the commands' help.
+inline constexpr std::int32_t kToolFacility = 100;
+inline constexpr char kToolFacilityName[] = "KELNL";
+inline constexpr char kToolProduct[] = "NETWORK";
+
+// Help texts of the commands in kelnlus.msg.
+enum HelpMessage : std::uint32_t {
+  kHelpCheck = 101,
+  kHelpShow = 102,
+  kHelpExplain = 103,
+  kHelpVersion = 104,
+  kHelpExit = 105,
+  kHelpQuit = 106,
 };
 
-// The command table, ending in a row whose name is null.
-extern const Command kCommands[];
+// What the commands of one run report back to main: the exit status of the last command that
+// ran, and whether any failed.
+struct RunStatus {
+  int last = 0;
+  bool any_failed = false;
+  bool ran = false;
+};
 
-const Command* FindCommand(const char* name);
-void PrintHelp(std::FILE* out);
-void PrintCommandHelp(const Command& command, std::FILE* out);
+// The command table, ending in a row whose name is null. user_data of the interpreter is a
+// RunStatus.
+extern const NlCommandEntry kCommandTable[];
 
+// A command gets the words after its own name and returns the process exit status.
 int RunVersion(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunShow(int argc, char** argv);

@@ -28,12 +28,13 @@ Messages::~Messages() {
   if (facility_ != nullptr) nlemdestroy(&record, &facility_);
 }
 
-std::string Messages::Text(std::int32_t facility_number, std::uint32_t error) const {
+std::string Messages::Text(std::int32_t facility_number, std::uint32_t error, bool with_prefix) const {
   NlPrimaryErrorRecord record{};
   char text[1024];
   std::size_t length = 0;
   if (facility_ == nullptr ||
-      nlemgmz(&record, facility_, facility_number, error, 0, 0, 0, 1, text, sizeof text, &length) != 0) {
+      nlemgmz(&record, facility_, facility_number, error, 0, 0, 0, with_prefix ? 1 : 0, text, sizeof text,
+              &length) != 0) {
     return "";
   }
   return std::string(text, length);

@@ -19,8 +19,9 @@ class Messages {
 
   bool ready() const { return facility_ != nullptr; }
   NlMessageFacility* facility() const { return facility_; }
-  // "FAC-NNNNN: text" of a message; empty when the facility is not registered.
-  std::string Text(std::int32_t facility_number, std::uint32_t error) const;
+  // "FAC-NNNNN: text" of a message (the text alone without the prefix); empty when the facility
+  // is not registered.
+  std::string Text(std::int32_t facility_number, std::uint32_t error, bool with_prefix = true) const;
   // True when the message file has a text for the number (not the placeholder for a missing one).
   bool Known(std::int32_t facility_number, std::uint32_t error) const;
 

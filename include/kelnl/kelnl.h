@@ -18,6 +18,8 @@
 #include "nlda.h"
 #include "nlba.h"
 #include "nlds.h"
+#include "nlfi.h"
+#include "nlcp.h"
 #include "nldt.h"
 #include "nltm.h"
 #include "nlerrors.h"

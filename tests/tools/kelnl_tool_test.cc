@@ -115,4 +115,27 @@ TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
   EXPECT_EQ(Kelnl("frobnicate").status, 2);
 }
 
+TEST_F(KelnlProgram, CommandFilesAndStandardInput) {
+  const std::string commands = dir_.Write("c.cmd", "# a comment\nversion\nfrob\n");
+  const Outcome file = Kelnl("@'" + commands + "'");
+  EXPECT_EQ(file.status, 0);
+  EXPECT_EQ(file.out.rfind("kelnl 8.", 0), 0u) << file.out;
+  EXPECT_NE(file.out.find("NL-00853: unknown command: frob"), std::string::npos) << "refused lines are printed";
+  EXPECT_EQ(Kelnl("@'" + dir_.File("absent.cmd") + "'").status, 2);
+
+  const Outcome piped = Kelnl("<'" + commands + "'");
+  EXPECT_EQ(piped.out, file.out) << "standard input that is no terminal reads the same way, without prompts";
+  const Outcome failing = Kelnl("<'" + dir_.Write("f.cmd", "check '" + dir_.File("absent.kel") + "'\n") + "'");
+  EXPECT_EQ(failing.status, 1) << "a failed command fails the run";
+}
+
+TEST_F(KelnlProgram, BinaryGarbageAndOverlongLinesOnStandardInput) {
+  std::string garbage;
+  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>((i * 7919) % 256);
+  garbage += std::string(3000, 'x') + "\n" + std::string(600, ' ') + "version\n";
+  const Outcome run = Kelnl("<'" + dir_.Write("garbage.bin", garbage) + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("NL-00853"), std::string::npos);
+}
+
 }  // namespace
