@@ -20,6 +20,13 @@ const Command kCommands[] = {
      "print the message text of an error code\n\n"
      "CODE is NL-00462, NLT-18300, SNL-00016, KEL-00101 or a bare number (facility NL).",
      RunExplain},
+    {"trace", "kelnl trace decode FILE | kelnl trace levels",
+     "decode an external trace file, or list the trace levels\n\n"
+     "decode prints the header and then each record on a line: sequence, type, component and\n"
+     "message numbers with their texts, line, arguments, events, dumps in hex. A corrupt or\n"
+     "truncated file stops with the place of the fault and exit status 1.\n"
+     "levels prints each level name with its number.",
+     RunTrace},
     {"version", "kelnl version", "print the library version and this machine's data representation",
      RunVersion},
     {nullptr, nullptr, nullptr, nullptr},

@@ -25,6 +25,7 @@ int RunVersion(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunShow(int argc, char** argv);
 int RunExplain(int argc, char** argv);
+int RunTrace(int argc, char** argv);
 
 }  // namespace kelnl::tool
 
