@@ -1,6 +1,7 @@
 #include "tools/trace_records.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <string_view>
 
@@ -20,6 +21,17 @@ constexpr std::uint16_t kDumpMarker = 4;
 constexpr std::size_t kHeadBytes = 10;
 // The record sent when the bridge had no memory: the head and a text message number, no mask.
 constexpr std::size_t kShortRecordBytes = 14;
+
+// Short texts built with printf conversions (string concatenation draws false warnings from
+// some compilers).
+[[gnu::format(printf, 1, 2)]] std::string Formatted(const char* format, ...) {
+  char text[256];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  return text;
+}
 
 const char* TypeName(std::uint16_t type) {
   switch (type) {
@@ -162,7 +174,7 @@ bool FormatArguments(std::string_view format, Bytes area, std::string* out, std:
     }
   }
   if (used != area.size()) {
-    *error = std::to_string(area.size() - used) + " bytes follow the arguments of the check format";
+    *error = Formatted("%lu bytes follow the arguments of the check format", static_cast<unsigned long>(area.size() - used));
     return false;
   }
   return true;
@@ -171,7 +183,7 @@ bool FormatArguments(std::string_view format, Bytes area, std::string* out, std:
 bool DecodeText(Bytes bytes, const TraceMessageText& text, std::string* out, std::string* error) {
   const std::uint16_t text_length = LoadU16(bytes.data() + 8);
   if (text_length < 4 || kHeadBytes + text_length > bytes.size()) {
-    *error = "its text length " + std::to_string(text_length) + " does not fit the record";
+    *error = Formatted("its text length %u does not fit the record", static_cast<unsigned>(text_length));
     return false;
   }
   AppendMessage(out, "component", LoadU32(bytes.data()), text);
@@ -206,7 +218,7 @@ bool DecodeDump(Bytes bytes, const TraceMessageText& text, std::string* out, std
   }
   const std::uint16_t length = LoadU16(bytes.data() + 14);
   if (bytes.size() - kFixed < length) {
-    *error = "its data length " + std::to_string(length) + " runs past the record";
+    *error = Formatted("its data length %u runs past the record", static_cast<unsigned>(length));
     return false;
   }
   if (!CheckMaskTrailer(bytes.subspan(kFixed + length), error)) return false;
@@ -231,18 +243,18 @@ bool IsShortTextRecord(Bytes bytes) {
 bool DecodeTraceRecord(const kelzt::Record& record, const TraceMessageText& text, std::string* line,
                        std::string* error) {
   const Bytes bytes = record.bytes;
-  std::string out = "#" + std::to_string(record.sequence) + " ";
+  std::string out = Formatted("#%lu ", static_cast<unsigned long>(record.sequence));
   const char* name = TypeName(record.type);
   bool decoded = true;
   if (name == nullptr) {
     // Types the bridge does not send: shown raw rather than refused, the file itself is sound.
-    out += "type " + std::to_string(record.type) + " bytes";
+    out += Formatted("type %u bytes", static_cast<unsigned>(record.type));
     if (!bytes.empty()) out.push_back(' ');
     AppendHex(&out, bytes);
   } else if (record.type == ZT_TYPE_KEY) {
     out += "key ";
     if (bytes.size() != kelzt::kKeyBytes) {
-      *error = "a key record holds " + std::to_string(bytes.size()) + " bytes instead of 8";
+      *error = Formatted("a key record holds %lu bytes instead of 8", static_cast<unsigned long>(bytes.size()));
       decoded = false;
     }
     AppendKeyHex(&out, bytes);
@@ -258,8 +270,8 @@ bool DecodeTraceRecord(const kelzt::Record& record, const TraceMessageText& text
     }
   }
   if (!decoded) {
-    *error = "record #" + std::to_string(record.sequence) + " at offset " + std::to_string(record.offset) + ": " +
-             *error;
+    *error = Formatted("record #%lu at offset %lu: ", static_cast<unsigned long>(record.sequence),
+                       static_cast<unsigned long>(record.offset)) + *error;
     return false;
   }
   // The key and the caller's word are shown only when set, as most traces never set them.
@@ -285,7 +297,8 @@ bool DecodeTraceFile(std::span<const std::uint8_t> file, const TraceMessageText&
     *error = description;
     return false;
   }
-  std::string heading = "trace of process " + std::to_string(header.process_id) + " startup name ";
+  std::string heading =
+      Formatted("trace of process %lu startup name ", static_cast<unsigned long>(header.process_id));
   AppendQuoted(&heading, std::string_view(header.startup_name));
   emit(heading);
   kelzt::Record record;

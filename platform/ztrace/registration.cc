@@ -1,5 +1,6 @@
 #include "platform/ztrace/registration.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -9,16 +10,24 @@ namespace kelzt {
 namespace os = kelnl::os;
 namespace {
 
-// Made at the first use and never destroyed: registrations may outlive static destruction
-// (a component that terminates its trace from an atexit handler).
-struct ListMutex {
-  alignas(void*) unsigned char storage[os::kMutexStorageBytes];
-  ListMutex() { os::MutexInit(storage); }
-};
+// The list mutex is made by the first caller and never destroyed (registrations may be ended
+// from atexit handlers, after static destruction). It is set up through a constant-initialised
+// atomic rather than a function-local static: the latter's guard would tie kelzt8.dll to the
+// compiler's thread runtime DLL.
+enum : int { kMutexUnset, kMutexInitialising, kMutexReady };
+alignas(void*) unsigned char list_mutex[os::kMutexStorageBytes];
+std::atomic<int> list_mutex_state{kMutexUnset};
 
-ListMutex& TheListMutex() {
-  static ListMutex mutex;
-  return mutex;
+void* ListMutex() {
+  if (list_mutex_state.load(std::memory_order_acquire) == kMutexReady) return list_mutex;
+  int expected = kMutexUnset;
+  if (list_mutex_state.compare_exchange_strong(expected, kMutexInitialising)) {
+    os::MutexInit(list_mutex);
+    list_mutex_state.store(kMutexReady, std::memory_order_release);
+  } else {
+    while (list_mutex_state.load(std::memory_order_acquire) != kMutexReady) os::YieldThread();
+  }
+  return list_mutex;
 }
 
 Registration* first_registration = nullptr;
@@ -26,8 +35,8 @@ uintptr_t last_state = 0;
 
 }  // namespace
 
-ListLock::ListLock() { os::MutexLock(TheListMutex().storage); }
-ListLock::~ListLock() { os::MutexUnlock(TheListMutex().storage); }
+ListLock::ListLock() { os::MutexLock(ListMutex()); }
+ListLock::~ListLock() { os::MutexUnlock(ListMutex()); }
 
 Registration* CreateRegistration(const char* startup_name) {
   void* block = Allocate(sizeof(Registration));

@@ -45,6 +45,7 @@ struct Registration {
 
 // The bridge relies on the on word being the second 32-bit word of the block.
 static_assert(sizeof(std::atomic<std::uint32_t>) == 4);
+static_assert(offsetof(Registration, trace_on) == ZT_HANDLE_ON_WORD * sizeof(std::uint32_t));
 
 // The list lock, held for the scope of one object.
 class ListLock {
