@@ -20,6 +20,9 @@ constexpr std::uint8_t kComponentShownAbove = 6;
 
 bool Wanted(const NlTraceContext* trace, const char* component, std::uint32_t level,
             std::initializer_list<std::uint32_t> events) {
+  // Most records a component writes are above the trace's level: they are turned away here,
+  // before anything else is looked at.
+  if ((trace->flags & NLDT_FLAG_FILTERS) == 0 && trace->level < static_cast<std::uint8_t>(level)) return false;
   RecordDecision decision(trace, component, level);
   for (const std::uint32_t event : events) decision.AddEvent(event);
   return decision.Wanted();

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "context/context_lock.h"
 #include "diagnostics/stream_report.h"
@@ -17,6 +18,7 @@ namespace {
 // records take two writes (prefix, then text) with the ring held still in between.
 constexpr std::size_t kLineCapacity = 1024;
 constexpr std::size_t kBytesPerDumpLine = 8;
+constexpr std::size_t kComponentLimit = 255;
 static_assert(kLineCapacity > 400, "a prefix (at most about 320 characters) and a dump line must fit");
 
 // What a record or dump line shows in front of its text, and the trace_mutex held meanwhile.
@@ -72,7 +74,14 @@ class RecordScope {
       append("[%s] ", time_stamp_);
     }
     // Component names are short; a longer one is cut so that the prefix always fits a line.
-    if (component != nullptr) append("%.255s: ", component);
+    if (component != nullptr) {
+      const void* end = std::memchr(component, '\0', kComponentLimit);
+      const std::size_t length =
+          end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - component) : kComponentLimit;
+      std::memcpy(buffer + used, component, length);
+      std::memcpy(buffer + used + length, ": ", 3);
+      used += length + 2;
+    }
     return used;
   }
 
@@ -97,6 +106,16 @@ std::int32_t WriteInTwoParts(NlPrimaryErrorRecord* errors, NlDiagStream* stream,
   stream->state = static_cast<std::uint8_t>(stream->state | (state & NLDS_STATE_CYCLING));
   if (written != 0) return written;
   return nldsvfprintf(errors, stream, format, arguments);
+}
+
+// A whole line goes out as one formatted write where that write may move a trace ring on or has
+// a meaning of its own for the stream's kind; a plain file that does not cycle takes the bytes
+// as they are, which spares formatting the line a second time.
+std::int32_t WriteLine(NlPrimaryErrorRecord* errors, NlDiagStream* stream, const char* line, std::size_t length) {
+  if (stream->kind == NLDS_KIND_FILE && (stream->state & NLDS_STATE_CYCLING) == 0) {
+    return nldswrite(errors, stream, line, static_cast<std::uint32_t>(length));
+  }
+  return nldsfprintf(errors, stream, "%s", line);
 }
 
 void FormatDumpLine(const std::uint8_t* piece, std::size_t count, char* line) {
@@ -149,7 +168,7 @@ extern "C" int32_t nldtwrite(NlPrimaryErrorRecord* errors, NlDiagStream* stream,
   va_end(text_arguments);
   std::int32_t written = 0;
   if (text >= 0 && static_cast<std::size_t>(text) < sizeof line - prefix) {
-    written = nldsfprintf(errors, stream, "%s", line);
+    written = kelnl::diagnostics::WriteLine(errors, stream, line, prefix + static_cast<std::size_t>(text));
   } else {
     line[prefix] = '\0';
     written = kelnl::diagnostics::WriteInTwoParts(errors, stream, line, format, arguments);
