@@ -1,7 +1,7 @@
 // The binary trace file that kelzt writes, and a reader for it.
 //
-// A file is named <trace name>_<process id>.ztr and lies in the directory of the configuration
-// path given at configuration. Integers are little-endian, nothing is padded.
+// A file is named <last component of the trace name>_<process id>.ztr and lies in the directory
+// of the configuration path given at configuration. Integers are little-endian, nothing is padded.
 //
 //   header, 24 bytes:
 //     "KZTF"                     4 bytes

@@ -12,16 +12,24 @@ namespace {
 
 // Longer trace names are refused rather than cut: two traces would otherwise share a file.
 constexpr std::size_t kMaxTraceNameLength = 256;
+// The base name of a trace name that ends in a separator (the bridge passes the internal trace's
+// display name, which is empty when it did not fit its buffer).
+constexpr std::string_view kDefaultBaseName = "trace";
 
 bool IsSeparator(char c) { return c == '/' || c == os::PathSeparator(); }
 
-// A trace name is a base name: it may not lead out of the configuration directory.
-bool IsBaseName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxTraceNameLength) return false;
-  for (char c : name) {
-    if (IsSeparator(c) || c == ':') return false;
-  }
-  return name != "." && name != "..";
+// The bridge passes the name of the internal trace file without its extension, usually a whole
+// path: only its last component names the file here, which always lies in the configuration
+// directory. A drive prefix (C:name) counts as a directory.
+std::string_view BaseNameOf(std::string_view trace_name) {
+  std::size_t start = trace_name.size();
+  while (start > 0 && !IsSeparator(trace_name[start - 1]) && trace_name[start - 1] != ':') --start;
+  const std::string_view base = trace_name.substr(start);
+  return base.empty() ? kDefaultBaseName : base;
+}
+
+bool IsUsableBaseName(std::string_view name) {
+  return name.size() <= kMaxTraceNameLength && name != "." && name != "..";
 }
 
 // <directory of configuration_path><trace_name>_<process id>.ztr; a configuration path without
@@ -73,8 +81,9 @@ std::FILE* OpenFile(const char* name, bool continue_file, const char* startup_na
 
 std::int32_t OpenTraceFile(Registration* registration, const char* trace_name,
                            const char* configuration_path) {
-  if (!IsBaseName(trace_name)) return ZT_ERROR_CONFIGURATION;
-  char* name = BuildFileName(trace_name, configuration_path);
+  const std::string_view base_name = BaseNameOf(trace_name);
+  if (!IsUsableBaseName(base_name)) return ZT_ERROR_CONFIGURATION;
+  char* name = BuildFileName(base_name, configuration_path);
   if (name == nullptr) return ZT_ERROR_RESOURCES;
   if (registration->file != nullptr && SameName(registration->file_name, name)) {
     Release(name);

@@ -12,8 +12,8 @@
  *
  * This implementation: the state word is a serial number naming the registration (never 0), so
  * a stale or foreign word is refused (error 3) instead of followed. A configured registration
- * writes a binary trace file <trace name>_<process id>.ztr in the directory of the configuration
- * path: a 24-byte header ("KZTF", format version 1, header length, process id, startup name),
+ * writes a binary trace file <trace base name>_<process id>.ztr in the directory of the
+ * configuration path: a 24-byte header ("KZTF", format version 1, header length, process id, startup name),
  * then records, each a 32-bit length followed by the type, a sequence number, the key, the
  * external argument and the record's bytes as given (platform/ztrace/trace_file.h has the
  * layout and a reader; `kelnl trace decode FILE` prints such a file). Records are buffered
@@ -63,13 +63,14 @@ int32_t zt22_register(int32_t word_1, uint32_t interface_id, int32_t word_3, con
 
 /* 13: configure. (2, id, 115, "V3.0", enable_vector[14], trace_name, configuration_path, 0, 0,
  * state). Word t of the vector enables records of type t. The records go to a binary trace file
- * named after trace_name (a base name without extension) in the directory configuration_path;
- * the trace is on (handle block word 1 set) from here on. configuration_path names a file (the
- * external trace configuration file) whose directory is used; without a separator it is the
- * current directory. ZT_ERROR_CONFIGURATION for a null vector, name or path, a trace name that
- * is empty, longer than 256 characters or not a base name, a file that cannot be created, or a
- * file another live registration of the process writes. A new file starts afresh; configuring
- * again the file a registration wrote before continues it. */
+ * named after trace_name (without extension) in the directory configuration_path; the trace is
+ * on (handle block word 1 set) from here on. Of trace_name (the internal trace file's name,
+ * usually a whole path) only the last component is used, "trace" when it is empty;
+ * configuration_path names a file (the external trace configuration file) whose directory is
+ * used, the current directory when it has no separator. ZT_ERROR_CONFIGURATION for a null
+ * vector, name or path, a last component longer than 256 characters or "." or "..", a file that
+ * cannot be created, or a file another live registration of the process writes. A new file
+ * starts afresh; configuring again the file a registration wrote before continues it. */
 int32_t zt13_configure(int32_t word_1, uint32_t interface_id, int32_t word_3,
                        const char *version, const int32_t *enable_vector,
                        const char *trace_name, const char *configuration_path, int32_t zero_1,

@@ -108,8 +108,8 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
 
   ASSERT_EQ(trace_.Register(), 0);
   const auto vector = EnableVector();
-  EXPECT_EQ(trace_.Configure(vector.data(), "../escape", ConfigPath()), ZT_ERROR_CONFIGURATION);
-  EXPECT_EQ(trace_.Configure(vector.data(), "", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.Configure(vector.data(), "/trace/..", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.Configure(vector.data(), std::string(257, 'n').c_str(), ConfigPath()), ZT_ERROR_CONFIGURATION);
   EXPECT_EQ(trace_.Configure(vector.data(), "t", dir_.File("missing/brisol.fdf")), ZT_ERROR_CONFIGURATION);
   EXPECT_EQ(trace_.Configure(nullptr, "t", ConfigPath()), ZT_ERROR_CONFIGURATION);
   EXPECT_EQ(trace_.OnWord(), 0u) << "a failed configuration leaves the trace off";
@@ -123,6 +123,17 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
   ASSERT_EQ(trace_.Terminate(), 0);
   EXPECT_EQ(zt18_write(2, ZT_INTERFACE_ID, 115, 1, 0, "x", 1, 0, 0, 0, &stale), kelzt::kErrorNoRegistration);
   EXPECT_EQ(zt16_terminate(2, ZT_INTERFACE_ID, 115, "V3.0", &stale), kelzt::kErrorNoRegistration);
+}
+
+TEST_F(ExternalTrace, OnlyTheLastComponentOfTheTraceNameNamesTheFile) {
+  ASSERT_EQ(trace_.Register(), 0);
+  const auto vector = EnableVector();
+  // The bridge passes the internal trace file's path without its extension.
+  const std::string elsewhere = (dir_.path() / "network" / "trace" / "cli").string();
+  ASSERT_EQ(trace_.Configure(vector.data(), elsewhere.c_str(), ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("cli")));
+  ASSERT_EQ(trace_.Configure(vector.data(), "", ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
 }
 
 TEST_F(ExternalTrace, ComingBackToTheSameFileContinuesItAndNoTwoTracesShareOne) {
