@@ -48,26 +48,6 @@ ReadStatus ReadAll(const std::vector<std::uint8_t>& file, int* count, std::strin
   return status;
 }
 
-TEST(TraceFileReader, ReadsEveryRecordOfAGoodFile) {
-  const auto file = FileOf({"first", "", std::string(300, 'x')});
-  kelzt::TraceFileReader reader(file);
-  kelzt::FileHeader header;
-  ASSERT_EQ(reader.ReadHeader(&header), ReadStatus::kRecord);
-  EXPECT_EQ(header.process_id, 4242u);
-  EXPECT_STREQ(header.startup_name, "STARTUPNAME");
-  kelzt::Record record;
-  ASSERT_EQ(reader.Next(&record), ReadStatus::kRecord);
-  EXPECT_EQ(std::string(record.bytes.begin(), record.bytes.end()), "first");
-  EXPECT_EQ(record.offset, kelzt::kHeaderBytes);
-  ASSERT_EQ(reader.Next(&record), ReadStatus::kRecord);
-  EXPECT_TRUE(record.bytes.empty());
-  ASSERT_EQ(reader.Next(&record), ReadStatus::kRecord);
-  EXPECT_EQ(record.bytes.size(), 300u);
-  EXPECT_EQ(record.sequence, 3u);
-  EXPECT_EQ(reader.Next(&record), ReadStatus::kEnd);
-  EXPECT_EQ(reader.Next(&record), ReadStatus::kEnd);
-}
-
 TEST(TraceFileReader, RejectsForeignHeaders) {
   int count = 0;
   auto file = FileOf({});
