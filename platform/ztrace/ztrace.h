@@ -70,7 +70,7 @@ int32_t zt22_register(int32_t word_1, uint32_t interface_id, int32_t word_3, con
  * used, the current directory when it has no separator. ZT_ERROR_CONFIGURATION for a null
  * vector, name or path, a last component longer than 256 characters or "." or "..", a file that
  * cannot be created, or a file another live registration of the process writes. A new file
- * starts afresh; configuring again the file a registration wrote before continues it. */
+ * starts afresh; configuring again the file a registration wrote last continues it. */
 int32_t zt13_configure(int32_t word_1, uint32_t interface_id, int32_t word_3,
                        const char *version, const int32_t *enable_vector,
                        const char *trace_name, const char *configuration_path, int32_t zero_1,
