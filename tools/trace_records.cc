@@ -174,7 +174,8 @@ bool FormatArguments(std::string_view format, Bytes area, std::string* out, std:
     }
   }
   if (used != area.size()) {
-    *error = Formatted("%lu bytes follow the arguments of the check format", static_cast<unsigned long>(area.size() - used));
+    *error = Formatted("%lu bytes follow the arguments of the check format",
+                       static_cast<unsigned long>(area.size() - used));
     return false;
   }
   return true;
