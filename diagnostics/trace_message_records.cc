@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "diagnostics/stream_report.h"
+#include "diagnostics/trace_stream.h"
 #include "diagnostics/trace_writer.h"
 #include "kelnl/nlem.h"
 #include "kelnl/nlstd.h"
@@ -63,8 +64,8 @@ extern "C" int32_t nldtmsgrec(NlPrimaryErrorRecord* errors, NlTraceContext* trac
     text[length] = '\0';
   }
   const char* shown = has_component ? component : nullptr;
-  if (TextAgreesWithCheckFormat(text, check_format)) return nldtwrite(errors, trace->stream, text, shown, arguments);
-  return WriteTraceRecord(errors, trace->stream, shown, "Error: Inconsistent trace parameters line: %d\n",
+  if (TextAgreesWithCheckFormat(text, check_format)) return nldtwrite(errors, CurrentTraceStream(trace), text, shown, arguments);
+  return WriteTraceRecord(errors, CurrentTraceStream(trace), shown, "Error: Inconsistent trace parameters line: %d\n",
                           static_cast<int>(line));
 }
 
@@ -74,5 +75,5 @@ extern "C" int32_t nldtmsgdump(NlPrimaryErrorRecord* errors, NlTraceContext* tra
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
   char component[kMessageCapacity];
   MessageText(trace, component_message, component);
-  return nldtdump(errors, trace->stream, component, data, static_cast<std::uint16_t>(length));
+  return nldtdump(errors, CurrentTraceStream(trace), component, data, static_cast<std::uint16_t>(length));
 }

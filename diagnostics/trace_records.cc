@@ -5,10 +5,12 @@
 
 #include "diagnostics/stream_report.h"
 #include "diagnostics/trace_decision.h"
+#include "diagnostics/trace_stream.h"
 #include "diagnostics/trace_writer.h"
 
 namespace {
 
+using kelnl::diagnostics::CurrentTraceStream;
 using kelnl::diagnostics::Fail;
 using kelnl::diagnostics::RecordDecision;
 using kelnl::diagnostics::WriteTraceRecord;
@@ -31,7 +33,7 @@ bool Wanted(const NlTraceContext* trace, const char* component, std::uint32_t le
 // The markers stand on the record's own line, in front of its text, with a prefix of their own.
 std::int32_t WriteLeveledRecord(NlPrimaryErrorRecord* errors, NlTraceContext* trace, const char* component,
                                 std::uint8_t level, const char* format, va_list arguments) {
-  NlDiagStream* stream = trace->stream;
+  NlDiagStream* stream = CurrentTraceStream(trace);
   if (level == kErrorLevel) {
     if (const std::int32_t failed = WriteTraceRecord(errors, stream, nullptr, "-<ERROR>- ")) return failed;
   } else if (level == kFatalLevel) {
@@ -70,7 +72,7 @@ extern "C" int32_t nldtr2(NlPrimaryErrorRecord* errors, NlTraceContext* trace, c
   if (!Wanted(trace, component, level, {event1, event2, event3})) return 0;
   va_list arguments;
   va_start(arguments, format);
-  const std::int32_t result = nldtwrite(errors, trace->stream, format, component, arguments);
+  const std::int32_t result = nldtwrite(errors, CurrentTraceStream(trace), format, component, arguments);
   va_end(arguments);
   return result;
 }
@@ -80,7 +82,7 @@ extern "C" int32_t nldtr3(NlPrimaryErrorRecord* errors, NlTraceContext* trace, c
                           uint32_t length) {
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
   if (!Wanted(trace, component, level, {event1, event2, event3})) return 0;
-  return nldtdump(errors, trace->stream, component, data, length);
+  return nldtdump(errors, CurrentTraceStream(trace), component, data, length);
 }
 
 extern "C" int32_t nldtr4(NlPrimaryErrorRecord* errors, NlTraceContext* trace, const char* component,
@@ -88,7 +90,7 @@ extern "C" int32_t nldtr4(NlPrimaryErrorRecord* errors, NlTraceContext* trace, c
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
   va_list arguments;
   va_start(arguments, format);
-  const std::int32_t result = nldtwrite(errors, trace->stream, format, component, arguments);
+  const std::int32_t result = nldtwrite(errors, CurrentTraceStream(trace), format, component, arguments);
   va_end(arguments);
   return result;
 }

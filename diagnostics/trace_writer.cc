@@ -45,7 +45,15 @@ class RecordScope {
   RecordScope(const RecordScope&) = delete;
   RecordScope& operator=(const RecordScope&) = delete;
 
-  NlTraceContext* owner() const { return owner_; }
+  // Where a line for stream goes: a file of a ring writes to the file the ring stands at now.
+  // The caller took the stream from the trace before the mutex was held; another thread may
+  // have moved the ring on since.
+  NlDiagStream* Target(NlDiagStream* stream) const {
+    if ((stream->state & NLDS_STATE_CYCLING) != 0 && owner_ != nullptr && owner_->stream != nullptr) {
+      return owner_->stream;
+    }
+    return stream;
+  }
 
   // Formats the prefix of a line for the stream into buffer; returns its length. Dump lines
   // show the thread id even on a stream that does not cycle (but only beside a component or a
@@ -160,6 +168,7 @@ extern "C" int32_t nldtwrite(NlPrimaryErrorRecord* errors, NlDiagStream* stream,
                              const char* component, va_list arguments) {
   if (stream == nullptr || format == nullptr) return WriteFailed(errors);
   RecordScope scope(stream);
+  stream = scope.Target(stream);
   char line[kLineCapacity];
   const std::size_t prefix = scope.FormatPrefix(line, sizeof line, stream, component, false);
   va_list text_arguments;
@@ -187,10 +196,8 @@ extern "C" int32_t nldtdump(NlPrimaryErrorRecord* errors, NlDiagStream* stream, 
   const auto* bytes = static_cast<const std::uint8_t*>(data);
   NlDiagStream* target = stream;
   for (std::uint32_t offset = 0; offset < length; offset += kBytesPerDumpLine) {
-    // A cycling stream's lines go wherever the ring is now, so a long dump moves on with it.
-    if ((stream->state & NLDS_STATE_CYCLING) != 0 && scope.owner() != nullptr && scope.owner()->stream != nullptr) {
-      target = scope.owner()->stream;
-    }
+    // Each line goes wherever the ring is now, so a long dump moves on with it.
+    target = scope.Target(stream);
     char line[kLineCapacity];
     const std::size_t prefix = scope.FormatPrefix(line, sizeof line, target, component, true);
     const std::uint32_t count = length - offset < kBytesPerDumpLine ? length - offset : kBytesPerDumpLine;
