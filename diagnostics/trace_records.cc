@@ -20,11 +20,14 @@ constexpr std::uint8_t kErrorLevel = 2;
 // Above this trace level the records of nldtr1 name their component.
 constexpr std::uint8_t kComponentShownAbove = 6;
 
+// Most records a component writes are above the trace's level: they are turned away first,
+// before anything else is looked at.
+inline bool AboveLevel(const NlTraceContext* trace, std::uint32_t level) {
+  return (trace->flags & NLDT_FLAG_FILTERS) == 0 && trace->level < static_cast<std::uint8_t>(level);
+}
+
 bool Wanted(const NlTraceContext* trace, const char* component, std::uint32_t level,
             std::initializer_list<std::uint32_t> events) {
-  // Most records a component writes are above the trace's level: they are turned away here,
-  // before anything else is looked at.
-  if ((trace->flags & NLDT_FLAG_FILTERS) == 0 && trace->level < static_cast<std::uint8_t>(level)) return false;
   RecordDecision decision(trace, component, level);
   for (const std::uint32_t event : events) decision.AddEvent(event);
   return decision.Wanted();
@@ -50,6 +53,7 @@ std::int32_t WriteLeveledRecord(NlPrimaryErrorRecord* errors, NlTraceContext* tr
 extern "C" int32_t nldtr1(NlPrimaryErrorRecord* errors, NlTraceContext* trace, const char* component, uint32_t level,
                           ...) {
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
+  if (AboveLevel(trace, level)) return 0;
   va_list arguments;
   va_start(arguments, level);
   RecordDecision decision(trace, component, level);
@@ -69,7 +73,7 @@ extern "C" int32_t nldtr1(NlPrimaryErrorRecord* errors, NlTraceContext* trace, c
 extern "C" int32_t nldtr2(NlPrimaryErrorRecord* errors, NlTraceContext* trace, const char* component, uint32_t level,
                           uint32_t event1, uint32_t event2, uint32_t event3, const char* format, ...) {
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
-  if (!Wanted(trace, component, level, {event1, event2, event3})) return 0;
+  if (AboveLevel(trace, level) || !Wanted(trace, component, level, {event1, event2, event3})) return 0;
   va_list arguments;
   va_start(arguments, format);
   const std::int32_t result = nldtwrite(errors, CurrentTraceStream(trace), format, component, arguments);
@@ -81,7 +85,7 @@ extern "C" int32_t nldtr3(NlPrimaryErrorRecord* errors, NlTraceContext* trace, c
                           uint32_t event1, uint32_t event2, uint32_t event3, uint32_t /*reserved*/, const void* data,
                           uint32_t length) {
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NULL);
-  if (!Wanted(trace, component, level, {event1, event2, event3})) return 0;
+  if (AboveLevel(trace, level) || !Wanted(trace, component, level, {event1, event2, event3})) return 0;
   return nldtdump(errors, CurrentTraceStream(trace), component, data, length);
 }
 
