@@ -13,9 +13,9 @@
 namespace kelnl::diagnostics {
 namespace {
 
-// A line is formatted here first and reaches the stream in one formatted write, so that a
-// record is one write to the file and the ring can only move on between records. Longer
-// records take two writes (prefix, then text) with the ring held still in between.
+// A line is formatted here first and reaches the stream in one write, so that the ring can only
+// move on between records. Longer records take two writes (prefix, then text) with the ring held
+// still in between.
 constexpr std::size_t kLineCapacity = 1024;
 constexpr std::size_t kBytesPerDumpLine = 8;
 constexpr std::size_t kComponentLimit = 255;
