@@ -1,6 +1,6 @@
 include(CMakePackageConfigHelpers)
 
-install(TARGETS kelnl kelnv EXPORT kelnlTargets
+install(TARGETS kelnl kelnv kelzt EXPORT kelnlTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -37,7 +37,8 @@ function(kelnl_configure_shared_library target export_list)
 endfunction()
 
 # kelnl links the name-value library kelnv (its header is part of kelnl's interface): the shared
-# library links libkelnv, the static one kelnv_static. Each shared library carries its own copy
+# library links libkelnv, the static one kelnv_static. The external trace library kelzt is linked
+# the same way, privately: only the trace bridge calls it. Each shared library carries its own copy
 # of the allocation failure hook; the static forms share one.
 function(kelnl_finish_library)
   get_property(system_libs GLOBAL PROPERTY KELNL_SYSTEM_LIBRARIES)
@@ -46,13 +47,13 @@ function(kelnl_finish_library)
   add_library(kelnl SHARED $<TARGET_OBJECTS:kelnl_objects> ${shared_only})
   add_library(kelnl::kelnl ALIAS kelnl)
   kelnl_configure_shared_library(kelnl ${PROJECT_SOURCE_DIR}/kelnl.exports)
-  target_link_libraries(kelnl PUBLIC kelnv PRIVATE ${system_libs} kelnl_allocation_hook)
+  target_link_libraries(kelnl PUBLIC kelnv PRIVATE ${system_libs} kelzt kelnl_allocation_hook)
 
   add_library(kelnl_static STATIC $<TARGET_OBJECTS:kelnl_objects>)
   target_include_directories(kelnl_static PUBLIC
     ${PROJECT_SOURCE_DIR}/include ${PROJECT_BINARY_DIR}/include ${PROJECT_SOURCE_DIR})
   target_compile_definitions(kelnl_static PUBLIC KELNL_STATIC)
-  target_link_libraries(kelnl_static PUBLIC ${system_libs} kelnv_static kelnl_allocation_hook)
+  target_link_libraries(kelnl_static PUBLIC ${system_libs} kelnv_static kelzt_static kelnl_allocation_hook)
 endfunction()
 
 # Sources that belong only in the shared library (the Windows DLL entry point).

@@ -24,8 +24,12 @@ std::int32_t TellPosition(NlPrimaryErrorRecord* errors, NlDiagFile* file, std::u
   return 0;
 }
 
-// Refuses a write that would start at or beyond the file's size limit.
+// Refuses a write that would start at or beyond the file's size limit. Without a limit there is
+// nothing to refuse: every position the 32-bit file layer reports lies below it. The position is
+// then not asked for, which matters to trace files: the C runtime forgets a stream's position at
+// every flush, so asking costs a system call for each record.
 std::int32_t CheckSize(NlPrimaryErrorRecord* errors, NlDiagFile* file) {
+  if (file->size_limit == NLDS_NO_SIZE_LIMIT) return 0;
   std::uint32_t position = 0;
   const std::int32_t told = TellPosition(errors, file, &position);
   if (told != 0) return told;

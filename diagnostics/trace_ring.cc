@@ -4,6 +4,7 @@
 
 #include "diagnostics/file_stream.h"
 #include "diagnostics/stream_report.h"
+#include "diagnostics/trace_stream.h"
 #include "kelnl/snlf.h"
 #include "platform/os/os.h"
 
@@ -60,7 +61,7 @@ std::int32_t MoveTraceRingOn(NlPrimaryErrorRecord* errors, NlTraceContext* trace
   // A ring is closed by its last file pointing back to the first; a lone file without a next
   // is its own ring and starts again from its beginning.
   NlDiagStream* following = current->next != nullptr ? current->next : current;
-  trace->stream = following;
+  MoveTraceStream(trace, following);
   following->sequence = sequence + 1;
   return 0;
 }

@@ -2,7 +2,7 @@
 
 KELNL_PACKAGES=(
   cmake ninja-build g++ git pkg-config netbase
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libinih-dev uuid-dev libuv1-dev libedit-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libinih-dev uuid-dev libuv1-dev libedit-dev libspdlog-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64

@@ -43,6 +43,7 @@ const NlCommandEntry kCommandTable[] = {
     Command<RunCheck>("check", 1, kAnyCount, kHelpCheck),
     Command<RunShow>("show", 0, 4, kHelpShow),
     Command<RunExplain>("explain", 1, 1, kHelpExplain),
+    Command<RunTrace>("trace", 1, 2, kHelpTrace),
     Command<RunVersion>("version", 0, 0, kHelpVersion),
     {"exit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpExit},
     {"quit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpQuit},

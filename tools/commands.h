@@ -21,6 +21,7 @@ enum HelpMessage : std::uint32_t {
   kHelpVersion = 104,
   kHelpExit = 105,
   kHelpQuit = 106,
+  kHelpTrace = 107,
 };
 
 // What the commands of one run report back to main: the exit status of the last command that
@@ -40,6 +41,7 @@ int RunVersion(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunShow(int argc, char** argv);
 int RunExplain(int argc, char** argv);
+int RunTrace(int argc, char** argv);
 
 }  // namespace kelnl::tool
 

@@ -4,6 +4,7 @@
 
 #include "nlbase.h"
 #include "nlep.h"
+#include "nlfn.h"
 
 KELNL_EXTERN_C_BEGIN
 
@@ -73,6 +74,70 @@ typedef struct NlGlobalContext {
   NlMutex startup_mutex;
   NlMutex trace_mutex;
 } NlGlobalContext;
+
+/* Bits of NlStartupParameters.flags. Other bits are passed through. */
+#define NLSTD_SOURCE_ERRORS_FORGIVEN 0x1u
+#define NLSTD_READ_COMMAND_LINE 0x4u
+#define NLSTD_READ_SYSTEM_FILE 0x8u
+#define NLSTD_READ_LOCAL_FILE 0x10u
+#define NLSTD_OPEN_TRACE 0x20u
+#define NLSTD_OPEN_LOG 0x40u
+#define NLSTD_NO_LOG_TEST_OPEN 0x80u
+#define NLSTD_WRITE_BANNER 0x100u
+#define NLSTD_MESSAGE_ERRORS_FORGIVEN 0x200u
+#define NLSTD_TRACE_ERRORS_FORGIVEN 0x400u
+#define NLSTD_TTY_NOT_TERMINAL 0x800u /* a trace or log file value "tty" is not the terminal */
+
+/* Source and log statuses. */
+#define NLSTD_STATUS_READ 0
+#define NLSTD_STATUS_READ_WITH_ERRORS 1
+#define NLSTD_STATUS_NOT_READ 2 /* also: no log */
+
+#define NLSTD_NAME_CAPACITY 257 /* the output names, terminator included */
+#define NLSTD_STARTUP_NAME_LENGTH 11
+
+/* The block a component fills to start the library; some fields are outputs. Parameter names are
+ * NUL-terminated texts or null (a null name leaves its setting at the default). */
+typedef struct NlStartupParameters {
+  uint32_t flags; /* NLSTD_* bits; the trace opening may clear some */
+  int32_t cmdline_status; /* outputs: NLSTD_STATUS_* */
+  int32_t local_status;
+  int32_t system_status;
+  int32_t log_status; /* output: 0 a log is open or kept, 2 no log */
+  const char *cmdline_text; /* command-line parameters as parameter-file text */
+  uint32_t cmdline_length;
+  uint32_t system_name_length; /* outputs: lengths of the names below */
+  uint32_t local_name_length;
+  uint32_t third_name_length;
+  uint32_t trace_name_length;
+  uint32_t log_name_length;
+  uintptr_t banner[6]; /* product, product length, version, status, year, year length */
+  const char *trace_file_parameter;
+  const char *trace_directory_parameter;
+  const char *trace_unique_parameter;
+  const char *trace_level_parameter;
+  const char *trace_events_parameter;
+  const char *trace_filters_parameter;
+  const char *trace_file_count_parameter;
+  const char *trace_time_stamp_parameter;
+  const char *trace_secondary_level_parameter;
+  const char *trace_file_length_parameter;
+  const char *log_file_parameter;
+  const char *log_directory_parameter;
+  const char *log_unique_parameter;
+  const char *log_switch_parameter; /* a boolean: false drops the log */
+  NlFileNameDesc system_file;
+  NlFileNameDesc local_file;
+  NlFileNameDesc trace_file; /* template of the trace file's name */
+  NlFileNameDesc log_file;   /* template of the log file's name */
+  char system_name[NLSTD_NAME_CAPACITY]; /* outputs, terminated */
+  char local_name[NLSTD_NAME_CAPACITY];
+  char third_name[NLSTD_NAME_CAPACITY];
+  char trace_name[NLSTD_NAME_CAPACITY];
+  char log_name[NLSTD_NAME_CAPACITY];
+  char startup_name[NLSTD_STARTUP_NAME_LENGTH]; /* handed to the external trace library */
+  int32_t thread_safe; /* 1 makes the context thread-safe */
+} NlStartupParameters;
 
 /* Stores the record of this process (ordinary process) or of the calling thread (server
  * process, sscoreserverflag non-zero; null when the thread has none) into *context_slot. */

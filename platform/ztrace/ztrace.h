@@ -8,7 +8,19 @@
  * (ZT_WORD_1, ZT_INTERFACE_ID, ZT_WORD_3), and many pass the version text "V3.0". The state word
  * is filled at registration and handed back by address on every later call of that
  * registration. Every call returns 0 on success or an error number. All calls may be made from
- * several threads; records of one registration are appended whole. */
+ * several threads; records of one registration are appended whole.
+ *
+ * This implementation: the state word is a serial number naming the registration (never 0), so
+ * a stale or foreign word is refused (error 3) instead of followed. A configured registration
+ * writes a binary trace file <trace base name>_<process id>.ztr in the directory of the
+ * configuration path: a 24-byte header ("KZTF", format version 1, header length, process id, startup name),
+ * then records, each a 32-bit length followed by the type, a sequence number, the key, the
+ * external argument and the record's bytes as given (platform/ztrace/trace_file.h has the
+ * layout and a reader; `kelnl trace decode FILE` prints such a file). Records are buffered
+ * until ordinal 20 or deregistration. Error numbers besides ZT_ERROR_*: 3 the state word names
+ * no registration, 5 the trace file refused the bytes, 22 a null pointer, a malformed key, a
+ * record type outside 0 to 13 or a control word other than 2 or 3. Calls whose first words or
+ * version are not those of this interface get ZT_ERROR_REFUSED. */
 #ifndef KELNL_PLATFORM_ZTRACE_H
 #define KELNL_PLATFORM_ZTRACE_H
 
@@ -51,8 +63,14 @@ int32_t zt22_register(int32_t word_1, uint32_t interface_id, int32_t word_3, con
 
 /* 13: configure. (2, id, 115, "V3.0", enable_vector[14], trace_name, configuration_path, 0, 0,
  * state). Word t of the vector enables records of type t. The records go to a binary trace file
- * named after trace_name (a base name without extension) in the directory configuration_path;
- * the trace is on (handle block word 1 set) from here on. */
+ * named after trace_name (without extension) in the directory configuration_path; the trace is
+ * on (handle block word 1 set) from here on. Of trace_name (the internal trace file's name,
+ * usually a whole path) only the last component is used, "trace" when it is empty;
+ * configuration_path names a file (the external trace configuration file) whose directory is
+ * used, the current directory when it has no separator. ZT_ERROR_CONFIGURATION for a null
+ * vector, name or path, a last component longer than 256 characters or "." or "..", a file that
+ * cannot be created, or a file another live registration of the process writes. A new file
+ * starts afresh; configuring again the file a registration wrote last continues it. */
 int32_t zt13_configure(int32_t word_1, uint32_t interface_id, int32_t word_3,
                        const char *version, const int32_t *enable_vector,
                        const char *trace_name, const char *configuration_path, int32_t zero_1,

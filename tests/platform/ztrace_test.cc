@@ -1,0 +1,174 @@
+// The external trace library through its eight operations, as the trace bridge calls them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/os/os.h"
+#include "platform/ztrace/registration.h"
+#include "tests/platform/ztrace_test_support.h"
+#include "tests/support/alloc_sweep.h"
+#include "tests/support/test_files.h"
+
+namespace {
+
+using kelnl::testing::EnableVector;
+using kelnl::testing::TempDir;
+using kelnl::testing::ZtRegistration;
+
+class ExternalTrace : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (trace_.state != 0) trace_.Terminate();
+  }
+  std::string ConfigPath() const { return dir_.File("brisol.fdf"); }
+  std::filesystem::path TraceFile(const std::string& name) const {
+    return kelnl::testing::TraceFilePath(dir_.path(), name, kelnl::os::ProcessId());
+  }
+  // Every record of a trace file, after checking its header.
+  std::vector<kelzt::Record> Records(const std::vector<std::uint8_t>& bytes, kelzt::FileHeader* header = nullptr) {
+    kelzt::TraceFileReader reader(bytes);
+    kelzt::FileHeader read_header;
+    EXPECT_EQ(reader.ReadHeader(&read_header), kelzt::ReadStatus::kRecord);
+    if (header != nullptr) *header = read_header;
+    std::vector<kelzt::Record> records;
+    kelzt::Record record;
+    kelzt::ReadStatus status;
+    while ((status = reader.Next(&record)) == kelzt::ReadStatus::kRecord) records.push_back(record);
+    EXPECT_EQ(status, kelzt::ReadStatus::kEnd);
+    return records;
+  }
+
+  TempDir dir_;
+  ZtRegistration trace_;
+};
+
+TEST_F(ExternalTrace, RecordsOfEnabledTypesReachTheFileWithKeyAndArgument) {
+  ASSERT_EQ(trace_.Register("LISTENER_01"), 0);
+  EXPECT_EQ(trace_.OnWord(), 0u) << "registered but not configured: the trace is off";
+  const auto vector = EnableVector({1, 4, 7});
+  ASSERT_EQ(trace_.Configure(vector.data(), "listener", ConfigPath()), 0);
+  EXPECT_EQ(trace_.OnWord(), 1u);
+
+  EXPECT_EQ(trace_.Write(1, "abc", 3, 77), 0);
+  EXPECT_EQ(trace_.Write(2, "dropped", 7), 0) << "a disabled type is dropped without an error";
+  ASSERT_EQ(trace_.SetKey("0123456789abcDEF"), 0);
+  EXPECT_EQ(trace_.Write(4, "", 0), 0);
+  ASSERT_EQ(zt20_flush(2), 0);
+
+  kelzt::FileHeader header;
+  const auto bytes = kelnl::testing::ReadBytes(TraceFile("listener"));
+  const auto records = Records(bytes, &header);
+  EXPECT_STREQ(header.startup_name, "LISTENER_01");
+  EXPECT_EQ(header.process_id, kelnl::os::ProcessId());
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].type, 1);
+  EXPECT_EQ(records[0].sequence, 1u);
+  EXPECT_EQ(records[0].external_argument, 77u);
+  EXPECT_EQ(std::string(records[0].bytes.begin(), records[0].bytes.end()), "abc");
+  const std::uint8_t zero_key[8] = {};
+  EXPECT_EQ(std::memcmp(records[0].key, zero_key, 8), 0);
+  EXPECT_EQ(records[1].type, 4);
+  EXPECT_EQ(records[1].sequence, 2u) << "dropped records take no sequence number";
+  const std::uint8_t key[8] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
+  EXPECT_EQ(std::memcmp(records[1].key, key, 8), 0);
+  EXPECT_TRUE(records[1].bytes.empty());
+
+  ASSERT_EQ(trace_.Deregister(), 0);
+  EXPECT_EQ(trace_.OnWord(), 0u);
+  EXPECT_EQ(trace_.Write(1, "late", 4), 0) << "records while the trace is off are dropped";
+  ASSERT_EQ(trace_.Terminate(), 0);
+  EXPECT_EQ(trace_.state, 0u);
+  EXPECT_EQ(kelnl::testing::ReadBytes(TraceFile("listener")), bytes);
+}
+
+TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
+  ASSERT_EQ(trace_.Register(), 0);
+  std::int32_t size = 0;
+  EXPECT_EQ(zt11_control(2, 3, 0, 0, &size), 0);
+  // The size is a key record in the file plus 8; the bridge takes 8 off again.
+  EXPECT_EQ(size, static_cast<std::int32_t>(kelzt::kLengthFieldBytes + kelzt::kRecordFixedBytes + 8 + 8));
+  size = 0;
+  EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, &size), 0);
+  EXPECT_GT(size, 0);
+  EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, nullptr), 0);
+  EXPECT_EQ(zt11_control(2, 3, trace_.state + 1000, 0, &size), kelzt::kErrorNoRegistration);
+  EXPECT_EQ(zt11_control(2, 4, 0, 0, &size), kelzt::kErrorBadArgument);
+}
+
+TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
+  void* handle = nullptr;
+  uintptr_t state = 0;
+  EXPECT_EQ(zt22_register(2, ZT_INTERFACE_ID + 1, 115, "V3.0", "STARTUPNAME", 0, &handle, 14, 2, 0, 0, 0, 0, &state),
+            ZT_ERROR_REFUSED);
+  EXPECT_EQ(zt22_register(2, ZT_INTERFACE_ID, 115, "V2.0", "STARTUPNAME", 0, &handle, 14, 2, 0, 0, 0, 0, &state),
+            ZT_ERROR_REFUSED);
+  EXPECT_EQ(zt22_register(2, ZT_INTERFACE_ID, 115, "V3.0", "STARTUPNAME", 0, &handle, 13, 2, 0, 0, 0, 0, &state),
+            ZT_ERROR_REFUSED) << "a caller with other record types";
+  EXPECT_EQ(handle, nullptr);
+
+  ASSERT_EQ(trace_.Register(), 0);
+  const auto vector = EnableVector();
+  EXPECT_EQ(trace_.Configure(vector.data(), "/trace/..", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.Configure(vector.data(), std::string(257, 'n').c_str(), ConfigPath()), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.Configure(vector.data(), "t", dir_.File("missing/brisol.fdf")), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.Configure(nullptr, "t", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  EXPECT_EQ(trace_.OnWord(), 0u) << "a failed configuration leaves the trace off";
+
+  EXPECT_EQ(trace_.SetKey("0123456789abcdeg"), kelzt::kErrorBadArgument);
+  EXPECT_EQ(trace_.Write(ZT_TYPE_COUNT, "x", 1), kelzt::kErrorBadArgument);
+  EXPECT_EQ(trace_.Write(1, nullptr, 1), kelzt::kErrorBadArgument);
+  EXPECT_EQ(zt20_flush(3), kelzt::kErrorBadArgument);
+
+  uintptr_t stale = trace_.state;
+  ASSERT_EQ(trace_.Terminate(), 0);
+  EXPECT_EQ(zt18_write(2, ZT_INTERFACE_ID, 115, 1, 0, "x", 1, 0, 0, 0, &stale), kelzt::kErrorNoRegistration);
+  EXPECT_EQ(zt16_terminate(2, ZT_INTERFACE_ID, 115, "V3.0", &stale), kelzt::kErrorNoRegistration);
+}
+
+TEST_F(ExternalTrace, OnlyTheLastComponentOfTheTraceNameNamesTheFile) {
+  ASSERT_EQ(trace_.Register(), 0);
+  const auto vector = EnableVector();
+  // The bridge passes the internal trace file's path without its extension.
+  const std::string elsewhere = (dir_.path() / "network" / "trace" / "cli").string();
+  ASSERT_EQ(trace_.Configure(vector.data(), elsewhere.c_str(), ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("cli")));
+  ASSERT_EQ(trace_.Configure(vector.data(), "", ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
+}
+
+TEST_F(ExternalTrace, ComingBackToTheSameFileContinuesItAndNoTwoTracesShareOne) {
+  ASSERT_EQ(trace_.Register(), 0);
+  const auto vector = EnableVector();
+  ASSERT_EQ(trace_.Configure(vector.data(), "cli", ConfigPath()), 0);
+  ASSERT_EQ(trace_.Write(1, "one", 3), 0);
+
+  ZtRegistration other;
+  ASSERT_EQ(other.Register(), 0);
+  EXPECT_EQ(other.Configure(vector.data(), "cli", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  ASSERT_EQ(other.Terminate(), 0);
+
+  ASSERT_EQ(trace_.Deregister(), 0);
+  ASSERT_EQ(trace_.Configure(vector.data(), "cli", ConfigPath()), 0);
+  ASSERT_EQ(trace_.Write(1, "two", 3), 0);
+  ASSERT_EQ(trace_.Deregister(), 0);
+
+  const auto records = Records(kelnl::testing::ReadBytes(TraceFile("cli")));
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1].sequence, 2u);
+}
+
+TEST_F(ExternalTrace, RegistrationAndConfigurationSurviveEveryFailingAllocation) {
+  const auto vector = EnableVector();
+  kelnl::testing::SweepExpectingCode(
+      [&] {
+        std::int32_t result = trace_.Register();
+        if (result == 0) result = trace_.Configure(vector.data(), "swept", ConfigPath());
+        return result;
+      },
+      ZT_ERROR_RESOURCES,
+      [&] {
+        if (trace_.state != 0) trace_.Terminate();
+      });
+}
+
+}  // namespace
