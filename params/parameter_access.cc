@@ -171,8 +171,9 @@ int32_t nlpassp(NlPrimaryErrorRecord* record, NlParameterTable* table, int32_t m
   int32_t code = binding == nullptr || stored == nullptr ? NLE_PARAM_NO_MEMORY : 0;
   if (code == 0) code = kelnl::StoreBinding(table, binding, stored, kelnl::RegressionSideFileWanted());
   if (code == 0) return 0;
-  kelnl::ReleaseBinding(table, binding);
-  kelnl::ReleaseRecord(table, stored, sizeof(NlParamValue));
+  // Either record may be missing when its allocation was the one that failed.
+  if (binding != nullptr) kelnl::ReleaseBinding(table, binding);
+  if (stored != nullptr) kelnl::ReleaseValueReference(table, stored);
   return Push(record, code);
 }
 

@@ -255,7 +255,38 @@ TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
         const std::string a = Value("a");
         EXPECT_TRUE(a == "<absent>" || a == "1" || a == "6") << a;
       },
-      [&] { Release(); });
+      [&] { Release(); }, kelnl::testing::FailureForm::kBoth);
+}
+
+// Strings read into an existing table, an include from the command line, and the regression
+// side file, under both forms of exhaustion: whatever is kept is whole.
+TEST_F(ParameterReader, OutOfMemoryWithStringsIncludesAndTheSideFile) {
+  const std::string include = dir_.Write("inc.kel", "E = 5\nF, G = (y=2)\n");
+  const NlFileNameDesc desc = Descriptor(dir_.Write("side.kel", "A = 1\nB = (x=1)\n"));
+  for (const bool side_file : {false, true}) {
+    if (side_file) setenv("T_LDREGRESS", "1", 1);
+    kelnl::testing::SweepAllocationFailures(
+        [&] {
+          record_ = {};
+          const int32_t first = ReadWith(&desc, {"C=3"}, 0);
+          if (!kelnl::testing::AllocationFailed()) {
+            EXPECT_EQ(first, 0);
+          }
+          if (table_ == nullptr) return;
+          const int32_t result = ReadWith(nullptr, {"D=4", "ifile=" + include, "A=7"}, 0);
+          if (!kelnl::testing::AllocationFailed()) {
+            EXPECT_EQ(result, 0);
+          }
+          for (const char* name : {"a", "b", "c", "d", "e", "f", "g"}) {
+            const std::string value = Value(name);
+            EXPECT_TRUE(value == "<absent>" || value == "1" || value == "7" || value == "(x=1)" || value == "3" ||
+                        value == "4" || value == "5" || value == "(y=2)")
+                << name << " = " << value;
+          }
+        },
+        [&] { Release(); }, kelnl::testing::FailureForm::kBoth);
+    unsetenv("T_LDREGRESS");
+  }
 }
 
 // ---- Lookup mode -----------------------------------------------------------------------------
@@ -309,6 +340,26 @@ TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption
   ASSERT_EQ(Lookup("from_cmd", &value, &size, NLPA_LOOKUP_MODE, {"FROM_CMD=7"}), 0);
   EXPECT_STREQ(value, "7");
   std::free(value);
+}
+
+TEST_F(ParameterLookup, OutOfMemoryDeliversAllOrNothing) {
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        record_ = {};
+        char* value = nullptr;
+        uint32_t size = 0;
+        const int32_t result = Lookup("wanted", &value, &size, NLPA_LOOKUP_MODE, {"x=1", "WANTED=(v=1)"});
+        if (kelnl::testing::AllocationFailed()) {
+          EXPECT_TRUE(result == NLE_PARAM_NO_MEMORY || record_.errors[0].error == NLE_PARAM_NO_MEMORY) << result;
+        } else {
+          EXPECT_EQ(result, 0);
+        }
+        if (value != nullptr) {
+          EXPECT_STREQ(value, "(v=1)");
+          kelnl::Release(value);
+        }
+      },
+      [] {}, kelnl::testing::FailureForm::kBoth);
 }
 
 TEST_F(ParameterLookup, AllocatesAlmostNothing) {
