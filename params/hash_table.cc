@@ -3,17 +3,29 @@
 #include <cstring>
 
 #include "platform/core/allocator.h"
+#include "params/slot_block.h"
 #include "platform/os/os.h"
 
-// Behind the slot array, in the same block, the table keeps each slot's key hash and a bit that
-// mirrors its occupied flag. Probing then walks a bitmap small enough to stay in the cache
-// instead of 4-word slots spread over the whole array; growth and chain repair place entries
-// without hashing their keys again (which would also read every key from wherever it lives); and
-// with the default functions a probe compares hashes before it reads any key: equal keys hash
-// alike under nlhthskey, so a different hash settles it. (A second, stronger hash per slot would
-// spare the key comparisons where nlhthskey collides, but measured slower: the extra side-array
-// bytes cost more than those comparisons.) The slots themselves stay exactly as callers see
-// them, and every slot lands where the plain algorithm puts it.
+// Behind the slot array, in the same block (see slot_block.h), the table keeps each slot's key
+// hash and bitmaps of occupied and released slots. Probing then walks bitmaps small enough to
+// stay in the cache instead of 4-word slots spread over the whole array; growth places entries
+// without hashing their keys again; and with the default functions a probe compares hashes
+// before it reads any key: equal keys hash alike under nlhthskey, so a different hash settles it.
+//
+// Two departures from the plainest open addressing keep every operation's cost independent of
+// how many keys share a hash value:
+// - nlhthskey keeps only the last 11 or so bytes of a key, so names with a long common tail
+//   (svc000001.connect_timeout, ...) all share one home slot. A table with the default functions
+//   tries the home slot first, as always, so that keys which do not collide sit exactly where
+//   the plain algorithm puts them; after a collision there it goes on from a slot given by a
+//   second hash of the whole key, so that colliding keys spread over the table instead of
+//   forming one run that every later one of them walks. Tables with other functions, or with a
+//   deletion match function (which may match keys of other hashes), probe plainly from home.
+// - Deletion leaves a tombstone (the slot reads as free to callers) instead of placing every
+//   later entry of the run again, which costs the square of the run's length. Probes pass over
+//   tombstones, insertions reuse them, and a table whose tombstones and entries together reach
+//   half its slots is rebuilt (doubled when entries alone fill more than 3/8 of it, so that
+//   rebuilds stay rare), which keeps a never-used slot on every probe cycle.
 //
 // A large slot array starts on a large-page boundary, so that all of it can be backed by large
 // pages (growth writes all over a fresh array at once, and on 4 KiB pages each page costs a
@@ -21,60 +33,65 @@
 
 namespace {
 
+using kelnl::SlotBlock;
+
 constexpr int32_t kInitialCapacity = 128;
-constexpr uint32_t kBitsPerWord = 32;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
-
-// The slot array of one capacity together with its side arrays.
-struct SlotBlock {
-  NlHashSlot* slots;
-  uint32_t* hashes;
-  uint32_t* occupancy;
-  uint32_t mask;
-
-  SlotBlock(NlHashSlot* block, int32_t capacity)
-      : slots(block),
-        hashes(reinterpret_cast<uint32_t*>(block + capacity)),
-        occupancy(hashes + capacity),
-        mask(static_cast<uint32_t>(capacity) - 1) {}
-
-  bool Occupied(uint32_t slot) const { return (occupancy[slot / kBitsPerWord] >> (slot % kBitsPerWord) & 1) != 0; }
-
-  // The step ((i + 1) * 3) splits a power-of-two array into two cycles of half its size;
-  // keeping the table under half full guarantees a free slot on every cycle, so probing ends.
-  uint32_t Next(uint32_t slot) const { return ((slot + 1) * 3) & mask; }
-
-  uint32_t FirstFree(uint32_t hash) const {
-    uint32_t slot = hash & mask;
-    while (Occupied(slot)) slot = Next(slot);
-    return slot;
-  }
-
-  void Fill(uint32_t slot, const NlHashSlot& entry, uint32_t hash) {
-    slots[slot] = NlHashSlot{entry.key, entry.key_length, entry.value, 1};
-    hashes[slot] = hash;
-    occupancy[slot / kBitsPerWord] |= uint32_t{1} << (slot % kBitsPerWord);
-  }
-
-  void Free(uint32_t slot) {
-    slots[slot].occupied = 0;
-    occupancy[slot / kBitsPerWord] &= ~(uint32_t{1} << (slot % kBitsPerWord));
-  }
-};
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
-// The bytes of the slot array and its side arrays.
-size_t SlotBlockBytes(int32_t capacity) {
-  static_assert(alignof(NlHashSlot) >= alignof(uint32_t) && alignof(NlHashSlot) >= alignof(void*));
-  const auto slots = static_cast<size_t>(capacity);
-  return slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
+bool SpreadsCollisions(const NlHashTable* table) {
+  return table->hash == nlhthskey && table->equal == nlhthteq && table->delete_match == nullptr;
 }
+
+// A hash of every byte of the key, for where colliding keys go on probing. Fixed, so that a
+// table's layout (and the order of nlhthseq) is the same in every run.
+uint32_t SpreadHash(const void* key, uint32_t length) {
+  const auto* bytes = static_cast<const unsigned char*>(key);
+  uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
+  uint32_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, sizeof word);
+    hash = (hash ^ word) * 0xBF58476D1CE4E5B9u;
+    hash ^= hash >> 31;
+  }
+  for (; i < length; ++i) hash = (hash ^ bytes[i]) * 0x94D049BB133111EBu;
+  hash ^= hash >> 29;
+  hash *= 0xBF58476D1CE4E5B9u;
+  return static_cast<uint32_t>(hash >> 32);
+}
+
+// The probe sequence of one key: its home slot, then (spreading) the slot of its second hash,
+// then the fixed step.
+class ProbePath {
+ public:
+  ProbePath(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length, bool spread)
+      : block_(block), key_(key), length_(length), slot_(hash & block.mask), spread_(spread) {}
+  uint32_t slot() const { return slot_; }
+  void Advance() {
+    if (spread_) {
+      slot_ = SpreadHash(key_, length_) & block_.mask;
+      spread_ = false;
+    } else {
+      slot_ = block_.Next(slot_);
+    }
+  }
+
+ private:
+  const SlotBlock& block_;
+  const void* key_;
+  uint32_t length_;
+  uint32_t slot_;
+  bool spread_;
+};
+
+size_t BlockBytes(int32_t capacity) { return SlotBlock::Bytes(capacity); }
 
 void** NotedBlock(NlHashSlot* slots) { return reinterpret_cast<void**>(slots) - 1; }
 
 NlHashSlot* AllocateSlots(int32_t capacity) {
-  const size_t bytes = SlotBlockBytes(capacity);
+  const size_t bytes = BlockBytes(capacity);
   if (bytes < kLargeFrom) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
   void* block = nullptr;
   auto* slots = static_cast<NlHashSlot*>(kelnl::AllocateOnLargePages(bytes, sizeof(void*), true, &block));
@@ -83,19 +100,24 @@ NlHashSlot* AllocateSlots(int32_t capacity) {
 }
 
 void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
-  kelnl::Release(SlotBlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
+  kelnl::Release(BlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
 }
 
-// Doubles the slot array, placing each entry at the first free slot of its probe sequence under
-// the new mask. On failure the table is untouched.
-bool Grow(NlHashTable* table) {
-  const int32_t capacity = table->capacity * 2;
+// Places every entry again in a fresh array of the given capacity, in index order, each at the
+// first free slot of its probe sequence; tombstones are left behind. On failure the table is
+// untouched.
+bool Rebuild(NlHashTable* table, int32_t capacity) {
   NlHashSlot* slots = AllocateSlots(capacity);
   if (slots == nullptr) return false;
   const SlotBlock from = Block(table);
   SlotBlock to(slots, capacity);
+  const bool spread = SpreadsCollisions(table);
   for (uint32_t i = 0; i <= from.mask; ++i) {
-    if (from.Occupied(i)) to.Fill(to.FirstFree(from.hashes[i]), from.slots[i], from.hashes[i]);
+    if (!from.Occupied(i)) continue;
+    const NlHashSlot& entry = from.slots[i];
+    ProbePath path(to, from.hashes[i], entry.key, entry.key_length, spread);
+    while (to.Occupied(path.slot())) path.Advance();
+    to.Fill(path.slot(), entry.key, entry.key_length, entry.value, from.hashes[i]);
   }
   ReleaseSlots(table->slots, table->capacity);
   table->slots = slots;
@@ -103,31 +125,27 @@ bool Grow(NlHashTable* table) {
   return true;
 }
 
-// The first slot along the probe sequence of a key hashing to hash whose entry match accepts,
-// or the free slot that ends the sequence (found false).
-kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
+// The first slot along the key's probe sequence whose entry match accepts (found), or else the
+// slot an insertion takes: the first tombstone met, or the never-used slot that ends the probe.
+kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match,
+                       bool spread) {
   const SlotBlock block = Block(table);
   const uint32_t hash = table->hash(key, length);
   const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
-  uint32_t slot = hash & block.mask;
-  for (; block.Occupied(slot); slot = block.Next(slot)) {
+  bool have_tombstone = false;
+  uint32_t tombstone = 0;
+  ProbePath path(block, hash, key, length, spread);
+  for (; block.InUse(path.slot()); path.Advance()) {
+    const uint32_t slot = path.slot();
+    if (!block.Occupied(slot)) {
+      if (!have_tombstone) tombstone = slot, have_tombstone = true;
+      continue;
+    }
     if (by_hash && block.hashes[slot] != hash) continue;
     const NlHashSlot& entry = block.slots[slot];
     if (match(entry.key, entry.key_length, key, length) != 0) return kelnl::HashProbe{slot, hash, true};
   }
-  return kelnl::HashProbe{slot, hash, false};
-}
-
-// After a deletion, every entry of the run that followed the freed slot is placed again from its
-// home slot, so that no probe sequence is cut by the new hole.
-void RepairAfter(NlHashTable* table, uint32_t freed) {
-  SlotBlock block = Block(table);
-  for (uint32_t slot = block.Next(freed); block.Occupied(slot); slot = block.Next(slot)) {
-    const NlHashSlot entry = block.slots[slot];
-    block.Free(slot);
-    const uint32_t hash = block.hashes[slot];
-    block.Fill(block.FirstFree(hash), entry, hash);
-  }
+  return kelnl::HashProbe{have_tombstone ? tombstone : path.slot(), hash, false};
 }
 
 }  // namespace
@@ -146,18 +164,31 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
 }
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
-  return Probe(table, key, length, table->equal);
+  return Probe(table, key, length, table->equal, SpreadsCollisions(table));
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
-  Block(table).Fill(probe.slot, NlHashSlot{key, length, value, 1}, probe.hash);
+  SlotBlock block = Block(table);
+  const NlHashSlot before = block.slots[probe.slot];
+  const bool was_tombstone = block.Dead(probe.slot);
+  block.Fill(probe.slot, key, length, value, probe.hash);
   table->count += 1;
-  if (table->count * 2 == table->capacity && !Grow(table)) {
-    Block(table).Free(probe.slot);
-    table->count -= 1;
-    return nullptr;
+  const int32_t in_use = table->count + static_cast<int32_t>(*block.dead_count);
+  bool placed = true;
+  if (table->count * 2 == table->capacity) {
+    placed = Rebuild(table, table->capacity * 2);
+  } else if (in_use * 2 >= table->capacity) {
+    placed = Rebuild(table, table->count * 8 >= table->capacity * 3 ? table->capacity * 2 : table->capacity);
   }
-  return value;
+  if (placed) return value;
+  if (was_tombstone) {
+    block.Kill(probe.slot);
+  } else {
+    block.Clear(probe.slot);
+  }
+  block.slots[probe.slot] = before;
+  table->count -= 1;
+  return nullptr;
 }
 
 }  // namespace kelnl
@@ -192,9 +223,12 @@ void nlhthfre(NlHashTable* table) {
 
 void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value) {
   if (table == nullptr || key == nullptr) return nullptr;
+  // No search for an equal key: the first slot free or released along the sequence.
+  const SlotBlock block = Block(table);
   const uint32_t hash = table->hash(key, length);
-  const uint32_t slot = Block(table).FirstFree(hash);
-  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, hash, false}, key, length, value);
+  ProbePath path(block, hash, key, length, SpreadsCollisions(table));
+  while (block.Occupied(path.slot())) path.Advance();
+  return kelnl::InsertAtProbe(table, kelnl::HashProbe{path.slot(), hash, false}, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
@@ -206,12 +240,11 @@ void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
 void* nlhthdel(NlHashTable* table, const void* key, uint32_t length) {
   if (table == nullptr || key == nullptr) return nullptr;
   NlKeyMatchFunction match = table->delete_match != nullptr ? table->delete_match : table->equal;
-  const kelnl::HashProbe probe = Probe(table, key, length, match);
+  const kelnl::HashProbe probe = Probe(table, key, length, match, SpreadsCollisions(table));
   if (!probe.found) return nullptr;
   void* value = table->slots[probe.slot].value;
-  Block(table).Free(probe.slot);
+  Block(table).Kill(probe.slot);
   table->count -= 1;
-  RepairAfter(table, probe.slot);
   return value;
 }
 
