@@ -9,6 +9,7 @@
 #include "params/parameter_store.h"
 #include "params/record_arena.h"
 #include "params/regression_side_file.h"
+#include "params/spelling_index.h"
 #include "platform/core/allocator.h"
 #include "platform/core/core.h"
 
@@ -32,9 +33,7 @@ std::int32_t FindBinding(NlPrimaryErrorRecord* record, NlParameterTable* table, 
   if (entry == nullptr) return Push(record, NLE_PARAM_NOT_FOUND);
   NlParamBinding* binding = entry->bindings;
   if ((table->flags & NLPA_CASE_SENSITIVE) != 0) {
-    while (binding != nullptr && (binding->name_length != length || std::memcmp(binding->name, name, length) != 0)) {
-      binding = binding->next;
-    }
+    binding = FindSpelling(table, entry, name, length);
     if (binding == nullptr) return Push(record, NLE_PARAM_NOT_FOUND);
   }
   *found = binding;

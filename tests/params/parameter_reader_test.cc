@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,37 @@ TEST_F(ParameterReader, ANameTwiceInOneStatementKeepsItsValue) {
   EXPECT_EQ(Value("c"), "(v=1)");
   EXPECT_EQ(Entry("c")->bindings->value->reference_count, 2);
   EXPECT_EQ(Entry("c")->bindings->next, nullptr);
+}
+
+// Spellings of one name replaced at random, against a model: one binding per spelling, newest
+// first, each with its latest value; then reading again into the same table, and nlpassp.
+TEST_F(ParameterReader, ManySpellingsKeepOneBindingEachNewestFirst) {
+  std::mt19937 random(5);
+  std::vector<std::pair<std::string, std::string>> model;  // newest first
+  std::string text;
+  auto store = [&](const std::string& spelling, const std::string& value) {
+    std::erase_if(model, [&](const auto& binding) { return binding.first == spelling; });
+    model.insert(model.begin(), {spelling, value});
+  };
+  for (int i = 0; i < 600; ++i) {
+    std::string spelling = "trace_lev";
+    for (char& c : spelling) {
+      if (random() % 3 == 0) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    text += spelling + " = " + std::to_string(i) + "\n";
+    store(spelling, std::to_string(i));
+  }
+  ASSERT_EQ(Read(text), 0);
+  ASSERT_EQ(ReadWith(nullptr, {"TRACE_LEV=again", "trace_lev=x"}, 0), 0);
+  store("TRACE_LEV", "again");
+  store("trace_lev", "x");
+  ASSERT_EQ(nlpassp(&record_, table_, 1, model.back().first.data(), 9, "set", 3), 0);
+  store(model.back().first, "set");
+  std::vector<std::pair<std::string, std::string>> found;
+  for (NlParamBinding* b = Entry("trace_lev")->bindings; b != nullptr; b = b->next) {
+    found.emplace_back(b->name, b->value->text);
+  }
+  EXPECT_EQ(found, model);
 }
 
 TEST_F(ParameterReader, SharedValueSurvivesReplacingOneName) {
