@@ -54,6 +54,8 @@ StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* 
   }
 }
 
+StatementReader::~StatementReader() { Release(last_include_.name); }
+
 // Takes the run of ordinary characters that follows in the source's buffer in one step (kept
 // in the token, or skipped when keep is false): most of a file is such runs.
 bool StatementReader::KeepRun(ParameterSource& source, const bool* stop, bool keep) {
@@ -367,6 +369,7 @@ StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
     binding = next;
   }
   if (value->reference_count < 1) ReleaseValueReference(table_, value);
+  statements_stored_ += 1;
   if (failure == 0) return Outcome::kContinue;
   if (failure == NLE_PARAM_NO_MEMORY) return OutOfMemory();
   Push(failure);
@@ -380,10 +383,13 @@ StatementReader::Outcome StatementReader::Include(std::uint32_t length) {
     Push(NLE_PARAM_INCLUDE_TOO_DEEP);
     return Outcome::kContinue;
   }
+  if (RepeatsLastInclude(length)) return Outcome::kContinue;
   char* name = static_cast<char*>(Allocate(length + std::size_t{1}));
   if (name == nullptr) return OutOfMemory();
   token_.CopyTo(name);
   name[length] = '\0';
+  const std::uint8_t count_before = errors_->count;
+  const std::uint8_t overflow_before = errors_->overflow;
 
   // A bare base name: a relative name is taken from the current directory, used as written.
   NlFileNameDesc descriptor{};
@@ -403,8 +409,29 @@ StatementReader::Outcome StatementReader::Include(std::uint32_t length) {
   table_->string_source = saved_source;
   table_->string_cursor = saved_cursor;
   table_->cursor = saved_lines;
-  Release(name);
-  return found_ || exhausted_ ? Outcome::kStop : Outcome::kContinue;
+  if (found_ || exhausted_) {
+    Release(name);
+    return Outcome::kStop;
+  }
+  RememberInclude(name, length, errors_->count != count_before || errors_->overflow != overflow_before);
+  return Outcome::kContinue;
+}
+
+// The include statement just read names the file read last, one level deeper than now, with
+// nothing stored since; reading it again would push its errors again only into a full record.
+bool StatementReader::RepeatsLastInclude(std::uint32_t length) const {
+  const LastInclude& last = last_include_;
+  if (last.name == nullptr || last.depth != table_->include_depth + 1 || last.stored != statements_stored_ ||
+      !token_.Equals(last.name, length, true)) {
+    return false;
+  }
+  const bool record_full = errors_->count >= NL_PRIMARY_ERROR_SLOTS && errors_->overflow != 0;
+  return !last.pushed || record_full;
+}
+
+void StatementReader::RememberInclude(char* name, std::uint32_t length, bool pushed) {
+  Release(last_include_.name);
+  last_include_ = LastInclude{name, length, table_->include_depth + 1, statements_stored_, pushed};
 }
 
 // Lookup mode: hands the wanted value to the caller; reading is over either way.

@@ -207,6 +207,32 @@ TEST_F(ParameterReader, IncludesNestFourDeepAndRecordTheirNames) {
   EXPECT_EQ(table_->second_name_length, 0u);
 }
 
+// A file that includes itself forty times over is read once per depth, not 40^4 times, with the
+// same outcome. A self-include after a statement that stores is still read (its errors go to
+// a record with room) and gives the same values.
+TEST_F(ParameterReader, RepeatedSelfIncludesAreReadOncePerDepth) {
+  const std::string self = dir_.File("self.kel");
+  std::string text = "A = 1\n";
+  for (int i = 0; i < 40; ++i) text += "ifile = " + self + "\n# between\n";
+  dir_.Write("self.kel", text + "B = 2\n");
+  const NlFileNameDesc desc = Descriptor(self);
+  kelnl::allocation_hook::Disarm();
+  EXPECT_EQ(ReadWith(&desc, {}, 0), NLE_PARAM_INCLUDE_TOO_DEEP);
+  EXPECT_LT(kelnl::allocation_hook::Attempts(), 200);
+  EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
+  EXPECT_EQ(record_.overflow, 1);
+  EXPECT_EQ(Value("a"), "1");
+  EXPECT_EQ(Value("b"), "2");
+  EXPECT_EQ(std::string(table_->third_file_name), self);
+
+  Release();
+  record_ = {};
+  dir_.Write("self.kel", "ifile = " + self + "\nA = 1\nifile = " + self + "\n");
+  EXPECT_EQ(ReadWith(&desc, {}, 0), NLE_PARAM_INCLUDE_TOO_DEEP);
+  EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
+  EXPECT_EQ(Value("a"), "1");
+}
+
 TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings) {
   EXPECT_EQ(Read("ifile = " + dir_.File("absent.kel") + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
   EXPECT_EQ(Value("a"), "1");
