@@ -8,6 +8,7 @@
 #include "params/parameter_store.h"
 #include "params/regression_side_file.h"
 #include "platform/core/allocator.h"
+#include "platform/os/os.h"
 
 namespace kelnl {
 namespace {
@@ -18,13 +19,13 @@ constexpr std::uint32_t kRecordedNameLimit = NLPA_FILE_NAME_CAPACITY - 1;
 constexpr std::int32_t kKindNoMemory = 8;
 constexpr std::int32_t kKindOther = 4;
 constexpr std::uint8_t kOperatingSystemFacility = 3;
+constexpr std::uint64_t kEndlessSourceLimit = std::uint64_t{256} << 20;
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
 // Reads to the end of the line; returns the newline (or the end of input) it stopped at.
 int SkipLine(ParameterSource& source, int c) {
-  while (c != '\n' && c != kEndOfInput) c = source.Next();
-  return c;
+  return c == '\n' || c == kEndOfInput ? c : source.SkipLine();
 }
 
 int SkipBlankSpace(ParameterSource& source, int c) {
@@ -103,8 +104,13 @@ void StatementReader::ReadFile(const NlFileNameDesc& descriptor) {
   std::FILE* including_file = table_->file;
   table_->file = file;
   {
-    ParameterSource source(file, &errors_->os_error);
+    // A device or pipe (/dev/zero, a terminal, a generator) may never end: it is read up to a
+    // bound far above any real parameter file, a 200 MB value included. A regular file has an
+    // end and is read whole.
+    const std::uint64_t limit = os::IsRegularFileStream(file) ? 0 : kEndlessSourceLimit;
+    ParameterSource source(file, &errors_->os_error, limit);
     ReadSource(source);
+    if (source.cut()) Push(NLE_PARAM_SOURCE_WITHOUT_END);
   }
   NlOsErrorRecord ignored{};
   snlfchd(&ignored, file);
@@ -448,7 +454,9 @@ StatementReader::Outcome StatementReader::Deliver(std::uint32_t length) {
     copy[length] = '\0';
     *lookup_.value_slot = copy;
   } else if (length > *lookup_.value_size) {
-    Push(NLE_PARAM_VALUE_TOO_LONG);  // nothing delivered: the caller's size stays as given
+    // Nothing delivered, but the size slot tells the caller how much room a retry needs.
+    Push(NLE_PARAM_VALUE_TOO_LONG);
+    *lookup_.value_size = length;
     return Outcome::kStop;
   } else {
     token_.CopyTo(*lookup_.value_slot);

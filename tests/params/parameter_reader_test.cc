@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ class ParameterReader : public ::testing::Test {
   int32_t Read(const std::string& text, std::vector<std::string> strings = {}, uint32_t options = 0) {
     const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
     return ReadWith(&desc, strings, options);
+  }
+  int32_t ReadPath(const std::string& path) {
+    const NlFileNameDesc desc = Descriptor(path);
+    return ReadWith(&desc, {}, 0);
   }
   int32_t ReadWith(const NlFileNameDesc* desc, std::vector<std::string> strings, uint32_t options) {
     strings_ = std::move(strings);
@@ -266,10 +271,49 @@ TEST_F(ParameterReader, LocalFileIsRecordedSecond) {
 TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
   const std::string long_value(20000, 'v');
   const std::string long_name(3000, 'n');
-  ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n"), 0);
+  ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n" +
+                 "three = x\r\r\r\nfour = y\r\r\r\r\nalone = z\r"),
+            0);
   EXPECT_EQ(Value(long_name), long_value);
   EXPECT_EQ(Value("short"), "(a=1) (b=2)");
   EXPECT_EQ(Entry(long_name)->bindings->name_length, 3000u);
+  // Only the carriage return right before the newline belongs to the line end.
+  EXPECT_EQ(Value("three"), "x\r\r");
+  EXPECT_EQ(Value("four"), "y\r\r\r");
+  EXPECT_EQ(Value("alone"), "z\r");
+}
+
+// A directory is no parameter file, given directly or included; a device that never ends is
+// read up to a bound and then reported.
+TEST_F(ParameterReader, DirectoriesAndEndlessDevicesAreRefused) {
+  const std::string folder = dir_.path().string();
+  EXPECT_EQ(ReadPath(folder), NLE_PARAM_FILE_NOT_OPENED);
+  Release();
+  record_ = {};
+  EXPECT_EQ(Read("ifile = " + folder + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
+  EXPECT_EQ(Value("a"), "1");
+  if (!std::filesystem::exists("/dev/zero")) return;
+  for (const std::string& text : {std::string("ifile = /dev/zero\nB = 2\n"), std::string()}) {
+    Release();
+    record_ = {};
+    const int32_t result = text.empty() ? ReadPath("/dev/zero") : Read(text);
+    EXPECT_EQ(result, NLE_PARAM_SOURCE_WITHOUT_END);
+    if (!text.empty()) {
+      EXPECT_EQ(Value("b"), "2");
+    }
+  }
+}
+
+// The side file of brisol.kel in a folder with a dot in its name is brisol.file in that folder.
+TEST_F(ParameterReader, RegressionSideFileStaysBesideItsParameterFile) {
+  kelnl::testing::ScopedEnvironment regression("T_LDREGRESS", "1");
+  std::filesystem::create_directory(dir_.path() / "app.d");
+  const std::string main = dir_.Write("app.d/brisol.kel", "Trace_Level = Support\n");
+  ASSERT_EQ(ReadPath(main), 0);
+  Release();  // the side file is flushed when the next one opens or the process ends
+  ASSERT_EQ(ReadPath(dir_.Write("other.kel", "x = 1\n")), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "app.file"));
+  EXPECT_EQ(dir_.Read("app.d/brisol.file"), "trace_level = support\n");
 }
 
 TEST_F(ParameterReader, CreateOnlyReadsNothing) {
@@ -323,7 +367,7 @@ TEST_F(ParameterReader, OutOfMemoryWithStringsIncludesAndTheSideFile) {
   const std::string include = dir_.Write("inc.kel", "E = 5\nF, G = (y=2)\n");
   const NlFileNameDesc desc = Descriptor(dir_.Write("side.kel", "A = 1\nB = (x=1)\n"));
   for (const bool side_file : {false, true}) {
-    if (side_file) setenv("T_LDREGRESS", "1", 1);
+    kelnl::testing::ScopedEnvironment regression("T_LDREGRESS", side_file ? "1" : nullptr);
     kelnl::testing::SweepAllocationFailures(
         [&] {
           record_ = {};
@@ -344,7 +388,6 @@ TEST_F(ParameterReader, OutOfMemoryWithStringsIncludesAndTheSideFile) {
           }
         },
         [&] { Release(); }, kelnl::testing::FailureForm::kBoth);
-    unsetenv("T_LDREGRESS");
   }
 }
 
@@ -384,6 +427,7 @@ TEST_F(ParameterLookup, IntoANewBufferOrTheCallersBuffer) {
 
   size = 3;
   EXPECT_EQ(Lookup("trace_level", &into, &size), NLE_PARAM_VALUE_TOO_LONG);
+  EXPECT_EQ(size, 7u) << "the size a retry needs";
 }
 
 TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption) {
