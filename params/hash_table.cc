@@ -15,17 +15,23 @@
 // Two departures from the plainest open addressing keep every operation's cost independent of
 // how many keys share a hash value:
 // - nlhthskey keeps only the last 11 or so bytes of a key, so names with a long common tail
-//   (svc000001.connect_timeout, ...) all share one home slot. A table with the default functions
-//   tries the home slot first, as always, so that keys which do not collide sit exactly where
-//   the plain algorithm puts them; after a collision there it goes on from a slot given by a
-//   second hash of the whole key, so that colliding keys spread over the table instead of
-//   forming one run that every later one of them walks. Tables with other functions, or with a
-//   deletion match function (which may match keys of other hashes), probe plainly from home.
+//   (svc000001.connect_timeout, ...) all get one hash value, and plain probing would line them
+//   up in one run that each further such name walks. (Small groups are common too: numbers at
+//   the end of names collide through carries, x18 and x20 alike.) A table with the default
+//   functions probes plainly from the home slot; a key that meets there kSpillAfter entries or
+//   tombstones of its very hash value goes on in a second run, from a slot given by a second
+//   hash of the whole key. A run thus holds a few keys per hash value at most and large groups
+//   spread over the table, while small groups cost what plain probing costs (no second hash, no
+//   jump elsewhere). Keys whose hash values differ sit exactly where the plain algorithm puts
+//   them. Tables with other functions, or with a deletion match function (which may match keys
+//   of other hashes), probe plainly.
 // - Deletion leaves a tombstone (the slot reads as free to callers) instead of placing every
 //   later entry of the run again, which costs the square of the run's length. Probes pass over
-//   tombstones, insertions reuse them, and a table whose tombstones and entries together reach
-//   half its slots is rebuilt (doubled when entries alone fill more than 3/8 of it, so that
-//   rebuilds stay rare), which keeps a never-used slot on every probe cycle.
+//   tombstones; an insertion reuses one (with the default functions, only one of its own hash
+//   value, which may be what sends others of that value to their second run); a table whose
+//   tombstones and entries together reach half its slots is rebuilt (doubled when entries alone
+//   fill more than 3/8 of it, so that rebuilds stay rare), which keeps a never-used slot on
+//   every probe cycle.
 //
 // A large slot array starts on a large-page boundary, so that all of it can be backed by large
 // pages (growth writes all over a fresh array at once, and on 4 KiB pages each page costs a
@@ -36,6 +42,8 @@ namespace {
 using kelnl::SlotBlock;
 
 constexpr int32_t kInitialCapacity = 128;
+// Entries of one hash value that a run holds before further keys of that value go elsewhere.
+constexpr uint32_t kSpillAfter = 2;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
@@ -62,29 +70,55 @@ uint32_t SpreadHash(const void* key, uint32_t length) {
   return static_cast<uint32_t>(hash >> 32);
 }
 
-// The probe sequence of one key: its home slot, then (spreading) the slot of its second hash,
-// then the fixed step.
-class ProbePath {
- public:
-  ProbePath(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length, bool spread)
-      : block_(block), key_(key), length_(length), slot_(hash & block.mask), spread_(spread) {}
-  uint32_t slot() const { return slot_; }
-  void Advance() {
-    if (spread_) {
-      slot_ = SpreadHash(key_, length_) & block_.mask;
-      spread_ = false;
-    } else {
-      slot_ = block_.Next(slot_);
+// One run of slots walked from start to the never-used slot that ends it: the entry match
+// accepts (when match is given), whether an entry or tombstone of the key's hash value was met,
+// and the first tombstone an insertion may take.
+struct RunWalk {
+  bool found = false;
+  uint32_t slot = 0;  // the entry found, or the never-used slot that ended the run
+  uint32_t same_hash_met = 0;
+  bool has_reusable = false;
+  uint32_t reusable = 0;
+};
+
+RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
+                NlKeyMatchFunction match, bool by_hash, bool spreading) {
+  RunWalk walk;
+  uint32_t slot = start;
+  for (; block.InUse(slot); slot = block.Next(slot)) {
+    const bool same_hash = block.hashes[slot] == hash;
+    walk.same_hash_met += same_hash ? 1 : 0;
+    if (!block.Occupied(slot)) {
+      if (!walk.has_reusable && (!spreading || same_hash)) walk.has_reusable = true, walk.reusable = slot;
+      continue;
+    }
+    if (match == nullptr || (by_hash && !same_hash)) continue;
+    const NlHashSlot& entry = block.slots[slot];
+    if (match(entry.key, entry.key_length, key, length) != 0) {
+      walk.found = true;
+      walk.slot = slot;
+      return walk;
     }
   }
+  walk.slot = slot;
+  return walk;
+}
 
- private:
-  const SlotBlock& block_;
-  const void* key_;
-  uint32_t length_;
-  uint32_t slot_;
-  bool spread_;
-};
+// The key's entry that match accepts (found), or else the slot an insertion takes. Without a
+// match function only the slot for an insertion is sought.
+kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length,
+                        NlKeyMatchFunction match, bool by_hash, bool spreading) {
+  const RunWalk home = WalkRun(block, hash & block.mask, hash, key, length, match, by_hash, spreading);
+  if (home.found) return kelnl::HashProbe{home.slot, hash, true};
+  if (!spreading || home.same_hash_met < kSpillAfter) {
+    return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false};
+  }
+  const RunWalk second =
+      WalkRun(block, SpreadHash(key, length) & block.mask, hash, key, length, match, by_hash, spreading);
+  if (second.found) return kelnl::HashProbe{second.slot, hash, true, true};
+  const uint32_t slot = home.has_reusable ? home.reusable : second.has_reusable ? second.reusable : second.slot;
+  return kelnl::HashProbe{slot, hash, false, true};
+}
 
 size_t BlockBytes(int32_t capacity) { return SlotBlock::Bytes(capacity); }
 
@@ -115,9 +149,18 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
   for (uint32_t i = 0; i <= from.mask; ++i) {
     if (!from.Occupied(i)) continue;
     const NlHashSlot& entry = from.slots[i];
-    ProbePath path(to, from.hashes[i], entry.key, entry.key_length, spread);
-    while (to.Occupied(path.slot())) path.Advance();
-    to.Fill(path.slot(), entry.key, entry.key_length, entry.value, from.hashes[i]);
+    const uint32_t hash = from.hashes[i];
+    if (!from.Shared(i)) {
+      // The entry was stored in its home run: the plain place again, found in the bitmap alone.
+      // Should keys of its value from second runs already sit there, the run holds a few more
+      // of them, which costs steps, not correctness: lookups walk the whole home run first.
+      uint32_t slot = hash & to.mask;
+      while (to.Occupied(slot)) slot = to.Next(slot);
+      to.Fill(slot, entry.key, entry.key_length, entry.value, hash, false);
+      continue;
+    }
+    const kelnl::HashProbe place = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread);
+    to.Fill(place.slot, entry.key, entry.key_length, entry.value, hash, place.hash_shared);
   }
   ReleaseSlots(table->slots, table->capacity);
   table->slots = slots;
@@ -125,27 +168,9 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
   return true;
 }
 
-// The first slot along the key's probe sequence whose entry match accepts (found), or else the
-// slot an insertion takes: the first tombstone met, or the never-used slot that ends the probe.
-kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match,
-                       bool spread) {
-  const SlotBlock block = Block(table);
-  const uint32_t hash = table->hash(key, length);
+kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
   const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
-  bool have_tombstone = false;
-  uint32_t tombstone = 0;
-  ProbePath path(block, hash, key, length, spread);
-  for (; block.InUse(path.slot()); path.Advance()) {
-    const uint32_t slot = path.slot();
-    if (!block.Occupied(slot)) {
-      if (!have_tombstone) tombstone = slot, have_tombstone = true;
-      continue;
-    }
-    if (by_hash && block.hashes[slot] != hash) continue;
-    const NlHashSlot& entry = block.slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) return kelnl::HashProbe{slot, hash, true};
-  }
-  return kelnl::HashProbe{have_tombstone ? tombstone : path.slot(), hash, false};
+  return Locate(Block(table), table->hash(key, length), key, length, match, by_hash, SpreadsCollisions(table));
 }
 
 }  // namespace
@@ -164,14 +189,15 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
 }
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
-  return Probe(table, key, length, table->equal, SpreadsCollisions(table));
+  return Probe(table, key, length, table->equal);
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
   SlotBlock block = Block(table);
-  const NlHashSlot before = block.slots[probe.slot];
+  // (The slot's old contents are not saved for the undo: a free slot's key and value mean
+  // nothing, and reading them would wait for memory that writing does not.)
   const bool was_tombstone = block.Dead(probe.slot);
-  block.Fill(probe.slot, key, length, value, probe.hash);
+  block.Fill(probe.slot, key, length, value, probe.hash, probe.hash_shared);
   table->count += 1;
   const int32_t in_use = table->count + static_cast<int32_t>(*block.dead_count);
   bool placed = true;
@@ -186,7 +212,6 @@ void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::u
   } else {
     block.Clear(probe.slot);
   }
-  block.slots[probe.slot] = before;
   table->count -= 1;
   return nullptr;
 }
@@ -223,12 +248,9 @@ void nlhthfre(NlHashTable* table) {
 
 void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value) {
   if (table == nullptr || key == nullptr) return nullptr;
-  // No search for an equal key: the first slot free or released along the sequence.
-  const SlotBlock block = Block(table);
-  const uint32_t hash = table->hash(key, length);
-  ProbePath path(block, hash, key, length, SpreadsCollisions(table));
-  while (block.Occupied(path.slot())) path.Advance();
-  return kelnl::InsertAtProbe(table, kelnl::HashProbe{path.slot(), hash, false}, key, length, value);
+  // No search for an equal key: only the slot an insertion takes.
+  const kelnl::HashProbe probe = Probe(table, key, length, nullptr);
+  return kelnl::InsertAtProbe(table, probe, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
@@ -240,7 +262,7 @@ void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
 void* nlhthdel(NlHashTable* table, const void* key, uint32_t length) {
   if (table == nullptr || key == nullptr) return nullptr;
   NlKeyMatchFunction match = table->delete_match != nullptr ? table->delete_match : table->equal;
-  const kelnl::HashProbe probe = Probe(table, key, length, match, SpreadsCollisions(table));
+  const kelnl::HashProbe probe = Probe(table, key, length, match);
   if (!probe.found) return nullptr;
   void* value = table->slots[probe.slot].value;
   Block(table).Kill(probe.slot);

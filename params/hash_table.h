@@ -20,6 +20,7 @@ struct HashProbe {
   std::uint32_t slot;
   std::uint32_t hash;  // the key's hash under the table's function
   bool found;
+  bool hash_shared = false;  // away from the home run: many keys share the hash value
 };
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);
 // Stores a key that ProbeForKey did not find, exactly as nlhthput would (growing at half load);

@@ -1,6 +1,7 @@
 // The slot array of a hash table together with what the table keeps beside it, in one block:
-// each slot's key hash, a bitmap of occupied slots, a bitmap of released slots (tombstones) and
-// the number of tombstones. Internal to the hash table.
+// each slot's key hash, a bitmap of occupied slots, a bitmap of released slots (tombstones), a
+// bitmap of entries stored away from their home run because many keys shared their hash value,
+// and the number of tombstones. Internal to the hash table.
 #ifndef KELNL_PARAMS_SLOT_BLOCK_H
 #define KELNL_PARAMS_SLOT_BLOCK_H
 
@@ -18,7 +19,8 @@ class SlotBlock {
         hashes(reinterpret_cast<std::uint32_t*>(block + capacity)),
         occupancy(hashes + capacity),
         dead(occupancy + BitmapWords(capacity)),
-        dead_count(dead + BitmapWords(capacity)),
+        shared(dead + BitmapWords(capacity)),
+        dead_count(shared + BitmapWords(capacity)),
         mask(static_cast<std::uint32_t>(capacity) - 1) {}
 
   // The bytes of the block for a capacity (a power of two of at least 32).
@@ -26,11 +28,12 @@ class SlotBlock {
     static_assert(alignof(NlHashSlot) >= alignof(std::uint32_t));
     const auto slots_count = static_cast<std::size_t>(capacity);
     return slots_count * (sizeof(NlHashSlot) + sizeof(std::uint32_t)) +
-           (2 * BitmapWords(capacity) + 1) * sizeof(std::uint32_t);
+           (3 * BitmapWords(capacity) + 1) * sizeof(std::uint32_t);
   }
 
   bool Occupied(std::uint32_t slot) const { return Bit(occupancy, slot); }
   bool Dead(std::uint32_t slot) const { return Bit(dead, slot); }
+  bool Shared(std::uint32_t slot) const { return Bit(shared, slot); }
   // A probe goes on over occupied slots and tombstones; only a never-used slot ends it.
   bool InUse(std::uint32_t slot) const {
     const std::uint32_t word = slot / kBits;
@@ -41,7 +44,8 @@ class SlotBlock {
   // fewer than half the slots are in use, every cycle holds a never-used slot and probing ends.
   std::uint32_t Next(std::uint32_t slot) const { return ((slot + 1) * 3) & mask; }
 
-  void Fill(std::uint32_t slot, const void* key, std::uint32_t length, void* value, std::uint32_t hash) {
+  void Fill(std::uint32_t slot, const void* key, std::uint32_t length, void* value, std::uint32_t hash,
+            bool hash_shared) {
     if (Dead(slot)) {
       dead[slot / kBits] &= ~Mask(slot);
       *dead_count -= 1;
@@ -49,6 +53,11 @@ class SlotBlock {
     slots[slot] = NlHashSlot{key, length, value, 1};
     hashes[slot] = hash;
     occupancy[slot / kBits] |= Mask(slot);
+    if (hash_shared) {
+      shared[slot / kBits] |= Mask(slot);
+    } else {
+      shared[slot / kBits] &= ~Mask(slot);
+    }
   }
   // Empties an occupied slot; as a tombstone, it still carries the probes that passed it.
   void Kill(std::uint32_t slot) {
@@ -67,6 +76,7 @@ class SlotBlock {
   std::uint32_t* hashes;
   std::uint32_t* occupancy;
   std::uint32_t* dead;
+  std::uint32_t* shared;
   std::uint32_t* dead_count;
   std::uint32_t mask;
 
