@@ -119,19 +119,6 @@ TEST_F(HashTable, SixtyFourthInsertionDoublesAndKeepsEveryKey) {
   for (int i = 0; i < 64; ++i) EXPECT_EQ(Get(keys_[i]), &values_[i]) << keys_[i];
 }
 
-TEST_F(HashTable, DeletingInsideACollisionRunKeepsTheRestReachable) {
-  Make(CollidingHash);
-  for (int i = 0; i < 40; ++i) keys_.push_back("k" + std::to_string(i));
-  for (int i = 0; i < 40; ++i) Put(keys_[i], &values_[i]);
-  for (int i : {0, 17, 39, 5}) EXPECT_EQ(Del(keys_[i]), &values_[i]);
-  EXPECT_EQ(nlhthsize(table_), 36);
-  for (int i = 0; i < 40; ++i) {
-    const bool deleted = i == 0 || i == 17 || i == 39 || i == 5;
-    EXPECT_EQ(Get(keys_[i]), deleted ? nullptr : &values_[i]) << keys_[i];
-  }
-  EXPECT_EQ(Del("absent"), nullptr);
-}
-
 TEST_F(HashTable, DeletionMatchFunctionOnlyForDeletion) {
   table_ = nlhthnewWDup(nlhthskey, nlhthteq, SameFirstByte);
   Put("alpha", &values_[0]);
