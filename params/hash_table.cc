@@ -1,5 +1,6 @@
 #include "params/hash_table.h"
 
+#include <bit>
 #include <cstring>
 
 #include "platform/core/allocator.h"
@@ -43,7 +44,7 @@ using kelnl::SlotBlock;
 
 constexpr int32_t kInitialCapacity = 128;
 // Entries of one hash value that a run holds before further keys of that value go elsewhere.
-constexpr uint32_t kSpillAfter = 2;
+constexpr uint32_t kSpillAfter = 8;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
@@ -70,6 +71,23 @@ uint32_t SpreadHash(const void* key, uint32_t length) {
   return static_cast<uint32_t>(hash >> 32);
 }
 
+// The second hash of a probe key, computed when first needed: most probes never need it.
+class SecondHash {
+ public:
+  SecondHash(const void* key, uint32_t length) : key_(key), length_(length) {}
+  uint32_t value() {
+    if (!known_) value_ = SpreadHash(key_, length_), known_ = true;
+    return value_;
+  }
+  uint8_t tag() { return static_cast<uint8_t>(value() >> 24); }
+
+ private:
+  const void* key_;
+  uint32_t length_;
+  uint32_t value_ = 0;
+  bool known_ = false;
+};
+
 // One run of slots walked from start to the never-used slot that ends it: the entry match
 // accepts (when match is given), whether an entry or tombstone of the key's hash value was met,
 // and the first tombstone an insertion may take.
@@ -81,18 +99,22 @@ struct RunWalk {
   uint32_t reusable = 0;
 };
 
+// A table that never lost an entry (a parameter table, say) has no tombstones to look for.
+template <bool kTombstones>
 RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
-                NlKeyMatchFunction match, bool by_hash, bool spreading) {
+                NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
   RunWalk walk;
   uint32_t slot = start;
-  for (; block.InUse(slot); slot = block.Next(slot)) {
+  for (; kTombstones ? block.InUse(slot) : block.Occupied(slot); slot = block.Next(slot)) {
     const bool same_hash = block.hashes[slot] == hash;
     walk.same_hash_met += same_hash ? 1 : 0;
-    if (!block.Occupied(slot)) {
+    if (kTombstones && !block.Occupied(slot)) {
       if (!walk.has_reusable && (!spreading || same_hash)) walk.has_reusable = true, walk.reusable = slot;
       continue;
     }
     if (match == nullptr || (by_hash && !same_hash)) continue;
+    // Equal keys have equal second hashes too: a different tag settles it without the key.
+    if (spreading && by_hash && block.tags[slot] != second.tag()) continue;
     const NlHashSlot& entry = block.slots[slot];
     if (match(entry.key, entry.key_length, key, length) != 0) {
       walk.found = true;
@@ -108,16 +130,20 @@ RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const voi
 // match function only the slot for an insertion is sought.
 kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length,
                         NlKeyMatchFunction match, bool by_hash, bool spreading) {
-  const RunWalk home = WalkRun(block, hash & block.mask, hash, key, length, match, by_hash, spreading);
+  SecondHash second_hash(key, length);
+  const auto walk_run = *block.dead_count == 0 ? WalkRun<false> : WalkRun<true>;
+  const RunWalk home = walk_run(block, hash & block.mask, hash, key, length, match, by_hash, spreading, second_hash);
   if (home.found) return kelnl::HashProbe{home.slot, hash, true};
+  // An insertion stores the tag of its key.
+  const uint8_t tag = spreading ? second_hash.tag() : 0;
   if (!spreading || home.same_hash_met < kSpillAfter) {
-    return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false};
+    return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false, tag};
   }
-  const RunWalk second =
-      WalkRun(block, SpreadHash(key, length) & block.mask, hash, key, length, match, by_hash, spreading);
-  if (second.found) return kelnl::HashProbe{second.slot, hash, true, true};
+  const RunWalk second = walk_run(block, second_hash.value() & block.mask, hash, key, length, match, by_hash,
+                                  spreading, second_hash);
+  if (second.found) return kelnl::HashProbe{second.slot, hash, true, true, tag};
   const uint32_t slot = home.has_reusable ? home.reusable : second.has_reusable ? second.reusable : second.slot;
-  return kelnl::HashProbe{slot, hash, false, true};
+  return kelnl::HashProbe{slot, hash, false, true, tag};
 }
 
 size_t BlockBytes(int32_t capacity) { return SlotBlock::Bytes(capacity); }
@@ -137,30 +163,35 @@ void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
   kelnl::Release(BlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
 }
 
-// Places every entry again in a fresh array of the given capacity, in index order, each at the
-// first free slot of its probe sequence; tombstones are left behind. On failure the table is
-// untouched.
+// Places every entry again in a fresh array of the given capacity, each at the first free slot
+// of its probe sequence; tombstones are left behind. Entries stored in their home runs go first,
+// in index order, found in the bitmap alone (no key is read); then the entries of large groups
+// of one hash value, which meet the first ones of their group in the home run again and go to
+// their second runs. On failure the table is untouched.
 bool Rebuild(NlHashTable* table, int32_t capacity) {
   NlHashSlot* slots = AllocateSlots(capacity);
   if (slots == nullptr) return false;
   const SlotBlock from = Block(table);
   SlotBlock to(slots, capacity);
   const bool spread = SpreadsCollisions(table);
-  for (uint32_t i = 0; i <= from.mask; ++i) {
-    if (!from.Occupied(i)) continue;
-    const NlHashSlot& entry = from.slots[i];
-    const uint32_t hash = from.hashes[i];
-    if (!from.Shared(i)) {
-      // The entry was stored in its home run: the plain place again, found in the bitmap alone.
-      // Should keys of its value from second runs already sit there, the run holds a few more
-      // of them, which costs steps, not correctness: lookups walk the whole home run first.
-      uint32_t slot = hash & to.mask;
-      while (to.Occupied(slot)) slot = to.Next(slot);
-      to.Fill(slot, entry.key, entry.key_length, entry.value, hash, false);
-      continue;
+  const uint32_t words = from.mask / 32 + 1;
+  for (const bool second_runs : {false, true}) {
+    for (uint32_t word = 0; word < words; ++word) {
+      // The bits of the entries this pass places, taken lowest first.
+      for (uint32_t bits = from.occupancy[word] & (second_runs ? from.shared[word] : ~from.shared[word]); bits != 0;
+           bits &= bits - 1) {
+        const uint32_t i = word * 32 + static_cast<uint32_t>(std::countr_zero(bits));
+        const NlHashSlot& entry = from.slots[i];
+        const uint32_t hash = from.hashes[i];
+        uint32_t slot = hash & to.mask;
+        if (second_runs) {
+          slot = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread).slot;
+        } else {
+          while (to.Occupied(slot)) slot = to.Next(slot);
+        }
+        to.Fill(slot, entry.key, entry.key_length, entry.value, hash, second_runs, from.tags[i]);
+      }
     }
-    const kelnl::HashProbe place = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread);
-    to.Fill(place.slot, entry.key, entry.key_length, entry.value, hash, place.hash_shared);
   }
   ReleaseSlots(table->slots, table->capacity);
   table->slots = slots;
@@ -178,14 +209,21 @@ kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t lengt
 namespace kelnl {
 
 void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
-  if (table->hash != hash) {
-    const SlotBlock block = Block(table);
-    for (uint32_t i = 0; i <= block.mask; ++i) {
-      if (block.Occupied(i)) block.hashes[i] = hash(block.slots[i].key, block.slots[i].key_length);
-    }
-  }
+  if (table->hash == hash && table->equal == equal) return;  // the usual case: every lookup sets them
+  const bool was_spreading = SpreadsCollisions(table);
+  const bool rehash = table->hash != hash;
   table->hash = hash;
   table->equal = equal;
+  // The entries stay where they are; what is kept beside them must match the new functions.
+  const bool retag = SpreadsCollisions(table) && (rehash || !was_spreading);
+  if (!rehash && !retag) return;
+  const SlotBlock block = Block(table);
+  for (uint32_t i = 0; i <= block.mask; ++i) {
+    if (!block.Occupied(i)) continue;
+    const NlHashSlot& entry = block.slots[i];
+    if (rehash) block.hashes[i] = hash(entry.key, entry.key_length);
+    if (retag) block.tags[i] = static_cast<uint8_t>(SpreadHash(entry.key, entry.key_length) >> 24);
+  }
 }
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
@@ -197,7 +235,7 @@ void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::u
   // (The slot's old contents are not saved for the undo: a free slot's key and value mean
   // nothing, and reading them would wait for memory that writing does not.)
   const bool was_tombstone = block.Dead(probe.slot);
-  block.Fill(probe.slot, key, length, value, probe.hash, probe.hash_shared);
+  block.Fill(probe.slot, key, length, value, probe.hash, probe.hash_shared, probe.tag);
   table->count += 1;
   const int32_t in_use = table->count + static_cast<int32_t>(*block.dead_count);
   bool placed = true;

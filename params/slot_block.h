@@ -1,7 +1,8 @@
 // The slot array of a hash table together with what the table keeps beside it, in one block:
 // each slot's key hash, a bitmap of occupied slots, a bitmap of released slots (tombstones), a
 // bitmap of entries stored away from their home run because many keys shared their hash value,
-// and the number of tombstones. Internal to the hash table.
+// the number of tombstones, and a byte of a second hash of each key (which tells most keys of
+// one hash value apart without reading them). Internal to the hash table.
 #ifndef KELNL_PARAMS_SLOT_BLOCK_H
 #define KELNL_PARAMS_SLOT_BLOCK_H
 
@@ -21,13 +22,14 @@ class SlotBlock {
         dead(occupancy + BitmapWords(capacity)),
         shared(dead + BitmapWords(capacity)),
         dead_count(shared + BitmapWords(capacity)),
+        tags(reinterpret_cast<std::uint8_t*>(dead_count + 1)),
         mask(static_cast<std::uint32_t>(capacity) - 1) {}
 
   // The bytes of the block for a capacity (a power of two of at least 32).
   static std::size_t Bytes(std::int32_t capacity) {
     static_assert(alignof(NlHashSlot) >= alignof(std::uint32_t));
     const auto slots_count = static_cast<std::size_t>(capacity);
-    return slots_count * (sizeof(NlHashSlot) + sizeof(std::uint32_t)) +
+    return slots_count * (sizeof(NlHashSlot) + sizeof(std::uint32_t) + sizeof(std::uint8_t)) +
            (3 * BitmapWords(capacity) + 1) * sizeof(std::uint32_t);
   }
 
@@ -45,13 +47,14 @@ class SlotBlock {
   std::uint32_t Next(std::uint32_t slot) const { return ((slot + 1) * 3) & mask; }
 
   void Fill(std::uint32_t slot, const void* key, std::uint32_t length, void* value, std::uint32_t hash,
-            bool hash_shared) {
+            bool hash_shared, std::uint8_t tag) {
     if (Dead(slot)) {
       dead[slot / kBits] &= ~Mask(slot);
       *dead_count -= 1;
     }
     slots[slot] = NlHashSlot{key, length, value, 1};
     hashes[slot] = hash;
+    tags[slot] = tag;
     occupancy[slot / kBits] |= Mask(slot);
     if (hash_shared) {
       shared[slot / kBits] |= Mask(slot);
@@ -78,6 +81,7 @@ class SlotBlock {
   std::uint32_t* dead;
   std::uint32_t* shared;
   std::uint32_t* dead_count;
+  std::uint8_t* tags;
   std::uint32_t mask;
 
  private:
