@@ -4,13 +4,19 @@
 #include <cstring>
 
 #include "kelnl/snlf.h"
+#include "platform/os/os.h"
 
 namespace kelnl {
 
 ParameterSource::ParameterSource(const char* text) : position_(text), end_(text + std::strlen(text)) {}
 
 ParameterSource::ParameterSource(std::FILE* file, NlOsErrorRecord* os_error, std::uint64_t limit)
-    : position_(buffer_), end_(buffer_), file_(file), os_error_(os_error), limit_(limit) {}
+    : position_(buffer_),
+      end_(buffer_),
+      file_(file),
+      os_error_(os_error),
+      limit_(limit),
+      join_line_ends_(!os::kTextStreamsJoinLineEnds) {}
 
 // Only the carriage return directly before a newline belongs to the line end. The character
 // after this one is looked at now; another carriage return is given back unread, so that its

@@ -1,7 +1,8 @@
 // The characters of one parameter source: a file read in blocks through the file layer, or a
 // NUL-terminated string. The end of input, or a read error, ends the source. The carriage return
 // directly before a newline is dropped (any others stay), as the Windows C runtime's text mode
-// does, so that a file written on either platform reads the same on both.
+// does, so that a file written on either platform reads the same on both. Files read where the
+// runtime does it itself are left to it: dropping again would eat a second carriage return.
 #ifndef KELNL_PARAMS_PARAMETER_SOURCE_H
 #define KELNL_PARAMS_PARAMETER_SOURCE_H
 
@@ -32,7 +33,7 @@ class ParameterSource {
       return c == kUnreadCarriageReturn ? AfterCarriageReturn() : c;
     }
     const int c = Raw();
-    return c == '\r' ? AfterCarriageReturn() : c;
+    return c == '\r' && join_line_ends_ ? AfterCarriageReturn() : c;
   }
   // Gives one character back; the next Next() returns it. Two may be given back.
   void PushBack(int c) { pushed_[pushed_count_++] = c; }
@@ -74,6 +75,7 @@ class ParameterSource {
   std::uint64_t read_ = 0;
   std::uint64_t limit_ = 0;
   bool cut_ = false;
+  bool join_line_ends_ = true;
   char buffer_[16384];
 };
 
