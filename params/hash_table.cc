@@ -80,7 +80,8 @@ class SecondHash {
     if (!known_) value_ = SpreadHash(key_, length_), known_ = true;
     return value_;
   }
-  uint8_t tag() { return static_cast<uint8_t>(value() >> 24); }
+  // A byte of it, never 0: a tag of 0 means not known (see Locate).
+  uint8_t tag() { return static_cast<uint8_t>((value() >> 24) | 1); }
 
  private:
   const void* key_;
@@ -115,7 +116,7 @@ RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const voi
     }
     if (match == nullptr || (by_hash && !same_hash)) continue;
     // Equal keys have equal second hashes too: a different tag settles it without the key.
-    if (spreading && by_hash && block.tags[slot] != second.tag()) continue;
+    if (spreading && by_hash && block.tags[slot] != 0 && block.tags[slot] != second.tag()) continue;
     const NlHashSlot& entry = block.slots[slot];
     if (match(entry.key, entry.key_length, key, length) != 0) {
       walk.found = true;
@@ -135,8 +136,10 @@ kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, 
   const auto walk_run = *block.dead_count == 0 ? WalkRun<false> : WalkRun<true>;
   const RunWalk home = walk_run(block, hash & block.mask, hash, key, length, match, by_hash, spreading, second_hash);
   if (home.found) return kelnl::HashProbe{home.slot, hash, true};
-  // An insertion stores the tag of its key.
-  const uint8_t tag = spreading ? second_hash.tag() : 0;
+  // An insertion stores the tag of its key only where keys of its hash value were met: a key
+  // alone with its hash value is told apart by the hash, and its tag would cost a second hash of
+  // every key and a write to one more array. Until a tag is known, the key is compared itself.
+  const uint8_t tag = spreading && home.same_hash_met > 0 ? second_hash.tag() : 0;
   if (!spreading || home.same_hash_met < kSpillAfter) {
     return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false, tag};
   }
@@ -190,7 +193,7 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
         } else {
           while (to.Occupied(slot)) slot = to.Next(slot);
         }
-        to.Fill(slot, entry.key, entry.key_length, entry.value, hash, second_runs, from.tags[i]);
+        to.FillFresh(slot, entry, hash, second_runs, from.tags[i]);
       }
     }
   }
@@ -223,7 +226,7 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
     if (!block.Occupied(i)) continue;
     const NlHashSlot& entry = block.slots[i];
     if (rehash) block.hashes[i] = hash(entry.key, entry.key_length);
-    if (retag) block.tags[i] = static_cast<uint8_t>(SpreadHash(entry.key, entry.key_length) >> 24);
+    if (retag) block.tags[i] = 0;
   }
 }
 

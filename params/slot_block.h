@@ -48,19 +48,29 @@ class SlotBlock {
 
   void Fill(std::uint32_t slot, const void* key, std::uint32_t length, void* value, std::uint32_t hash,
             bool hash_shared, std::uint8_t tag) {
-    if (Dead(slot)) {
+    const bool was_dead = Dead(slot);
+    if (was_dead) {
       dead[slot / kBits] &= ~Mask(slot);
       *dead_count -= 1;
     }
     slots[slot] = NlHashSlot{key, length, value, 1};
     hashes[slot] = hash;
-    tags[slot] = tag;
+    if (tag != 0 || was_dead) tags[slot] = tag;  // a never-used slot holds 0 already
     occupancy[slot / kBits] |= Mask(slot);
     if (hash_shared) {
       shared[slot / kBits] |= Mask(slot);
     } else {
       shared[slot / kBits] &= ~Mask(slot);
     }
+  }
+  // Fills a slot of a fresh block (no tombstones, nothing flagged yet).
+  void FillFresh(std::uint32_t slot, const NlHashSlot& entry, std::uint32_t hash, bool hash_shared,
+                 std::uint8_t tag) {
+    slots[slot] = NlHashSlot{entry.key, entry.key_length, entry.value, 1};
+    hashes[slot] = hash;
+    if (tag != 0) tags[slot] = tag;
+    occupancy[slot / kBits] |= Mask(slot);
+    if (hash_shared) shared[slot / kBits] |= Mask(slot);
   }
   // Empties an occupied slot; as a tombstone, it still carries the probes that passed it.
   void Kill(std::uint32_t slot) {
