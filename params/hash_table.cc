@@ -238,7 +238,7 @@ void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::u
   SlotBlock block = Block(table);
   // (The slot's old contents are not saved for the undo: a free slot's key and value mean
   // nothing, and reading them would wait for memory that writing does not.)
-  const bool was_tombstone = block.Dead(probe.slot);
+  const bool was_tombstone = *block.dead_count != 0 && block.Dead(probe.slot);
   block.Fill(probe.slot, key, length, value, probe.hash, probe.hash_shared, probe.tag);
   table->count += 1;
   const int32_t in_use = table->count + static_cast<int32_t>(*block.dead_count);

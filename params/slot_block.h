@@ -48,18 +48,20 @@ class SlotBlock {
 
   void Fill(std::uint32_t slot, const void* key, std::uint32_t length, void* value, std::uint32_t hash,
             bool hash_shared, std::uint8_t tag) {
-    const bool was_dead = Dead(slot);
+    // A never-used slot holds zeros beside it already; only a tombstone's leftovers need clearing
+    // (and a table without tombstones need not even look).
+    const bool was_dead = *dead_count != 0 && Dead(slot);
     if (was_dead) {
       dead[slot / kBits] &= ~Mask(slot);
       *dead_count -= 1;
     }
     slots[slot] = NlHashSlot{key, length, value, 1};
     hashes[slot] = hash;
-    if (tag != 0 || was_dead) tags[slot] = tag;  // a never-used slot holds 0 already
+    if (tag != 0 || was_dead) tags[slot] = tag;
     occupancy[slot / kBits] |= Mask(slot);
     if (hash_shared) {
       shared[slot / kBits] |= Mask(slot);
-    } else {
+    } else if (was_dead) {
       shared[slot / kBits] &= ~Mask(slot);
     }
   }
@@ -83,6 +85,8 @@ class SlotBlock {
   void Clear(std::uint32_t slot) {
     slots[slot].occupied = 0;
     occupancy[slot / kBits] &= ~Mask(slot);
+    shared[slot / kBits] &= ~Mask(slot);
+    tags[slot] = 0;
   }
 
   NlHashSlot* slots;
