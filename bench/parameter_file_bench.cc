@@ -1,9 +1,11 @@
-// Parameter-file reading: a full parse, lookup mode and one huge list value, beside the peer
-// (inih storing every pair in a map) and the limit (reading the bytes and counting lines).
+// Parameter-file reading: a full parse, lookup mode and one huge list value, beside the peers
+// (inih storing every pair in a map, and a plain getline reader into an unordered_map) and the
+// limit (reading the bytes and counting lines).
 #include <benchmark/benchmark.h>
 #include <ini.h>
 #include <malloc.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -166,6 +168,31 @@ void BM_InihIntoMap(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
 }
 
+// The plainest reader a program might write instead: std::getline, the text on either side of
+// the first '=' trimmed of blanks, the name lowered, each pair stored in an unordered_map.
+void BM_GetlineIntoUnorderedMap(benchmark::State& state) {
+  const BenchFile& file = ShortStatements();
+  const auto trim = [](const std::string& text, std::size_t from, std::size_t to) {
+    while (from < to && (text[from] == ' ' || text[from] == '\t')) ++from;
+    while (to > from && (text[to - 1] == ' ' || text[to - 1] == '\t' || text[to - 1] == '\r')) --to;
+    return text.substr(from, to - from);
+  };
+  for (auto _ : state) {
+    std::unordered_map<std::string, std::string> pairs;
+    std::ifstream in(file.path);
+    for (std::string line; std::getline(in, line);) {
+      if (line.empty() || line[0] == '#') continue;
+      const std::size_t equals = line.find('=');
+      if (equals == std::string::npos) continue;
+      std::string name = trim(line, 0, equals);
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      pairs[std::move(name)] = trim(line, equals + 1, line.size());
+    }
+    benchmark::DoNotOptimize(pairs.size());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.bytes));
+}
+
 void BM_FreadAndCountLines(benchmark::State& state) {
   const BenchFile& file = ShortStatements();
   static char buffer[1 << 16];
@@ -186,6 +213,7 @@ void BM_FreadAndCountLines(benchmark::State& state) {
 BENCHMARK(BM_ParseShortStatements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LookupLastOfShortStatements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InihIntoMap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetlineIntoUnorderedMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FreadAndCountLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseOneBigListValue)->Unit(benchmark::kMillisecond);
 

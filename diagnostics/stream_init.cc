@@ -77,16 +77,18 @@ extern "C" int32_t nldsdestroy(NlPrimaryErrorRecord* errors, NlDiagStream** stre
   if (stream_slot == nullptr || *stream_slot == nullptr) return Fail(errors, NLE_STREAM_NULL);
   NlDiagStream* stream = *stream_slot;
   if ((stream->state & NLDS_STATE_INITIALISED) == 0) return Fail(errors, NLE_STREAM_NOT_INITIALISED);
+  std::int32_t result = 0;
   if ((stream->state & NLDS_STATE_OPEN) != 0) {
-    // A stream that will not close keeps its resources and stays with the caller.
-    const std::int32_t closed = nldsclose(errors, stream);
-    if (closed != 0) return closed;
+    // A stream that will not close keeps its resources and stays with the caller; one that
+    // closed after its final flush failed is destroyed, and that failure is the result.
+    result = nldsclose(errors, stream);
+    if ((stream->state & NLDS_STATE_OPEN) != 0) return result;
   }
   stream->op_destroy(errors, stream);
   stream->state = static_cast<std::uint8_t>(stream->state & ~NLDS_STATE_INITIALISED);
   kelnl::Release(stream);
   *stream_slot = nullptr;
-  return 0;
+  return result;
 }
 
 extern "C" void nldscppt(NlDiagStream* stream, NlDiagStream** other_slot) {

@@ -43,14 +43,14 @@ extern "C" int32_t nldsclose(NlPrimaryErrorRecord* errors, NlDiagStream* stream)
   const std::int32_t checked = CheckStream(errors, stream);
   if (checked != 0) return checked;
   if (!IsOpen(stream)) return Fail(errors, NLE_STREAM_NOT_OPEN);
-  // The flush is a courtesy before the close: its failure stays pushed on the record, but it
-  // must not keep a stream open for ever, or a pair whose members were closed first could never
-  // be destroyed. A file's own close flushes again and reports a real loss itself.
-  (void)stream->op_flush(errors, stream);
+  // A failed flush does not keep the stream open (or a pair whose members were closed first
+  // could never be destroyed), but it is the result: data may be lost, on a full disk say, and a
+  // caller that checks the result must learn of it.
+  const std::int32_t flushed = stream->op_flush(errors, stream);
   const std::int32_t closed = stream->op_close(errors, stream);
   if (closed != 0) return closed;
   stream->state = static_cast<std::uint8_t>(stream->state & ~NLDS_STATE_OPEN);
-  return 0;
+  return flushed;
 }
 
 extern "C" int32_t nldsflush(NlPrimaryErrorRecord* errors, NlDiagStream* stream) {

@@ -1,19 +1,39 @@
 #include "params/hash_table.h"
 
+#include <bit>
 #include <cstring>
 
+#include "params/slot_block.h"
 #include "platform/core/allocator.h"
 #include "platform/os/os.h"
 
-// Behind the slot array, in the same block, the table keeps each slot's key hash and a bit that
-// mirrors its occupied flag. Probing then walks a bitmap small enough to stay in the cache
-// instead of 4-word slots spread over the whole array; growth and chain repair place entries
-// without hashing their keys again (which would also read every key from wherever it lives); and
-// with the default functions a probe compares hashes before it reads any key: equal keys hash
-// alike under nlhthskey, so a different hash settles it. (A second, stronger hash per slot would
-// spare the key comparisons where nlhthskey collides, but measured slower: the extra side-array
-// bytes cost more than those comparisons.) The slots themselves stay exactly as callers see
-// them, and every slot lands where the plain algorithm puts it.
+// Behind the slot array, in the same block (see slot_block.h), the table keeps each slot's key
+// hash, bitmaps of occupied and released slots and, with the default functions, a byte of a
+// second hash of each key. Probing then walks bitmaps small enough to stay in the cache instead
+// of 4-word slots spread over the whole array; growth places entries without hashing their keys
+// again; and with the default functions a probe compares hash and byte before it reads any key:
+// equal keys agree on both, so a difference settles it.
+//
+// Two departures from the plainest open addressing keep every operation's cost independent of
+// how many keys share a hash value:
+// - nlhthskey keeps only the last 11 or so bytes of a key, so names with a long common tail
+//   (svc000001.connect_timeout, ...) all get one hash value, and plain probing would line them
+//   up in one run that each further such name walks. (Small groups are common too: numbers at
+//   the end of names collide through carries, x18 and x20 alike.) A table with the default
+//   functions probes plainly from the home slot; a key that meets there kSpillAfter entries or
+//   tombstones of its very hash value goes on in a second run, from a slot given by a second
+//   hash of the whole key. A run thus holds a few keys per hash value at most and large groups
+//   spread over the table, while small groups cost what plain probing costs (no second hash, no
+//   jump elsewhere). Keys whose hash values differ sit exactly where the plain algorithm puts
+//   them. Tables with other functions, or with a deletion match function (which may match keys
+//   of other hashes), probe plainly.
+// - Deletion leaves a tombstone (the slot reads as free to callers) instead of placing every
+//   later entry of the run again, which costs the square of the run's length. Probes pass over
+//   tombstones; an insertion reuses one (with the default functions, only one of its own hash
+//   value, which may be what sends others of that value to their second run); a table whose
+//   tombstones and entries together reach half its slots is rebuilt (doubled when entries alone
+//   fill more than 3/8 of it, so that rebuilds stay rare), which keeps a never-used slot on
+//   every probe cycle.
 //
 // A large slot array starts on a large-page boundary, so that all of it can be backed by large
 // pages (growth writes all over a fresh array at once, and on 4 KiB pages each page costs a
@@ -21,60 +41,121 @@
 
 namespace {
 
+using kelnl::SlotBlock;
+
 constexpr int32_t kInitialCapacity = 128;
-constexpr uint32_t kBitsPerWord = 32;
+// Entries of one hash value that a run holds before further keys of that value go elsewhere.
+constexpr uint32_t kSpillAfter = 8;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
-
-// The slot array of one capacity together with its side arrays.
-struct SlotBlock {
-  NlHashSlot* slots;
-  uint32_t* hashes;
-  uint32_t* occupancy;
-  uint32_t mask;
-
-  SlotBlock(NlHashSlot* block, int32_t capacity)
-      : slots(block),
-        hashes(reinterpret_cast<uint32_t*>(block + capacity)),
-        occupancy(hashes + capacity),
-        mask(static_cast<uint32_t>(capacity) - 1) {}
-
-  bool Occupied(uint32_t slot) const { return (occupancy[slot / kBitsPerWord] >> (slot % kBitsPerWord) & 1) != 0; }
-
-  // The step ((i + 1) * 3) splits a power-of-two array into two cycles of half its size;
-  // keeping the table under half full guarantees a free slot on every cycle, so probing ends.
-  uint32_t Next(uint32_t slot) const { return ((slot + 1) * 3) & mask; }
-
-  uint32_t FirstFree(uint32_t hash) const {
-    uint32_t slot = hash & mask;
-    while (Occupied(slot)) slot = Next(slot);
-    return slot;
-  }
-
-  void Fill(uint32_t slot, const NlHashSlot& entry, uint32_t hash) {
-    slots[slot] = NlHashSlot{entry.key, entry.key_length, entry.value, 1};
-    hashes[slot] = hash;
-    occupancy[slot / kBitsPerWord] |= uint32_t{1} << (slot % kBitsPerWord);
-  }
-
-  void Free(uint32_t slot) {
-    slots[slot].occupied = 0;
-    occupancy[slot / kBitsPerWord] &= ~(uint32_t{1} << (slot % kBitsPerWord));
-  }
-};
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
-// The bytes of the slot array and its side arrays.
-size_t SlotBlockBytes(int32_t capacity) {
-  static_assert(alignof(NlHashSlot) >= alignof(uint32_t) && alignof(NlHashSlot) >= alignof(void*));
-  const auto slots = static_cast<size_t>(capacity);
-  return slots * (sizeof(NlHashSlot) + sizeof(uint32_t)) + slots / kBitsPerWord * sizeof(uint32_t);
+bool SpreadsCollisions(const NlHashTable* table) {
+  return table->hash == nlhthskey && table->equal == nlhthteq && table->delete_match == nullptr;
 }
+
+// A hash of every byte of the key, for where colliding keys go on probing. Fixed, so that a
+// table's layout (and the order of nlhthseq) is the same in every run.
+uint32_t SpreadHash(const void* key, uint32_t length) {
+  const auto* bytes = static_cast<const unsigned char*>(key);
+  uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
+  uint32_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, sizeof word);
+    hash = (hash ^ word) * 0xBF58476D1CE4E5B9u;
+    hash ^= hash >> 31;
+  }
+  for (; i < length; ++i) hash = (hash ^ bytes[i]) * 0x94D049BB133111EBu;
+  hash ^= hash >> 29;
+  hash *= 0xBF58476D1CE4E5B9u;
+  return static_cast<uint32_t>(hash >> 32);
+}
+
+// The second hash of a probe key, computed when first needed: most probes never need it.
+class SecondHash {
+ public:
+  SecondHash(const void* key, uint32_t length) : key_(key), length_(length) {}
+  uint32_t value() {
+    if (!known_) value_ = SpreadHash(key_, length_), known_ = true;
+    return value_;
+  }
+  // A byte of it, never 0: a tag of 0 means not known (see Locate).
+  uint8_t tag() { return static_cast<uint8_t>((value() >> 24) | 1); }
+
+ private:
+  const void* key_;
+  uint32_t length_;
+  uint32_t value_ = 0;
+  bool known_ = false;
+};
+
+// One run of slots walked from start to the never-used slot that ends it: the entry match
+// accepts (when match is given), whether an entry or tombstone of the key's hash value was met,
+// and the first tombstone an insertion may take.
+struct RunWalk {
+  bool found = false;
+  uint32_t slot = 0;  // the entry found, or the never-used slot that ended the run
+  uint32_t same_hash_met = 0;
+  bool has_reusable = false;
+  uint32_t reusable = 0;
+};
+
+// A table that never lost an entry (a parameter table, say) has no tombstones to look for.
+template <bool kTombstones>
+RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
+                NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
+  RunWalk walk;
+  uint32_t slot = start;
+  for (; kTombstones ? block.InUse(slot) : block.Occupied(slot); slot = block.Next(slot)) {
+    const bool same_hash = block.hashes[slot] == hash;
+    walk.same_hash_met += same_hash ? 1 : 0;
+    if (kTombstones && !block.Occupied(slot)) {
+      if (!walk.has_reusable && (!spreading || same_hash)) walk.has_reusable = true, walk.reusable = slot;
+      continue;
+    }
+    if (match == nullptr || (by_hash && !same_hash)) continue;
+    // Equal keys have equal second hashes too: a different tag settles it without the key.
+    if (spreading && by_hash && block.tags[slot] != 0 && block.tags[slot] != second.tag()) continue;
+    const NlHashSlot& entry = block.slots[slot];
+    if (match(entry.key, entry.key_length, key, length) != 0) {
+      walk.found = true;
+      walk.slot = slot;
+      return walk;
+    }
+  }
+  walk.slot = slot;
+  return walk;
+}
+
+// The key's entry that match accepts (found), or else the slot an insertion takes. Without a
+// match function only the slot for an insertion is sought.
+kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length,
+                        NlKeyMatchFunction match, bool by_hash, bool spreading) {
+  SecondHash second_hash(key, length);
+  const auto walk_run = *block.dead_count == 0 ? WalkRun<false> : WalkRun<true>;
+  const RunWalk home = walk_run(block, hash & block.mask, hash, key, length, match, by_hash, spreading, second_hash);
+  if (home.found) return kelnl::HashProbe{home.slot, hash, true};
+  // An insertion stores the tag of its key only where keys of its hash value were met: a key
+  // alone with its hash value is told apart by the hash, and its tag would cost a second hash of
+  // every key and a write to one more array. Until a tag is known, the key is compared itself.
+  const uint8_t tag = spreading && home.same_hash_met > 0 ? second_hash.tag() : 0;
+  if (!spreading || home.same_hash_met < kSpillAfter) {
+    return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false, tag};
+  }
+  const RunWalk second = walk_run(block, second_hash.value() & block.mask, hash, key, length, match, by_hash,
+                                  spreading, second_hash);
+  if (second.found) return kelnl::HashProbe{second.slot, hash, true, true, tag};
+  const uint32_t slot = home.has_reusable ? home.reusable : second.has_reusable ? second.reusable : second.slot;
+  return kelnl::HashProbe{slot, hash, false, true, tag};
+}
+
+size_t BlockBytes(int32_t capacity) { return SlotBlock::Bytes(capacity); }
 
 void** NotedBlock(NlHashSlot* slots) { return reinterpret_cast<void**>(slots) - 1; }
 
 NlHashSlot* AllocateSlots(int32_t capacity) {
-  const size_t bytes = SlotBlockBytes(capacity);
+  const size_t bytes = BlockBytes(capacity);
   if (bytes < kLargeFrom) return static_cast<NlHashSlot*>(kelnl::AllocateZeroed(1, bytes));
   void* block = nullptr;
   auto* slots = static_cast<NlHashSlot*>(kelnl::AllocateOnLargePages(bytes, sizeof(void*), true, &block));
@@ -83,19 +164,38 @@ NlHashSlot* AllocateSlots(int32_t capacity) {
 }
 
 void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
-  kelnl::Release(SlotBlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
+  kelnl::Release(BlockBytes(capacity) < kLargeFrom ? slots : *NotedBlock(slots));
 }
 
-// Doubles the slot array, placing each entry at the first free slot of its probe sequence under
-// the new mask. On failure the table is untouched.
-bool Grow(NlHashTable* table) {
-  const int32_t capacity = table->capacity * 2;
+// Places every entry again in a fresh array of the given capacity, each at the first free slot
+// of its probe sequence; tombstones are left behind. Entries stored in their home runs go first,
+// in index order, found in the bitmap alone (no key is read); then the entries of large groups
+// of one hash value, which meet the first ones of their group in the home run again and go to
+// their second runs. On failure the table is untouched.
+bool Rebuild(NlHashTable* table, int32_t capacity) {
   NlHashSlot* slots = AllocateSlots(capacity);
   if (slots == nullptr) return false;
   const SlotBlock from = Block(table);
   SlotBlock to(slots, capacity);
-  for (uint32_t i = 0; i <= from.mask; ++i) {
-    if (from.Occupied(i)) to.Fill(to.FirstFree(from.hashes[i]), from.slots[i], from.hashes[i]);
+  const bool spread = SpreadsCollisions(table);
+  const uint32_t words = from.mask / 32 + 1;
+  for (const bool second_runs : {false, true}) {
+    for (uint32_t word = 0; word < words; ++word) {
+      // The bits of the entries this pass places, taken lowest first.
+      for (uint32_t bits = from.occupancy[word] & (second_runs ? from.shared[word] : ~from.shared[word]); bits != 0;
+           bits &= bits - 1) {
+        const uint32_t i = word * 32 + static_cast<uint32_t>(std::countr_zero(bits));
+        const NlHashSlot& entry = from.slots[i];
+        const uint32_t hash = from.hashes[i];
+        uint32_t slot = hash & to.mask;
+        if (second_runs) {
+          slot = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread).slot;
+        } else {
+          while (to.Occupied(slot)) slot = to.Next(slot);
+        }
+        to.FillFresh(slot, entry, hash, second_runs, from.tags[i]);
+      }
+    }
   }
   ReleaseSlots(table->slots, table->capacity);
   table->slots = slots;
@@ -103,31 +203,9 @@ bool Grow(NlHashTable* table) {
   return true;
 }
 
-// The first slot along the probe sequence of a key hashing to hash whose entry match accepts,
-// or the free slot that ends the sequence (found false).
 kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
-  const SlotBlock block = Block(table);
-  const uint32_t hash = table->hash(key, length);
   const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
-  uint32_t slot = hash & block.mask;
-  for (; block.Occupied(slot); slot = block.Next(slot)) {
-    if (by_hash && block.hashes[slot] != hash) continue;
-    const NlHashSlot& entry = block.slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) return kelnl::HashProbe{slot, hash, true};
-  }
-  return kelnl::HashProbe{slot, hash, false};
-}
-
-// After a deletion, every entry of the run that followed the freed slot is placed again from its
-// home slot, so that no probe sequence is cut by the new hole.
-void RepairAfter(NlHashTable* table, uint32_t freed) {
-  SlotBlock block = Block(table);
-  for (uint32_t slot = block.Next(freed); block.Occupied(slot); slot = block.Next(slot)) {
-    const NlHashSlot entry = block.slots[slot];
-    block.Free(slot);
-    const uint32_t hash = block.hashes[slot];
-    block.Fill(block.FirstFree(hash), entry, hash);
-  }
+  return Locate(Block(table), table->hash(key, length), key, length, match, by_hash, SpreadsCollisions(table));
 }
 
 }  // namespace
@@ -135,14 +213,21 @@ void RepairAfter(NlHashTable* table, uint32_t freed) {
 namespace kelnl {
 
 void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
-  if (table->hash != hash) {
-    const SlotBlock block = Block(table);
-    for (uint32_t i = 0; i <= block.mask; ++i) {
-      if (block.Occupied(i)) block.hashes[i] = hash(block.slots[i].key, block.slots[i].key_length);
-    }
-  }
+  if (table->hash == hash && table->equal == equal) return;  // the usual case: every lookup sets them
+  const bool was_spreading = SpreadsCollisions(table);
+  const bool rehash = table->hash != hash;
   table->hash = hash;
   table->equal = equal;
+  // The entries stay where they are; what is kept beside them must match the new functions.
+  const bool retag = SpreadsCollisions(table) && (rehash || !was_spreading);
+  if (!rehash && !retag) return;
+  const SlotBlock block = Block(table);
+  for (uint32_t i = 0; i <= block.mask; ++i) {
+    if (!block.Occupied(i)) continue;
+    const NlHashSlot& entry = block.slots[i];
+    if (rehash) block.hashes[i] = hash(entry.key, entry.key_length);
+    if (retag) block.tags[i] = 0;
+  }
 }
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
@@ -150,14 +235,27 @@ HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t l
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
-  Block(table).Fill(probe.slot, NlHashSlot{key, length, value, 1}, probe.hash);
+  SlotBlock block = Block(table);
+  // (The slot's old contents are not saved for the undo: a free slot's key and value mean
+  // nothing, and reading them would wait for memory that writing does not.)
+  const bool was_tombstone = *block.dead_count != 0 && block.Dead(probe.slot);
+  block.Fill(probe.slot, key, length, value, probe.hash, probe.hash_shared, probe.tag);
   table->count += 1;
-  if (table->count * 2 == table->capacity && !Grow(table)) {
-    Block(table).Free(probe.slot);
-    table->count -= 1;
-    return nullptr;
+  const int32_t in_use = table->count + static_cast<int32_t>(*block.dead_count);
+  bool placed = true;
+  if (table->count * 2 == table->capacity) {
+    placed = Rebuild(table, table->capacity * 2);
+  } else if (in_use * 2 >= table->capacity) {
+    placed = Rebuild(table, table->count * 8 >= table->capacity * 3 ? table->capacity * 2 : table->capacity);
   }
-  return value;
+  if (placed) return value;
+  if (was_tombstone) {
+    block.Kill(probe.slot);
+  } else {
+    block.Clear(probe.slot);
+  }
+  table->count -= 1;
+  return nullptr;
 }
 
 }  // namespace kelnl
@@ -192,9 +290,9 @@ void nlhthfre(NlHashTable* table) {
 
 void* nlhthput(NlHashTable* table, const void* key, uint32_t length, void* value) {
   if (table == nullptr || key == nullptr) return nullptr;
-  const uint32_t hash = table->hash(key, length);
-  const uint32_t slot = Block(table).FirstFree(hash);
-  return kelnl::InsertAtProbe(table, kelnl::HashProbe{slot, hash, false}, key, length, value);
+  // No search for an equal key: only the slot an insertion takes.
+  const kelnl::HashProbe probe = Probe(table, key, length, nullptr);
+  return kelnl::InsertAtProbe(table, probe, key, length, value);
 }
 
 void* nlhthget(NlHashTable* table, const void* key, uint32_t length) {
@@ -209,9 +307,8 @@ void* nlhthdel(NlHashTable* table, const void* key, uint32_t length) {
   const kelnl::HashProbe probe = Probe(table, key, length, match);
   if (!probe.found) return nullptr;
   void* value = table->slots[probe.slot].value;
-  Block(table).Free(probe.slot);
+  Block(table).Kill(probe.slot);
   table->count -= 1;
-  RepairAfter(table, probe.slot);
   return value;
 }
 

@@ -20,6 +20,8 @@ struct HashProbe {
   std::uint32_t slot;
   std::uint32_t hash;  // the key's hash under the table's function
   bool found;
+  bool hash_shared = false;  // away from the home run: many keys share the hash value
+  std::uint8_t tag = 0;      // a byte of the key's second hash (default functions only)
 };
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);
 // Stores a key that ProbeForKey did not find, exactly as nlhthput would (growing at half load);

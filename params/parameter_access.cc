@@ -9,6 +9,7 @@
 #include "params/parameter_store.h"
 #include "params/record_arena.h"
 #include "params/regression_side_file.h"
+#include "params/spelling_index.h"
 #include "platform/core/allocator.h"
 #include "platform/core/core.h"
 
@@ -32,9 +33,7 @@ std::int32_t FindBinding(NlPrimaryErrorRecord* record, NlParameterTable* table, 
   if (entry == nullptr) return Push(record, NLE_PARAM_NOT_FOUND);
   NlParamBinding* binding = entry->bindings;
   if ((table->flags & NLPA_CASE_SENSITIVE) != 0) {
-    while (binding != nullptr && (binding->name_length != length || std::memcmp(binding->name, name, length) != 0)) {
-      binding = binding->next;
-    }
+    binding = FindSpelling(table, entry, name, length);
     if (binding == nullptr) return Push(record, NLE_PARAM_NOT_FOUND);
   }
   *found = binding;
@@ -171,8 +170,9 @@ int32_t nlpassp(NlPrimaryErrorRecord* record, NlParameterTable* table, int32_t m
   int32_t code = binding == nullptr || stored == nullptr ? NLE_PARAM_NO_MEMORY : 0;
   if (code == 0) code = kelnl::StoreBinding(table, binding, stored, kelnl::RegressionSideFileWanted());
   if (code == 0) return 0;
-  kelnl::ReleaseBinding(table, binding);
-  kelnl::ReleaseRecord(table, stored, sizeof(NlParamValue));
+  // Either record may be missing when its allocation was the one that failed.
+  if (binding != nullptr) kelnl::ReleaseBinding(table, binding);
+  if (stored != nullptr) kelnl::ReleaseValueReference(table, stored);
   return Push(record, code);
 }
 

@@ -7,6 +7,7 @@
 #include "params/hash_table.h"
 #include "params/record_arena.h"
 #include "params/regression_side_file.h"
+#include "params/spelling_index.h"
 #include "params/text_chunks.h"
 #include "platform/core/allocator.h"
 
@@ -96,19 +97,6 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
   return 0;
 }
 
-void RemoveSameSpelling(NlParameterTable* table, NlParamEntry* entry, const NlParamBinding* binding) {
-  for (NlParamBinding** link = &entry->bindings; *link != nullptr; link = &(*link)->next) {
-    NlParamBinding* old = *link;
-    if (old->name_length == binding->name_length && std::memcmp(old->name, binding->name, old->name_length) == 0) {
-      *link = old->next;
-      ReleaseValueReference(table, old->value);
-      // The binding whose name is the entry's key stays where it is, unlinked, with the entry.
-      if (old->name != entry->key) ReleaseBinding(table, old);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
 NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint32_t length) {
@@ -125,9 +113,9 @@ NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint
 }
 
 NlParamBinding* NewParamBinding(NlParameterTable* table, const char* name, std::uint32_t length) {
-  auto* binding = static_cast<NlParamBinding*>(CarveRecord(table, sizeof(NlParamBinding) + length + std::size_t{1}));
+  auto* binding = static_cast<NlParamBinding*>(CarveRecord(table, BindingRecordBytes(length)));
   if (binding == nullptr) return nullptr;
-  binding->name = reinterpret_cast<char*>(binding + 1);
+  binding->name = BindingNameStorage(binding);
   if (name != nullptr && length > 0) std::memcpy(binding->name, name, length);
   binding->name[length] = '\0';
   binding->value = nullptr;
@@ -145,7 +133,7 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
 }
 
 void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
-  ReleaseRecord(table, binding, sizeof(NlParamBinding) + binding->name_length + std::size_t{1});
+  ReleaseRecord(table, binding, BindingRecordBytes(binding->name_length));
 }
 
 CaseFolding CaseFolding::FromRuntime() {
@@ -161,13 +149,17 @@ std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlPa
   NlParamEntry* entry = nullptr;
   bool new_entry = false;
   if (const std::int32_t code = FindOrAddEntry(table, key, binding, regression, &entry, &new_entry)) return code;
-  // The reference is taken before the binding it replaces lets go of its value: in `A, A = v`
-  // that is this very value.
-  value->reference_count += 1;
-  if (!new_entry) RemoveSameSpelling(table, entry, binding);
+  NlParamBinding* replaced = nullptr;
+  if (!LinkBinding(table, entry, binding, &replaced)) return NLE_PARAM_NO_MEMORY;
   binding->value = value;
-  binding->next = entry->bindings;
-  entry->bindings = binding;
+  // The reference is taken before the binding replaced lets go of its value: in `A, A = v` that
+  // is this very value.
+  value->reference_count += 1;
+  if (replaced != nullptr) {
+    ReleaseValueReference(table, replaced->value);
+    // The binding whose name is the entry's key stays where it is, unlinked, with the entry.
+    if (replaced->name != entry->key) ReleaseBinding(table, replaced);
+  }
   if (new_entry && regression) WriteRegressionLine(table, binding);
   return 0;
 }
@@ -185,6 +177,7 @@ void TearDownParameterTable(NlParameterTable* table) {
   // Every entry, binding, value and element buffer is a record of the arena, so they all go
   // with its chunks without being visited one by one.
   ReleaseChunks(table);
+  ReleaseSpellingIndex(table);
   nlhthfre(table->index);
   table->index = nullptr;
   ReleaseRecordArena(table);

@@ -55,8 +55,6 @@ constexpr std::size_t kOwnChunkFrom = kMaximumChunkBytes / 4;
 constexpr std::size_t kAlignment = alignof(void*);
 static_assert(sizeof(RecordChunk) % kAlignment == 0);
 
-RecordArena* ArenaOf(NlParameterTable* table) { return reinterpret_cast<RecordArena*>(table + 1); }
-
 void Unlink(RecordChunk* chunk) {
   if (chunk->previous != nullptr) {
     chunk->previous->next = chunk->next;
@@ -130,7 +128,7 @@ RecordChunk* ChunkHolding(RecordArena* arena, const void* record) {
 void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
   if (bytes > SIZE_MAX / 2) return nullptr;  // no size arithmetic below may wrap
   const std::size_t need = (bytes + kAlignment - 1) & ~(kAlignment - 1);
-  RecordArena* arena = ArenaOf(table);
+  RecordArena* arena = TableArena(table);
   RecordChunk* chunk = arena->current;
   if (chunk == nullptr || chunk->size - chunk->used < need) {
     chunk = need >= kOwnChunkFrom ? NewChunk(arena, need) : StartChunk(arena, need);
@@ -141,20 +139,21 @@ void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
 
 void ReleaseRecord(NlParameterTable* table, void* record, std::size_t known_bytes) {
   if (record == nullptr) return;
-  RecordChunk* chunk = ChunkHolding(ArenaOf(table), record);
+  RecordChunk* chunk = ChunkHolding(TableArena(table), record);
   if (chunk == nullptr) return;
   MarkUnusable(record, known_bytes);
   DropLive(chunk);
 }
 
 void ReleaseRecordArena(NlParameterTable* table) {
-  RecordArena* arena = ArenaOf(table);
+  RecordArena* arena = TableArena(table);
   while (RecordChunk* chunk = arena->chunks) {
     arena->chunks = chunk->next;
     MarkUsable(chunk->storage, chunk->size);
     Release(chunk);
   }
-  *arena = RecordArena{nullptr, nullptr, 0};
+  arena->current = nullptr;
+  arena->next_size = 0;
 }
 
 }  // namespace kelnl

@@ -24,7 +24,11 @@ struct RecordArena {
   RecordChunk* current;  // the chunk records are carved from
   RecordChunk* chunks;   // every chunk of the table, newest first
   std::size_t next_size;
+  NlHashTable* spellings;  // the table's bindings by exact spelling (spelling_index.h), or null
 };
+
+// The arena behind a table record.
+inline RecordArena* TableArena(NlParameterTable* table) { return reinterpret_cast<RecordArena*>(table + 1); }
 
 // The bytes to allocate for a table record together with its arena; the arena starts zeroed.
 constexpr std::size_t kTableAllocationBytes = sizeof(NlParameterTable) + sizeof(RecordArena);

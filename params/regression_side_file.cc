@@ -2,9 +2,11 @@
 
 #include <cctype>
 #include <cstring>
+#include <string_view>
 
 #include "kelnl/snlf.h"
 #include "platform/core/core.h"
+#include "platform/os/os.h"
 
 namespace kelnl {
 namespace {
@@ -26,11 +28,17 @@ std::uint32_t Normalise(char* text, std::uint32_t length) {
   return kept;
 }
 
-// brisol.kel gives brisol.file: everything after the first '.' becomes "file". A name without
-// a '.' (or no name) gives no side file.
+// brisol.kel gives brisol.file: everything after the first '.' of the file's own name becomes
+// "file" (a dot in a folder name, as in app.d/brisol.kel, must not move the side file out of the
+// folder). A file name without a '.' (or no name) gives no side file.
 bool SideFileName(const NlParameterTable* table, char* name, std::size_t size) {
-  const char* dot = static_cast<const char*>(std::memchr(table->first_file_name, '.', table->first_name_length));
-  if (table->first_name_length == 0 || dot == nullptr) return false;
+  const std::string_view path(table->first_file_name, table->first_name_length);
+  const char separators[] = {os::PathSeparator(), '/', '\0'};  // Windows takes '/' as well
+  const std::size_t separator = path.find_last_of(separators);
+  const std::size_t leaf = separator == std::string_view::npos ? 0 : separator + 1;
+  const std::size_t dot_at = path.find('.', leaf);
+  if (dot_at == std::string_view::npos) return false;
+  const char* dot = table->first_file_name + dot_at;
   const std::size_t stem = static_cast<std::size_t>(dot - table->first_file_name) + 1;
   if (stem + sizeof "file" > size) return false;
   std::memcpy(name, table->first_file_name, stem);

@@ -8,6 +8,7 @@
 #include "params/parameter_store.h"
 #include "params/regression_side_file.h"
 #include "platform/core/allocator.h"
+#include "platform/os/os.h"
 
 namespace kelnl {
 namespace {
@@ -18,13 +19,13 @@ constexpr std::uint32_t kRecordedNameLimit = NLPA_FILE_NAME_CAPACITY - 1;
 constexpr std::int32_t kKindNoMemory = 8;
 constexpr std::int32_t kKindOther = 4;
 constexpr std::uint8_t kOperatingSystemFacility = 3;
+constexpr std::uint64_t kEndlessSourceLimit = std::uint64_t{256} << 20;
 
 bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
 // Reads to the end of the line; returns the newline (or the end of input) it stopped at.
 int SkipLine(ParameterSource& source, int c) {
-  while (c != '\n' && c != kEndOfInput) c = source.Next();
-  return c;
+  return c == '\n' || c == kEndOfInput ? c : source.SkipLine();
 }
 
 int SkipBlankSpace(ParameterSource& source, int c) {
@@ -53,6 +54,8 @@ StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* 
     double_quoted_special_[c] = c == '"' || c == '\\';
   }
 }
+
+StatementReader::~StatementReader() { Release(last_include_.name); }
 
 // Takes the run of ordinary characters that follows in the source's buffer in one step (kept
 // in the token, or skipped when keep is false): most of a file is such runs.
@@ -101,8 +104,13 @@ void StatementReader::ReadFile(const NlFileNameDesc& descriptor) {
   std::FILE* including_file = table_->file;
   table_->file = file;
   {
-    ParameterSource source(file, &errors_->os_error);
+    // A device or pipe (/dev/zero, a terminal, a generator) may never end: it is read up to a
+    // bound far above any real parameter file, a 200 MB value included. A regular file has an
+    // end and is read whole.
+    const std::uint64_t limit = os::IsRegularFileStream(file) ? 0 : kEndlessSourceLimit;
+    ParameterSource source(file, &errors_->os_error, limit);
     ReadSource(source);
+    if (source.cut()) Push(NLE_PARAM_SOURCE_WITHOUT_END);
   }
   NlOsErrorRecord ignored{};
   snlfchd(&ignored, file);
@@ -367,6 +375,7 @@ StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
     binding = next;
   }
   if (value->reference_count < 1) ReleaseValueReference(table_, value);
+  statements_stored_ += 1;
   if (failure == 0) return Outcome::kContinue;
   if (failure == NLE_PARAM_NO_MEMORY) return OutOfMemory();
   Push(failure);
@@ -380,10 +389,13 @@ StatementReader::Outcome StatementReader::Include(std::uint32_t length) {
     Push(NLE_PARAM_INCLUDE_TOO_DEEP);
     return Outcome::kContinue;
   }
+  if (RepeatsLastInclude(length)) return Outcome::kContinue;
   char* name = static_cast<char*>(Allocate(length + std::size_t{1}));
   if (name == nullptr) return OutOfMemory();
   token_.CopyTo(name);
   name[length] = '\0';
+  const std::uint8_t count_before = errors_->count;
+  const std::uint8_t overflow_before = errors_->overflow;
 
   // A bare base name: a relative name is taken from the current directory, used as written.
   NlFileNameDesc descriptor{};
@@ -403,8 +415,29 @@ StatementReader::Outcome StatementReader::Include(std::uint32_t length) {
   table_->string_source = saved_source;
   table_->string_cursor = saved_cursor;
   table_->cursor = saved_lines;
-  Release(name);
-  return found_ || exhausted_ ? Outcome::kStop : Outcome::kContinue;
+  if (found_ || exhausted_) {
+    Release(name);
+    return Outcome::kStop;
+  }
+  RememberInclude(name, length, errors_->count != count_before || errors_->overflow != overflow_before);
+  return Outcome::kContinue;
+}
+
+// The include statement just read names the file read last, one level deeper than now, with
+// nothing stored since; reading it again would push its errors again only into a full record.
+bool StatementReader::RepeatsLastInclude(std::uint32_t length) const {
+  const LastInclude& last = last_include_;
+  if (last.name == nullptr || last.depth != table_->include_depth + 1 || last.stored != statements_stored_ ||
+      !token_.Equals(last.name, length, true)) {
+    return false;
+  }
+  const bool record_full = errors_->count >= NL_PRIMARY_ERROR_SLOTS && errors_->overflow != 0;
+  return !last.pushed || record_full;
+}
+
+void StatementReader::RememberInclude(char* name, std::uint32_t length, bool pushed) {
+  Release(last_include_.name);
+  last_include_ = LastInclude{name, length, table_->include_depth + 1, statements_stored_, pushed};
 }
 
 // Lookup mode: hands the wanted value to the caller; reading is over either way.
@@ -421,7 +454,9 @@ StatementReader::Outcome StatementReader::Deliver(std::uint32_t length) {
     copy[length] = '\0';
     *lookup_.value_slot = copy;
   } else if (length > *lookup_.value_size) {
-    Push(NLE_PARAM_VALUE_TOO_LONG);  // nothing delivered: the caller's size stays as given
+    // Nothing delivered, but the size slot tells the caller how much room a retry needs.
+    Push(NLE_PARAM_VALUE_TOO_LONG);
+    *lookup_.value_size = length;
     return Outcome::kStop;
   } else {
     token_.CopyTo(*lookup_.value_slot);

@@ -22,11 +22,20 @@ struct LookupRequest {
   std::uint32_t* value_size = nullptr;
 };
 
+// Include statements: a file that includes itself k times at each level would be read about k^4
+// times within the depth limit. Reading a file again at the same depth, right after the same
+// include with nothing stored in between, changes nothing (every name gets the value it already
+// has, in the order it already has), so such a repeat is skipped unless it would add error codes
+// to a record that still has room for them. What remains: includes of one file separated by
+// statements that store something are all read, up to the depth limit of 4.
 class StatementReader {
  public:
   // errors is the reader's private record; the table's flags say lookup mode, case
   // sensitivity, local file and command line.
   StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup);
+  ~StatementReader();
+  StatementReader(const StatementReader&) = delete;
+  StatementReader& operator=(const StatementReader&) = delete;
 
   // Reads the file the descriptor names (its must-exist flag as given) at the current include
   // depth, recording its name. Pushes 405 when it cannot be located or opened.
@@ -49,6 +58,8 @@ class StatementReader {
   Outcome SkipToEquals(ParameterSource& source, int& c);
   Outcome Store(std::uint32_t length);
   Outcome Include(std::uint32_t length);
+  bool RepeatsLastInclude(std::uint32_t length) const;
+  void RememberInclude(char* name, std::uint32_t length, bool pushed);
   Outcome Deliver(std::uint32_t length);
   bool KeepName(std::uint32_t length);
   bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
@@ -64,6 +75,17 @@ class StatementReader {
   bool regression_;
   bool found_ = false;
   bool exhausted_ = false;
+  std::uint32_t statements_stored_ = 0;
+
+  // The include read last (its name is owned), with the depth it was read at, how many
+  // statements had been stored when it ended, and whether its reading pushed any error.
+  struct LastInclude {
+    char* name = nullptr;
+    std::uint32_t length = 0;
+    std::int32_t depth = 0;
+    std::uint32_t stored = 0;
+    bool pushed = false;
+  } last_include_;
 
   CaseFolding folding_;
   bool name_char_[256];

@@ -1,5 +1,7 @@
 // kelnl show [-f FILE] [NAME [INDEX]]: the parameters of a parameter file, or one of them.
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +23,20 @@ struct ShowArguments {
   long index = 0;
 };
 
+// An element index is a decimal number from 0 to the largest the table takes (2147483647); a
+// larger one must not wrap round to a small index that exists.
+bool ParseIndex(const char* text, long* index) {
+  errno = 0;
+  char* end = nullptr;
+  const long long parsed = std::strtoll(text, &end, 10);
+  if (end == text || *end != '\0' || errno == ERANGE || parsed < 0 || parsed > INT32_MAX) {
+    std::fprintf(stderr, "kelnl show: the index must be a number from 0 to %d, not %s\n", INT32_MAX, text);
+    return false;
+  }
+  *index = static_cast<long>(parsed);
+  return true;
+}
+
 bool ParseArguments(int argc, char** argv, ShowArguments* out) {
   int i = 0;
   if (i < argc && std::strcmp(argv[i], "-f") == 0) {
@@ -29,11 +45,7 @@ bool ParseArguments(int argc, char** argv, ShowArguments* out) {
     i += 2;
   }
   if (i < argc) out->name = argv[i++];
-  if (i < argc) {
-    char* end = nullptr;
-    out->index = std::strtol(argv[i++], &end, 10);
-    if (*end != '\0' || out->index < 0) return false;
-  }
+  if (i < argc && !ParseIndex(argv[i++], &out->index)) return false;
   return i == argc;
 }
 

@@ -69,6 +69,7 @@ enum {
   NLE_PARAM_INDENTED_LINE = 425,
   NLE_PARAM_BAD_LIST = 427,
   NLE_PARAM_INCLUDE_TOO_DEEP = 430,
+  NLE_PARAM_SOURCE_WITHOUT_END = 431, /* a device or pipe gave more than a parameter file holds */
   NLM_SYSTEM_PARAMETER_FILE = 459,    /* startup report; arg: file name */
   NLM_LOCAL_PARAMETER_FILE = 460,     /* startup report; arg: file name */
   NLM_INCLUDED_PARAMETER_FILE = 461,  /* startup report; arg: file name */

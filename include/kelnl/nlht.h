@@ -19,8 +19,12 @@ typedef struct NlHashSlot {
 } NlHashSlot;
 
 /* The table never owns keys or values: it stores the caller's pointers. Capacity is a power of
- * two, 128 at creation, doubled when half full, never shrunk. Equal keys may be stored several
- * times. No locks: one thread at a time. */
+ * two, 128 at creation, doubled when half full, never shrunk (after deletions it may also double
+ * once more than 3/8 of it is in use and released slots fill the rest of the half). A key's home
+ * slot is hash & (capacity - 1); with the default functions, keys that meet another key there
+ * go on from a slot of a second hash of the whole key, so that keys whose nlhthskey values
+ * coincide cost no more than others. Equal keys may be stored several times. No locks: one
+ * thread at a time. */
 typedef struct NlHashTable {
   NlHashSlot *slots;
   NlHashFunction hash;
@@ -42,7 +46,9 @@ void *nlhthput(NlHashTable *table, const void *key, uint32_t length, void *value
 /* The value of the first equal entry along the key's probe sequence; null when none. */
 void *nlhthget(NlHashTable *table, const void *key, uint32_t length);
 /* Removes the first matching entry along the probe sequence and returns its value; null when
- * none. The entries after it are placed again so that every other key stays reachable. */
+ * none. The slot reads as free at once; it keeps carrying the probes of the other keys until
+ * an insertion reuses it or the table is rebuilt, so deletion costs the same however long the
+ * run of colliding keys around it. */
 void *nlhthdel(NlHashTable *table, const void *key, uint32_t length);
 /* The value of the next occupied slot at or after *cursor (start at 0), advancing the cursor
  * past it; null at the end. Slot order, not insertion order. */

@@ -88,7 +88,13 @@ typedef struct NlParameterTable {
  * *value_size 0 into a new buffer in *value_slot (the caller's: a C heap block in an ordinary
  * process, a core-services block in a server process), otherwise into the caller's buffer
  * *value_slot of *value_size + 1 bytes (410 when it is too long, nothing delivered);
- * *value_size receives the length; a missing name pushes 408 and returns 0.
+ * *value_size receives the length, also with 410 (the room a retry needs); a missing name
+ * pushes 408 and returns 0.
+ * A directory cannot be opened as a parameter file (405). A source that is not a regular file
+ * (a device or a pipe, which may never end) is read up to 256 MB; beyond that, 431. Includes:
+ * an include statement that repeats the one just read, at the same depth with nothing stored
+ * in between, is not read again (the table would come out the same); includes separated by
+ * statements are read each time, up to the depth limit of 4.
  * Result: 0, or the code on top of *record when reading left errors there (at most five).
  * No locks: one thread reads into a table at a time. */
 int32_t nlpains(NlPrimaryErrorRecord *record, NlParameterTable **table_slot, uint32_t options,

@@ -195,8 +195,19 @@ const char* SharedLibrarySuffix();
 // runtime's errno value (never 0).
 
 // Opens a C runtime stream. mode is spelt as the Windows C runtime takes it: r, r+, w, w+, a or
-// a+, optionally followed by b (binary) or t (text). Null on failure, with errno set.
+// a+, optionally followed by b (binary) or t (text). Null on failure, with errno set. A directory
+// is no stream on any platform (Windows refuses it; POSIX would read it as an empty file).
 std::FILE* OpenStream(const char* name, const char* mode);
+// True when the stream reads or writes a regular file, which has an end; false for devices,
+// pipes and consoles, whose input may never end.
+bool IsRegularFileStream(std::FILE* stream);
+// Whether a stream opened in text mode turns each carriage return and line feed pair into a line
+// feed itself (the Windows C runtime does; POSIX streams pass the bytes as they are).
+#ifdef _WIN32
+inline constexpr bool kTextStreamsJoinLineEnds = true;
+#else
+inline constexpr bool kTextStreamsJoinLineEnds = false;
+#endif
 int RemoveFile(const char* name);
 
 // Renaming onto an existing name replaces that file. Windows cannot move onto an existing file,

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "kelnl/nlds.h"
@@ -101,6 +102,21 @@ TEST(FileStream, OpenFailuresLeaveTheStreamClosed) {
   EXPECT_EQ(nldsopen(&errors, nameless), NLE_FILE_OPEN_FAILED);
   EXPECT_EQ(errors.os_facility, 0) << "no file-layer call was made";
   for (NlDiagStream* stream : {unreachable, nameless}) Destroy(stream);
+}
+
+TEST(FileStream, ALostFinalFlushIsTheResultOfCloseAndDestroy) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no device that is always full here";
+  for (const bool destroy : {false, true}) {
+    NlDiagStream* stream = NewFileStream("/dev/full");
+    NlPrimaryErrorRecord errors{};
+    ASSERT_EQ(Write(stream, "buffered, then lost"), 0);
+    const std::int32_t result = destroy ? nldsdestroy(&errors, &stream) : nldsclose(&errors, stream);
+    ASSERT_GT(errors.count, 0);
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(result, errors.errors[errors.count - 1].error) << "the pushed code is returned";
+    if (stream != nullptr) nldsdestroy(nullptr, &stream);
+    EXPECT_EQ(stream, nullptr);
+  }
 }
 
 TEST(StandardStream, CaptureFormatsIntoTheRecordsTextCutToItsLength) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "kelnl/nlerrors.h"
+#include "kelnl/nlht.h"
 #include "kelnl/nlpa.h"
 #include "tests/support/alloc_sweep.h"
 #include "tests/support/test_files.h"
@@ -170,31 +171,72 @@ TEST_F(ParameterAccess, NullTablesAndTeardownAfterSplits) {
   EXPECT_EQ(table_, nullptr);
 }
 
-TEST_F(ParameterAccess, OutOfMemoryInSettingAndSplitting) {
-  Read({"L=(a, b, c)", "KEEP=1"});
-  kelnl::testing::SweepExpectingCode(
-      [&] { return nlpassp(&record_, table_, 1, "NEWNAME", 7, "(v=1)", 5); }, NLE_PARAM_NO_MEMORY,
-      [&] {
-        record_ = {};
-        nlpatrm(&record_, &table_);
-        Read({"L=(a, b, c)", "KEEP=1"});
-      });
+// Both forms of exhaustion (one failure, and every allocation from some point on), on an empty
+// table (the first record needs fresh storage), a small one and one whose next entry doubles
+// the index.
+TEST_F(ParameterAccess, OutOfMemoryInSettingLeavesTheTableAsItWas) {
+  std::vector<std::string> sixty_three;
+  for (int i = 0; i < 63; ++i) sixty_three.push_back("K" + std::to_string(i) + "=" + std::to_string(i));
+  // Also an entry that gets its second spelling, and one that gets its third.
+  for (const std::vector<std::string>& statements :
+       {std::vector<std::string>{}, {"L=(a, b, c)", "KEEP=1"}, sixty_three, {"NewName=1", "KEEP=1"},
+        {"NewName=1", "newname=2", "KEEP=1"}}) {
+    auto fill = [&] {
+      record_ = {};
+      nlpatrm(&record_, &table_);
+      if (statements.empty()) {
+        ASSERT_EQ(nlpains(&record_, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
+      } else {
+        Read(statements);
+      }
+    };
+    fill();
+    const int32_t size = nlhthsize(table_->index);
+    std::string before = "<absent>";
+    Get("newname", 0, &before);
+    kelnl::testing::SweepAllocationFailures(
+        [&] {
+          const int32_t code = nlpassp(&record_, table_, 1, "NEWNAME", 7, "(v=1)", 5);
+          if (!kelnl::testing::AllocationFailed()) {
+            EXPECT_EQ(code, 0);
+            return;
+          }
+          EXPECT_TRUE(code == NLE_PARAM_NO_MEMORY || code == NLE_PARAM_INDEX_FAILED) << code;
+          EXPECT_EQ(Top(), code);
+          EXPECT_EQ(nlhthsize(table_->index), size);
+          std::string now = "<absent>";
+          Get("newname", 0, &now);
+          EXPECT_EQ(now, before);
+          if (statements.size() == 2 || statements.size() == 3) {
+            EXPECT_EQ(Element("keep", 0), "1");
+          } else if (!statements.empty()) {
+            EXPECT_EQ(Element("k62", 0), "62");
+          }
+        },
+        fill, kelnl::testing::FailureForm::kBoth);
+  }
+}
+
+TEST_F(ParameterAccess, OutOfMemoryInSplittingKeepsTheText) {
+  auto fill = [&] {
+    record_ = {};
+    nlpatrm(&record_, &table_);
+    Read({"L=(a, b, c)", "KEEP=1"});
+  };
+  fill();
   kelnl::testing::SweepAllocationFailures(
       [&] {
         uint32_t count = 0;
         const int32_t code = nlpagvc(&record_, table_, "l", 1, &count);
         if (kelnl::testing::AllocationFailed()) {
           EXPECT_EQ(code, NLE_PARAM_NO_MEMORY);
+          EXPECT_EQ(Element("l", 0), "(a, b, c)");
         } else {
           EXPECT_EQ(count, 3u);
         }
         EXPECT_EQ(Element("keep", 0), "1");
       },
-      [&] {
-        record_ = {};
-        nlpatrm(&record_, &table_);
-        Read({"L=(a, b, c)", "KEEP=1"});
-      });
+      fill, kelnl::testing::FailureForm::kBoth);
 }
 
 }  // namespace

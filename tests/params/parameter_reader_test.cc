@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,6 +40,10 @@ class ParameterReader : public ::testing::Test {
   int32_t Read(const std::string& text, std::vector<std::string> strings = {}, uint32_t options = 0) {
     const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
     return ReadWith(&desc, strings, options);
+  }
+  int32_t ReadPath(const std::string& path) {
+    const NlFileNameDesc desc = Descriptor(path);
+    return ReadWith(&desc, {}, 0);
   }
   int32_t ReadWith(const NlFileNameDesc* desc, std::vector<std::string> strings, uint32_t options) {
     strings_ = std::move(strings);
@@ -84,6 +93,38 @@ TEST_F(ParameterReader, ANameTwiceInOneStatementKeepsItsValue) {
   EXPECT_EQ(Value("c"), "(v=1)");
   EXPECT_EQ(Entry("c")->bindings->value->reference_count, 2);
   EXPECT_EQ(Entry("c")->bindings->next, nullptr);
+}
+
+// Spellings of one name replaced at random, against a model: one binding per spelling, newest
+// first, each with its latest value; then reading again into the same table, and nlpassp.
+TEST_F(ParameterReader, ManySpellingsKeepOneBindingEachNewestFirst) {
+  std::mt19937 random(5);
+  std::vector<std::pair<std::string, std::string>> model;  // newest first
+  std::string text;
+  auto store = [&](const std::string& spelling, const std::string& value) {
+    std::erase_if(model, [&](const auto& binding) { return binding.first == spelling; });
+    model.insert(model.begin(), {spelling, value});
+  };
+  for (int i = 0; i < 600; ++i) {
+    std::string spelling = "trace_lev";
+    for (char& c : spelling) {
+      if (random() % 3 == 0) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    text += spelling + " = " + std::to_string(i) + "\n";
+    store(spelling, std::to_string(i));
+  }
+  ASSERT_EQ(Read(text), 0);
+  ASSERT_EQ(ReadWith(nullptr, {"TRACE_LEV=again"}, 0), 0);
+  ASSERT_EQ(ReadWith(nullptr, {"trace_lev=x"}, 0), 0);
+  store("TRACE_LEV", "again");
+  store("trace_lev", "x");
+  ASSERT_EQ(nlpassp(&record_, table_, 1, model.back().first.data(), 9, "set", 3), 0);
+  store(model.back().first, "set");
+  std::vector<std::pair<std::string, std::string>> found;
+  for (NlParamBinding* b = Entry("trace_lev")->bindings; b != nullptr; b = b->next) {
+    found.emplace_back(b->name, b->value->text);
+  }
+  EXPECT_EQ(found, model);
 }
 
 TEST_F(ParameterReader, SharedValueSurvivesReplacingOneName) {
@@ -174,6 +215,32 @@ TEST_F(ParameterReader, IncludesNestFourDeepAndRecordTheirNames) {
   EXPECT_EQ(table_->second_name_length, 0u);
 }
 
+// A file that includes itself forty times over is read once per depth, not 40^4 times, with the
+// same outcome. A self-include after a statement that stores is still read (its errors go to
+// a record with room) and gives the same values.
+TEST_F(ParameterReader, RepeatedSelfIncludesAreReadOncePerDepth) {
+  const std::string self = dir_.File("self.kel");
+  std::string text = "A = 1\n";
+  for (int i = 0; i < 40; ++i) text += "ifile = " + self + "\n# between\n";
+  dir_.Write("self.kel", text + "B = 2\n");
+  const NlFileNameDesc desc = Descriptor(self);
+  kelnl::allocation_hook::Disarm();
+  EXPECT_EQ(ReadWith(&desc, {}, 0), NLE_PARAM_INCLUDE_TOO_DEEP);
+  EXPECT_LT(kelnl::allocation_hook::Attempts(), 200);
+  EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
+  EXPECT_EQ(record_.overflow, 1);
+  EXPECT_EQ(Value("a"), "1");
+  EXPECT_EQ(Value("b"), "2");
+  EXPECT_EQ(std::string(table_->third_file_name), self);
+
+  Release();
+  record_ = {};
+  dir_.Write("self.kel", "ifile = " + self + "\nA = 1\nifile = " + self + "\n");
+  EXPECT_EQ(ReadWith(&desc, {}, 0), NLE_PARAM_INCLUDE_TOO_DEEP);
+  EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
+  EXPECT_EQ(Value("a"), "1");
+}
+
 TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings) {
   EXPECT_EQ(Read("ifile = " + dir_.File("absent.kel") + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
   EXPECT_EQ(Value("a"), "1");
@@ -207,10 +274,51 @@ TEST_F(ParameterReader, LocalFileIsRecordedSecond) {
 TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
   const std::string long_value(20000, 'v');
   const std::string long_name(3000, 'n');
-  ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n"), 0);
+  ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n" +
+                 "three = x\r\r\r\nfour = y\r\r\r\r\nalone = z\r"),
+            0);
   EXPECT_EQ(Value(long_name), long_value);
   EXPECT_EQ(Value("short"), "(a=1) (b=2)");
   EXPECT_EQ(Entry(long_name)->bindings->name_length, 3000u);
+  // Only the carriage return right before the newline belongs to the line end.
+  EXPECT_EQ(Value("three"), "x\r\r");
+  EXPECT_EQ(Value("four"), "y\r\r\r");
+  EXPECT_EQ(Value("alone"), "z\r");
+}
+
+// A directory is no parameter file, given directly or included; a device that never ends is
+// read up to a bound and then reported.
+TEST_F(ParameterReader, DirectoriesAndEndlessDevicesAreRefused) {
+  const std::string folder = dir_.path().string();
+  EXPECT_EQ(ReadPath(folder), NLE_PARAM_FILE_NOT_OPENED);
+  Release();
+  record_ = {};
+  EXPECT_EQ(Read("ifile = " + folder + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
+  EXPECT_EQ(Value("a"), "1");
+  if (!std::filesystem::exists("/dev/zero")) return;
+  for (const std::string& text : {std::string("ifile = /dev/zero\nB = 2\n"), std::string()}) {
+    Release();
+    record_ = {};
+    const int32_t result = text.empty() ? ReadPath("/dev/zero") : Read(text);
+    EXPECT_EQ(result, NLE_PARAM_SOURCE_WITHOUT_END);
+    if (!text.empty()) {
+      EXPECT_EQ(Value("b"), "2");
+    }
+  }
+}
+
+// The side file of brisol.kel in a folder with a dot in its name is brisol.file in that folder.
+TEST_F(ParameterReader, RegressionSideFileStaysBesideItsParameterFile) {
+  kelnl::testing::ScopedEnvironment regression("T_LDREGRESS", "1");
+  std::filesystem::create_directory(dir_.path() / "app.d");
+  const std::string main = dir_.Write("app.d/brisol.kel", "Trace_Level = Support\n");
+  ASSERT_EQ(ReadPath(main), 0);
+  Release();  // the side file is flushed when the next one opens or the process ends
+  ASSERT_EQ(ReadPath(dir_.Write("other.kel", "x = 1\n")), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "app.file"));
+  std::string written = dir_.Read("app.d/brisol.file");
+  std::erase(written, '\r');  // a text file, with the platform's line ends
+  EXPECT_EQ(written, "trace_level = support\n");
 }
 
 TEST_F(ParameterReader, CreateOnlyReadsNothing) {
@@ -227,35 +335,42 @@ TEST_F(ParameterReader, ReadingIntoAnExistingTableAddsAndReplaces) {
   EXPECT_EQ(Value("c"), "4");
 }
 
+// Every statement kind meets a failing allocation, in both forms of exhaustion: a file with an
+// include and long tokens (the binding, value and entry of one statement each need storage of
+// their own), read again into the existing table with strings (one an include) and, the second
+// time round, with the regression side file. Whatever is kept is whole.
 TEST_F(ParameterReader, OutOfMemoryKeepsWhatWasStored) {
-  // The long name and value each need storage of their own, so that the binding, the value and
-  // the entry of that statement each meet an allocation that can fail.
   const std::string long_name(9000, 'n');
   const std::string long_value(25000, 'v');
-  const std::string text = "A = 1\nB, C = (x=1)\nD = " + std::string(1500, 'd') + "\nifile = " +
-                           dir_.Write("inc.kel", "E = 5\n") + "\n" + long_name + " = " + long_value + "\nA = 6\n";
+  const std::string include = dir_.Write("inc.kel", "E = 5\nF, G = (y=2)\n");
+  const std::string text = "A = 1\nB, C = (x=1)\nD = " + std::string(1500, 'd') + "\nifile = " + include + "\n" +
+                           long_name + " = " + long_value + "\nA = 6\n";
   const NlFileNameDesc desc = Descriptor(dir_.Write("main.kel", text));
-  kelnl::testing::SweepAllocationFailures(
-      [&] {
-        record_ = {};
-        const int32_t result = nlpains(&record_, &table_, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
-        if (!kelnl::testing::AllocationFailed()) {
-          EXPECT_EQ(result, 0);
-          return;
-        }
-        EXPECT_EQ(result, NLE_PARAM_NO_MEMORY);
-        if (table_ == nullptr) return;
-        // Whatever was stored is whole: each present name has its full value.
-        const char* expected[][2] = {
-            {"b", "(x=1)"}, {"c", "(x=1)"}, {"e", "5"}, {long_name.c_str(), long_value.c_str()}};
-        for (auto& [name, value] : expected) {
-          const std::string found = Value(name);
-          EXPECT_TRUE(found == "<absent>" || found == value) << name << " = " << found;
-        }
-        const std::string a = Value("a");
-        EXPECT_TRUE(a == "<absent>" || a == "1" || a == "6") << a;
-      },
-      [&] { Release(); });
+  const std::map<std::string, std::vector<std::string>> allowed = {
+      {"a", {"1", "6", "7"}}, {"b", {"(x=1)"}}, {"c", {"(x=1)"}}, {"d", {std::string(1500, 'd'), "4"}},
+      {"e", {"5"}}, {"f", {"(y=2)"}}, {"g", {"(y=2)"}}, {long_name, {long_value}}};
+  for (const bool side_file : {false, true}) {
+    kelnl::testing::ScopedEnvironment regression("T_LDREGRESS", side_file ? "1" : nullptr);
+    kelnl::testing::SweepAllocationFailures(
+        [&] {
+          record_ = {};
+          const int32_t first = ReadWith(&desc, {}, 0);
+          const int32_t second = table_ == nullptr ? 0 : ReadWith(nullptr, {"D=4", "ifile=" + include, "A=7"}, 0);
+          if (!kelnl::testing::AllocationFailed()) {
+            EXPECT_EQ(first, 0);
+            EXPECT_EQ(second, 0);
+          } else if (first != 0) {
+            EXPECT_EQ(first, NLE_PARAM_NO_MEMORY);
+          }
+          if (table_ == nullptr) return;
+          for (const auto& [name, values] : allowed) {
+            const std::string found = Value(name);
+            EXPECT_TRUE(found == "<absent>" || std::find(values.begin(), values.end(), found) != values.end())
+                << name.substr(0, 10) << " = " << found.substr(0, 20);
+          }
+        },
+        [&] { Release(); }, kelnl::testing::FailureForm::kBoth);
+  }
 }
 
 // ---- Lookup mode -----------------------------------------------------------------------------
@@ -294,6 +409,7 @@ TEST_F(ParameterLookup, IntoANewBufferOrTheCallersBuffer) {
 
   size = 3;
   EXPECT_EQ(Lookup("trace_level", &into, &size), NLE_PARAM_VALUE_TOO_LONG);
+  EXPECT_EQ(size, 7u) << "the size a retry needs";
 }
 
 TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption) {
@@ -309,6 +425,26 @@ TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption
   ASSERT_EQ(Lookup("from_cmd", &value, &size, NLPA_LOOKUP_MODE, {"FROM_CMD=7"}), 0);
   EXPECT_STREQ(value, "7");
   std::free(value);
+}
+
+TEST_F(ParameterLookup, OutOfMemoryDeliversAllOrNothing) {
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        record_ = {};
+        char* value = nullptr;
+        uint32_t size = 0;
+        const int32_t result = Lookup("wanted", &value, &size, NLPA_LOOKUP_MODE, {"x=1", "WANTED=(v=1)"});
+        if (kelnl::testing::AllocationFailed()) {
+          EXPECT_TRUE(result == NLE_PARAM_NO_MEMORY || record_.errors[0].error == NLE_PARAM_NO_MEMORY) << result;
+        } else {
+          EXPECT_EQ(result, 0);
+        }
+        if (value != nullptr) {
+          EXPECT_STREQ(value, "(v=1)");
+          kelnl::Release(value);
+        }
+      },
+      [] {}, kelnl::testing::FailureForm::kBoth);
 }
 
 TEST_F(ParameterLookup, AllocatesAlmostNothing) {

@@ -63,13 +63,6 @@ TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
   kelnl::ReleaseRecord(table_, small, 16);
 }
 
-TEST_F(RecordArena, RecordsAreAlignedForTheirPointers) {
-  for (std::size_t size : {1, 3, 17, 29}) {
-    const auto address = reinterpret_cast<std::uintptr_t>(kelnl::CarveRecord(table_, size));
-    EXPECT_EQ(address % alignof(void*), 0u) << size;
-  }
-}
-
 // A long-lived table whose parameter is set again and again must not keep the old values. A
 // lower-case name is the entry's key itself, which must survive the replacement of the binding
 // that brought it.

@@ -75,6 +75,9 @@ TEST_F(KelnlProgram, ShowListsSortedAndPicksElements) {
   const Outcome element = Kelnl("show -f '" + file + "' alpha 2");
   EXPECT_EQ(element.status, 0);
   EXPECT_EQ(element.out, "two\n");
+  const Outcome wrapped = Kelnl("show -f '" + file + "' alpha 4294967297");
+  EXPECT_EQ(wrapped.status, 2) << "an index beyond 32 bits is refused, not taken as 1";
+  EXPECT_NE(wrapped.err.find("4294967297"), std::string::npos) << wrapped.err;
   const Outcome unknown = Kelnl("show -f '" + file + "' nothing");
   EXPECT_EQ(unknown.status, 1);
   EXPECT_NE(unknown.err.find("NL-00408"), std::string::npos) << unknown.err;

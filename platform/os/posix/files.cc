@@ -18,7 +18,19 @@ std::FILE* OpenStream(const char* name, const char* mode) {
     if (*c != 't') native[length++] = *c;
   }
   native[length] = '\0';
-  return std::fopen(name, native);
+  std::FILE* stream = std::fopen(name, native);
+  struct stat status {};
+  if (stream != nullptr && fstat(fileno(stream), &status) == 0 && S_ISDIR(status.st_mode)) {
+    std::fclose(stream);
+    errno = EISDIR;
+    return nullptr;
+  }
+  return stream;
+}
+
+bool IsRegularFileStream(std::FILE* stream) {
+  struct stat status {};
+  return fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 int RemoveFile(const char* name) { return unlink(name) == 0 ? 0 : ErrnoOfFailure(); }

@@ -10,7 +10,13 @@
 
 namespace kelnl::os {
 
+// The C runtime already refuses to open a directory as a stream (EACCES).
 std::FILE* OpenStream(const char* name, const char* mode) { return std::fopen(name, mode); }
+
+bool IsRegularFileStream(std::FILE* stream) {
+  struct _stat64 status {};
+  return _fstat64(_fileno(stream), &status) == 0 && (status.st_mode & _S_IFREG) != 0;
+}
 
 int RemoveFile(const char* name) { return _unlink(name) == 0 ? 0 : ErrnoOfFailure(); }
 
