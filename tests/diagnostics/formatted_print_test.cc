@@ -21,7 +21,7 @@ struct Capture {
 };
 Capture* current_capture = nullptr;
 
-std::int32_t OpenNothing(NlPrimaryErrorRecord*, NlDiagStream*) { return 0; }
+std::int32_t DoNothing(NlPrimaryErrorRecord*, NlDiagStream*) { return 0; }
 
 std::int32_t CaptureWrite(NlPrimaryErrorRecord* errors, NlDiagStream*, const void* buffer, std::uint32_t length) {
   current_capture->pieces.push_back(length);
@@ -33,8 +33,9 @@ class FormattedPrint : public ::testing::Test {
  protected:
   void SetUp() override {
     stream_ = NewStream(NLDS_KIND_STANDARD_OUTPUT);
-    stream_->op_open = OpenNothing;
-    stream_->op_close = OpenNothing;
+    stream_->op_open = DoNothing;
+    stream_->op_close = DoNothing;
+    stream_->op_flush = DoNothing;
     stream_->op_write = CaptureWrite;
     current_capture = &capture_;
   }
