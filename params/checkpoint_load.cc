@@ -20,7 +20,10 @@ std::int32_t Load(NlGlobalContext* context, NlParameterTable** table_slot, const
     return -1;
   }
   trace.FileName(__LINE__, name);
-  return nlpains(context->primary_errors, table_slot, 0, &completed, nullptr, 0, nullptr, nullptr, 0, nullptr) == 0
+  // A context started without a primary record still gets the reading's outcome judged.
+  NlPrimaryErrorRecord local{};
+  NlPrimaryErrorRecord* primary = context->primary_errors != nullptr ? context->primary_errors : &local;
+  return nlpains(primary, table_slot, 0, &completed, nullptr, 0, nullptr, nullptr, 0, nullptr) == 0
              ? 0
              : -1;
 }
