@@ -59,6 +59,8 @@ void WriteHeader(NlGlobalContext* context, NlErrorStack* stack, FILE* handle, co
   }
   char banner[kBannerBuffer];
   std::size_t banner_length = 0;
+  // A product name too long for the banner leaves the banner line empty rather than failing the
+  // dump: the parameters are what the file is for.
   nlbamsg(product, product_length, version, status, banner, sizeof banner, &banner_length);
   banner[banner_length] = '\0';
   NlOsErrorRecord record{};

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <cstring>
 #include <map>
 #include <regex>
 #include <set>
