@@ -22,6 +22,7 @@ enum HelpMessage : std::uint32_t {
   kHelpExit = 105,
   kHelpQuit = 106,
   kHelpTrace = 107,
+  kHelpUuid = 108,
 };
 
 // What the commands of one run report back to main: the exit status of the last command that
@@ -42,6 +43,7 @@ int RunCheck(int argc, char** argv);
 int RunShow(int argc, char** argv);
 int RunExplain(int argc, char** argv);
 int RunTrace(int argc, char** argv);
+int RunUuid(int argc, char** argv);
 
 }  // namespace kelnl::tool
 

@@ -9,6 +9,7 @@
 #include "nlht.h"
 #include "nlpa.h"
 #include "nlsp.h"
+#include "nlckp.h"
 #include "nlui.h"
 #include "snlpc.h"
 #include "snlf.h"

@@ -47,6 +47,12 @@ uint32_t nluihkey(const void *id);
  * read). */
 int32_t nluiheql(const void *id1, uint32_t length, const void *id2);
 
+/* Writes an 8-byte short identifier into out: bytes 0-3 the process id, bytes 4-7 the core
+ * clock (centiseconds, modulo 2^32), each most significant byte first. Unique within a host only
+ * as far as one process asks at most once per centisecond. Reports no errors; a null out writes
+ * nothing. Entry and exit are traced when context is non-null and its trace is on. */
+void nlidg8(NlGlobalContext *context, uint8_t *out);
+
 KELNL_EXTERN_C_END
 
 #endif

@@ -1,8 +1,11 @@
 // Runs the kelnl program as a user would and looks at its exit status and output.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
+#include <set>
 #include <string>
 
 #include "tests/support/test_files.h"
@@ -109,13 +112,29 @@ TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
 TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
   const Outcome help = Kelnl("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* command : {"check", "show", "explain", "version"}) {
+  for (const char* command : {"check", "show", "explain", "uuid", "version"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Outcome own = Kelnl(std::string(command) + " --help");
     EXPECT_EQ(own.status, 0);
     EXPECT_EQ(own.out.rfind(std::string("usage: kelnl ") + command, 0), 0u) << own.out;
   }
   EXPECT_EQ(Kelnl("frobnicate").status, 2);
+}
+
+TEST_F(KelnlProgram, UuidPrintsDistinctIdentifiersInTheirTextForm) {
+  const Outcome three = Kelnl("uuid 3");
+  EXPECT_EQ(three.status, 0);
+  const std::regex line("[0-9A-F]{12}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
+  std::set<std::string> seen;
+  for (std::size_t start = 0, end; (end = three.out.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string id = three.out.substr(start, end - start);
+    EXPECT_TRUE(std::regex_match(id, line)) << id;
+    seen.insert(id);
+  }
+  EXPECT_EQ(seen.size(), 3u) << three.out;
+  const std::string one = Kelnl("uuid").out;
+  EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 1) << "one by default";
+  for (const char* bad : {"uuid 0", "uuid -1", "uuid 5x", "uuid 1000001", "uuid 1 2"}) EXPECT_EQ(Kelnl(bad).status, 2) << bad;
 }
 
 TEST_F(KelnlProgram, CommandFilesAndStandardInput) {

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "kelnl/nlui.h"
+#include "kelnl/snlpc.h"
+#include "platform/core/core.h"
 #include "util/unique_id.h"
 
 namespace {
@@ -106,6 +108,27 @@ TEST(UniqueIdCreation, NewIdentifiersAreDistinctAndRoundTripThroughText) {
     EXPECT_EQ(back, id);
   }
   EXPECT_EQ(nluicrt(nullptr, nullptr), NLUI_STATUS_INVALID_ARGUMENT);
+}
+
+}  // namespace
+
+namespace {
+
+uint32_t BigEndianAt(const uint8_t* bytes) {
+  return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+TEST(ShortId, ProcessIdThenClockMostSignificantByteFirst) {
+  NlOsErrorRecord os_error{};
+  uint32_t process_id = 0;
+  ASSERT_EQ(snlpcgpid(&os_error, &process_id), 0);
+  SlCoreError core_error{};
+  const uint32_t before = sltmgcs(&core_error);
+  uint8_t id[8] = {};
+  nlidg8(nullptr, id);
+  const uint32_t after = sltmgcs(&core_error);
+  EXPECT_EQ(BigEndianAt(id), process_id);
+  EXPECT_LE(BigEndianAt(id + 4) - before, after - before) << "the clock is read during the call";
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+// What the checkpoint operations and the short identifier leave in a trace that is on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "kelnl/nlckp.h"
+#include "kelnl/nlui.h"
+#include "tests/diagnostics/trace_test_support.h"
+
+namespace kelnl::testing {
+namespace {
+
+class TracedOperations : public TraceTest {
+ protected:
+  void SetUp() override {
+    StartContext();
+    context_->trace = Trace("level = 16\n");
+    ASSERT_NE(context_->trace, nullptr);
+    context_->trace->stream->trace = context_->trace;
+  }
+  void TearDown() override {
+    context_->trace = nullptr;  // the fixture owns it
+    TraceTest::TearDown();
+  }
+};
+
+TEST_F(TracedOperations, EntryExitAndTheFileRead) {
+  const std::string directory = dir_.path().string();
+  NlFileNameDesc desc{};
+  desc.explicit_directory = directory.c_str();
+  desc.explicit_directory_length = static_cast<uint32_t>(directory.size());
+  ASSERT_EQ(nlckpdcf_dump_ckp_file(context_, tables_.front(), &desc, "", 0, 0, 0), 0);
+  NlParameterTable* loaded = nullptr;
+  ASSERT_EQ(nlckpclp_ckp_load_ptable(context_, &loaded, &desc), 0);
+  nlpatrm(nullptr, &loaded);
+  uint8_t id[8];
+  nlidg8(context_, id);
+
+  desc.base_name = "missing";
+  desc.base_name_length = 7;
+  loaded = nullptr;
+  EXPECT_EQ(nlckpclp_ckp_load_ptable(context_, &loaded, &desc), -1);
+  nlpatrm(nullptr, &loaded);
+
+  const std::string file = directory + static_cast<char>(std::filesystem::path::preferred_separator);
+  EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
+                                    "nlckpdcf_dump_ckp_file: entry",
+                                    "nlckpdcf_dump_ckp_file: exit, result 0",
+                                    "nlckpclp_ckp_load_ptable: entry",
+                                    "nlckpclp_ckp_load_ptable: checkpoint file " + file + "chkpoint.ckp",
+                                    "nlckpclp_ckp_load_ptable: exit, result 0",
+                                    "nlidg8: entry",
+                                    "nlidg8: exit",
+                                    "nlckpclp_ckp_load_ptable: entry",
+                                    "nlckpclp_ckp_load_ptable: checkpoint file " + file + "missing.ckp",
+                                    "nlckpclp_ckp_load_ptable: exit, result -1",
+                                }));
+}
+
+}  // namespace
+}  // namespace kelnl::testing
