@@ -72,7 +72,9 @@ void ReadCommandLine(StatementReader& reader, NlParameterTable* table, NlPrimary
 }
 
 // The caller's text buffer stays the caller's: only the outcome is copied.
+// A caller may pass no record (nlepepe accepts none either): the code alone is then the result.
 void ReplaceRecord(NlPrimaryErrorRecord* record, const NlPrimaryErrorRecord& errors) {
+  if (record == nullptr) return;
   char* text = record->text;
   const std::uint8_t text_length = record->text_length;
   *record = errors;

@@ -256,6 +256,11 @@ TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings)
   EXPECT_EQ(ReadWith(&missing, {"a=1"}, 0), 0);
   EXPECT_EQ(record_.count, 0);
   EXPECT_EQ(Value("a"), "1");
+
+  NlParameterTable* unrecorded = nullptr;
+  EXPECT_EQ(nlpains(nullptr, &unrecorded, 0, &missing, nullptr, 0, nullptr, nullptr, 0, nullptr),
+            NLE_PARAM_FILE_NOT_OPENED) << "without a record the code is the result alone";
+  nlpatrm(nullptr, &unrecorded);
 }
 
 TEST_F(ParameterReader, CommandLineIncludesComeFirst) {
