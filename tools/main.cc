@@ -6,7 +6,7 @@
 
 #include "tools/interactive.h"
 #include "tools/session.h"
-#include "tools/terminal.h"
+#include "platform/os/os.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   using namespace kelnl::tool;
   Session session;
   if (!session.ready()) return 1;
-  if (argc < 2) return IsTerminal(stdin) ? RunTerminalSession(session) : RunStandardInput(session);
+  if (argc < 2) return kelnl::os::StreamIsTerminal(stdin) ? RunTerminalSession(session) : RunStandardInput(session);
   if (IsHelpFlag(argv[1])) return PrintProgramHelp(session);
   if (argc > 2 && IsHelpFlag(argv[2])) return PrintCommandHelp(session, argv[1]);
   return RunArguments(session, argc - 1, argv + 1);

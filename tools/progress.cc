@@ -1,6 +1,6 @@
 #include "tools/progress.h"
 
-#include "tools/terminal.h"
+#include "platform/os/os.h"
 
 namespace kelnl::tool {
 namespace {
@@ -11,7 +11,7 @@ constexpr std::chrono::milliseconds kRefresh(200);
 
 Progress::Progress(std::string what, std::FILE* out, bool force, std::chrono::milliseconds delay)
     : what_(std::move(what)), out_(out), delay_(delay) {
-  if (force || IsTerminal(out_)) thread_ = std::thread([this] { Show(); });
+  if (force || os::StreamIsTerminal(out_)) thread_ = std::thread([this] { Show(); });
 }
 
 Progress::~Progress() {

@@ -169,6 +169,8 @@ bool LocalHostName(char* buffer, std::size_t size);
 long LoginName(char* buffer, std::size_t size);
 
 bool StandardInputIsTerminal();
+// Whether a C stream is connected to a terminal.
+bool StreamIsTerminal(std::FILE* stream);
 // Saved terminal settings while input is read without echo.
 struct NoEchoState {
   alignas(8) unsigned char saved[256];

@@ -12,6 +12,8 @@ static_assert(sizeof(termios) <= sizeof(NoEchoState::saved), "terminal state sto
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
+bool StreamIsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
 // Besides echo and line editing, carriage-return translation goes off, so that Enter reads as
 // the carriage return a prompt waits for, as a console delivers it.
 void BeginNoEcho(NoEchoState* state) {

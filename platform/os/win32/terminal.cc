@@ -8,6 +8,8 @@ namespace kelnl::os {
 
 bool StandardInputIsTerminal() { return _isatty(0) != 0; }
 
+bool StreamIsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
 // The console reads without echo through _getch, so there is no mode to switch.
 void BeginNoEcho(NoEchoState* state) { state->changed = false; }
 
