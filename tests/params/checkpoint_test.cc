@@ -65,11 +65,7 @@ class Checkpoint : public ::testing::Test {
     std::erase(text, '\r');
     return text;
   }
-  std::set<std::string> Files() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_.path())) names.insert(entry.path().filename().string());
-    return names;
-  }
+  std::set<std::string> Files() const { return dir_.Names(); }
   const NlErrorEntry& Top() const { return context_.error_stack->entries[context_.error_stack->depth - 1]; }
 
   kelnl::testing::TempDir dir_;

@@ -80,11 +80,7 @@ class ParameterUpdate : public ::testing::Test {
     nlpatrm(&record, &table);
     return values;
   }
-  std::set<std::string> Files() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_.path())) names.insert(entry.path().filename().string());
-    return names;
-  }
+  std::set<std::string> Files() const { return dir_.Names(); }
   const NlErrorEntry& Top() const { return context_.error_stack->entries[context_.error_stack->depth - 1]; }
 
   kelnl::testing::TempDir dir_;

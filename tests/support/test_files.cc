@@ -59,6 +59,12 @@ std::string TempDir::Read(std::string_view name) const {
   return text.str();
 }
 
+std::set<std::string> TempDir::Names() const {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) names.insert(entry.path().filename().string());
+  return names;
+}
+
 ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
   const char* old = std::getenv(name);
   had_value_ = old != nullptr;

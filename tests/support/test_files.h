@@ -3,6 +3,7 @@
 #define KELNL_TESTS_SUPPORT_TEST_FILES_H
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,8 @@ class TempDir {
   // Writes a file (binary, exactly the bytes given) and returns its path.
   std::string Write(std::string_view name, std::string_view contents) const;
   std::string Read(std::string_view name) const;
+  // The names of the files in the directory: what an operation left behind.
+  std::set<std::string> Names() const;
 
  private:
   std::filesystem::path path_;
