@@ -1,6 +1,7 @@
 #include "platform/core/allocation_hook.h"
 
 #include <atomic>
+#include <cstdlib>
 
 namespace kelnl::allocation_hook {
 namespace {
@@ -40,5 +41,18 @@ bool AttemptFails() {
 void CountBlockAllocated() { g_live.fetch_add(1, std::memory_order_relaxed); }
 
 void CountBlockReleased() { g_live.fetch_sub(1, std::memory_order_relaxed); }
+
+void* HeapAllocate(std::size_t size) {
+  if (AttemptFails()) return nullptr;
+  void* block = std::malloc(size == 0 ? 1 : size);
+  if (block != nullptr) CountBlockAllocated();
+  return block;
+}
+
+void HeapRelease(void* block) {
+  if (block == nullptr) return;
+  CountBlockReleased();
+  std::free(block);
+}
 
 }  // namespace kelnl::allocation_hook

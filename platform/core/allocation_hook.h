@@ -5,6 +5,8 @@
 #ifndef KELNL_PLATFORM_CORE_ALLOCATION_HOOK_H
 #define KELNL_PLATFORM_CORE_ALLOCATION_HOOK_H
 
+#include <cstddef>
+
 namespace kelnl::allocation_hook {
 
 // For tests. Allocations are counted from the last arming.
@@ -25,6 +27,12 @@ long LiveBlocks();
 bool AttemptFails();
 void CountBlockAllocated();
 void CountBlockReleased();
+
+// The C heap through the hook, for the libraries that stand outside kelnl and allocate from the
+// C heap alone. A zero-byte request still gets a real block, so a null result always means
+// failure. HeapRelease accepts null.
+void* HeapAllocate(std::size_t size);
+void HeapRelease(void* block);
 
 }  // namespace kelnl::allocation_hook
 

@@ -8,13 +8,7 @@ namespace kelnv {
 
 namespace hook = kelnl::allocation_hook;
 
-// A zero-byte request still gets a real block, so a null result always means failure.
-void* Allocate(std::size_t size) {
-  if (hook::AttemptFails()) return nullptr;
-  void* block = std::malloc(size == 0 ? 1 : size);
-  if (block != nullptr) hook::CountBlockAllocated();
-  return block;
-}
+void* Allocate(std::size_t size) { return hook::HeapAllocate(size); }
 
 void* Reallocate(void* block, std::size_t size) {
   if (block == nullptr) return Allocate(size);
@@ -22,10 +16,6 @@ void* Reallocate(void* block, std::size_t size) {
   return std::realloc(block, size == 0 ? 1 : size);
 }
 
-void Release(void* block) {
-  if (block == nullptr) return;
-  hook::CountBlockReleased();
-  std::free(block);
-}
+void Release(void* block) { hook::HeapRelease(block); }
 
 }  // namespace kelnv
