@@ -24,7 +24,10 @@ bool IsSeparator(char c) { return c == '/' || c == os::PathSeparator(); }
 std::string_view BaseNameOf(std::string_view trace_name) {
   std::size_t start = trace_name.size();
   while (start > 0 && !IsSeparator(trace_name[start - 1]) && trace_name[start - 1] != ':') --start;
-  const std::string_view base = trace_name.substr(start);
+  // remove_prefix rather than substr: substr may throw, and the exception support it would pull
+  // in brings the compiler's thread runtime DLL along on Windows.
+  std::string_view base = trace_name;
+  base.remove_prefix(start);
   return base.empty() ? kDefaultBaseName : base;
 }
 
