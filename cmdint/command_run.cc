@@ -16,7 +16,6 @@ constexpr std::uint32_t kAnswerBytes = 11;   // 10 characters and the terminator
 // Command files may name command files; a file that names itself would otherwise nest until the
 // stack or the file handles run out.
 constexpr int kCommandFileNesting = 32;
-thread_local int command_file_depth = 0;
 
 std::int32_t CheckArgumentCount(NlGlobalContext* context, const NlCommandEntry& row, std::int32_t count) {
   if (count >= row.min_args && count <= row.max_args) return 0;
@@ -113,17 +112,15 @@ std::int32_t RunCommandFile(LineState& line, const char* word) {
   desc.base_name_length = static_cast<std::uint32_t>(std::strlen(name));
   NlDiagStream* file = nullptr;
   NlPrimaryErrorRecord errors{};
-  if (command_file_depth >= kCommandFileNesting ||
+  if (line.file_nesting >= kCommandFileNesting ||
       nlfiini(context, &errors, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc) != 0) {
     return Refuse(context, NLE_CONTROL_NO_COMMAND_FILE, name);
   }
   NlErrorStack* stack = context->error_stack;
   const std::int32_t depth_before = stack != nullptr ? stack->depth : 0;
   const std::uint32_t text_before = stack != nullptr ? stack->text_used : 0;
-  ++command_file_depth;
-  const std::int32_t result =
-      nlcpdrv(context, line.help_facility, "", 0, line.table, line.flags | NLCP_FROM_FILE, line.user_data, file);
-  --command_file_depth;
+  const std::int32_t result = Drive(context, line.help_facility, "", 0, line.table, line.flags | NLCP_FROM_FILE,
+                                    line.user_data, file, line.file_nesting + 1);
   (void)nlfidst(context, &errors, &file);
   if (result != NLE_CONTROL_END) return result;
   // A file that simply ended is a handled line: the end-of-run entry its run pushed goes, so that

@@ -32,13 +32,16 @@ void EmptyErrorStack(NlErrorStack* stack) {
 
 // One line read from the input: interpreted, and its refusal printed.
 std::int32_t InterpretLine(NlGlobalContext* context, std::int32_t help_facility, const NlCommandEntry* table,
-                           std::uint32_t flags, void* user_data, char* line, std::size_t length) {
+                           std::uint32_t flags, void* user_data, std::int32_t file_nesting, char* line,
+                           std::size_t length) {
   if (length > 0) line[--length] = '\0';
   if (IsComment(line, length)) return 0;
   char* words[NLCP_MAX_WORDS + 1];
   std::int32_t count = 0;
   std::int32_t result = nlcpprs(context, line, static_cast<std::int32_t>(length), words, NLCP_MAX_WORDS, &count);
-  if (result == 0) result = nlcpdo(context, help_facility, words, count, table, flags, user_data);
+  if (result == 0) {
+    result = InterpretLineWords(context, help_facility, words, count, table, flags, user_data, file_nesting);
+  }
   if (result != 0 && result != NLE_CONTROL_END) {
     nlerpestk(context->error_stack, context->log_stream);
     EmptyErrorStack(context->error_stack);
@@ -47,12 +50,10 @@ std::int32_t InterpretLine(NlGlobalContext* context, std::int32_t help_facility,
 }
 
 }  // namespace
-}  // namespace kelnl::cmdint
 
-extern "C" int32_t nlcpdrv(NlGlobalContext* context, int32_t help_facility, const char* program_name,
-                           int32_t interactive, const NlCommandEntry* table, uint32_t flags, void* user_data,
-                           NlDiagStream* input) {
-  using namespace kelnl::cmdint;
+std::int32_t Drive(NlGlobalContext* context, std::int32_t help_facility, const char* program_name,
+                   std::int32_t interactive, const NlCommandEntry* table, std::uint32_t flags, void* user_data,
+                   NlDiagStream* input, std::int32_t file_nesting) {
   if (program_name == nullptr) program_name = "";
   NlPrimaryErrorRecord errors{};
   NlDiagStream* terminal = nullptr;
@@ -78,7 +79,7 @@ extern "C" int32_t nlcpdrv(NlGlobalContext* context, int32_t help_facility, cons
     std::uint32_t length = 0;
     errors = NlPrimaryErrorRecord{};
     if (nlfird(context, &errors, input, line, sizeof line, &length) != 0) break;
-    result = InterpretLine(context, help_facility, table, flags, user_data, line, length);
+    result = InterpretLine(context, help_facility, table, flags, user_data, file_nesting, line, length);
     if (result == NLE_CONTROL_END) break;
   }
   if (result != NLE_CONTROL_END) {
@@ -95,4 +96,12 @@ extern "C" int32_t nlcpdrv(NlGlobalContext* context, int32_t help_facility, cons
   }
   if (terminal != nullptr) (void)nlfidst(context, &errors, &terminal);
   return result;
+}
+
+}  // namespace kelnl::cmdint
+
+extern "C" int32_t nlcpdrv(NlGlobalContext* context, int32_t help_facility, const char* program_name,
+                           int32_t interactive, const NlCommandEntry* table, uint32_t flags, void* user_data,
+                           NlDiagStream* input) {
+  return kelnl::cmdint::Drive(context, help_facility, program_name, interactive, table, flags, user_data, input, 0);
 }

@@ -27,6 +27,7 @@ struct LineState {
   char path_text[kPathTextLimit + 1] = {};
   std::size_t path_text_length = 0;
   bool help = false;
+  std::int32_t file_nesting = 0;  // command files open around this line
 };
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
@@ -62,6 +63,15 @@ void ListTable(const LineState& line, const NlCommandEntry* table);
 void ListCandidates(NlGlobalContext* context, const char* word, const NlCommandEntry* table,
                     const std::int32_t* candidates, std::int32_t count);
 void ListAcceptedModes(NlGlobalContext* context, const NlCommandEntry& row);
+
+// nlcpdrv and nlcpdo inside command files: file_nesting counts the files open around the run,
+// so that a file naming itself ends without a depth kept per thread.
+std::int32_t Drive(NlGlobalContext* context, std::int32_t help_facility, const char* program_name,
+                   std::int32_t interactive, const NlCommandEntry* table, std::uint32_t flags, void* user_data,
+                   NlDiagStream* input, std::int32_t file_nesting);
+std::int32_t InterpretLineWords(NlGlobalContext* context, std::int32_t help_facility, char** words,
+                                std::int32_t word_count, const NlCommandEntry* table, std::uint32_t flags,
+                                void* user_data, std::int32_t file_nesting);
 
 // Runs the command file named after the '@' of word; nlcpdo's result for the line.
 std::int32_t RunCommandFile(LineState& line, const char* word);

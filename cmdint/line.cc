@@ -131,9 +131,20 @@ std::int32_t InterpretWords(LineState& line, char** words, std::int32_t word_cou
 }  // namespace
 }  // namespace kelnl::cmdint
 
+namespace kelnl::cmdint {
+
+std::int32_t InterpretLineWords(NlGlobalContext* context, std::int32_t help_facility, char** words,
+                                std::int32_t word_count, const NlCommandEntry* table, std::uint32_t flags,
+                                void* user_data, std::int32_t file_nesting) {
+  if (words == nullptr || word_count < 1 || table == nullptr) return 0;
+  LineState line{context, help_facility, flags, user_data, table};
+  line.file_nesting = file_nesting;
+  return InterpretWords(line, words, word_count);
+}
+
+}  // namespace kelnl::cmdint
+
 extern "C" int32_t nlcpdo(NlGlobalContext* context, int32_t help_facility, char** words, int32_t word_count,
                           const NlCommandEntry* table, uint32_t flags, void* user_data) {
-  if (words == nullptr || word_count < 1 || table == nullptr) return 0;
-  kelnl::cmdint::LineState line{context, help_facility, flags, user_data, table};
-  return kelnl::cmdint::InterpretWords(line, words, word_count);
+  return kelnl::cmdint::InterpretLineWords(context, help_facility, words, word_count, table, flags, user_data, 0);
 }
