@@ -1,9 +1,18 @@
 #include "diagnostics/float_digits.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
+// The digits come from the C runtime's %e and %f, which round exactly. std::to_chars would do
+// the same, but on Windows it drags the compiler's thread runtime DLL into kelnl8.dll, which must
+// load with system DLLs alone. The locale's decimal point, whatever it is, is not kept.
 namespace kelnl::diagnostics {
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
 
 SignificantDigits DigitsOf(double value, int count) {
   SignificantDigits result{};
@@ -17,29 +26,29 @@ SignificantDigits DigitsOf(double value, int count) {
   // Scientific text "d.ddde+XX" rounded to `count` significant digits: the digits are the
   // mantissa without its point, and the point follows from the exponent.
   char text[kMaxSignificantDigits + 16];
-  const auto converted =
-      std::to_chars(text, text + sizeof text, magnitude, std::chars_format::scientific, count - 1);
+  std::snprintf(text, sizeof text, "%.*e", count - 1, magnitude);
   const char* cursor = text;
   int produced = 0;
-  while (cursor != converted.ptr && *cursor != 'e') {
-    if (*cursor != '.') result.digits[produced++] = *cursor;
-    ++cursor;
+  for (; *cursor != '\0' && *cursor != 'e'; ++cursor) {
+    if (IsDigit(*cursor) && produced < count) result.digits[produced++] = *cursor;
   }
   result.digits[produced] = '\0';
-  int exponent = 0;
-  if (cursor != converted.ptr) {
-    ++cursor;
-    if (*cursor == '+') ++cursor;
-    std::from_chars(cursor, converted.ptr, exponent);
-  }
+  const int exponent = *cursor == 'e' ? std::atoi(cursor + 1) : 0;
   result.point = exponent + 1;
   return result;
 }
 
 std::size_t FixedText(double value, int decimals, char (&text)[kFixedTextCapacity]) {
-  const auto converted =
-      std::to_chars(text, text + kFixedTextCapacity, std::fabs(value), std::chars_format::fixed, decimals);
-  return static_cast<std::size_t>(converted.ptr - text);
+  const int written = std::snprintf(text, kFixedTextCapacity, "%.*f", decimals, std::fabs(value));
+  std::size_t length = written < 0 ? 0 : static_cast<std::size_t>(written);
+  if (length >= kFixedTextCapacity) length = kFixedTextCapacity - 1;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!IsDigit(text[i])) {
+      text[i] = '.';
+      break;
+    }
+  }
+  return length;
 }
 
 }  // namespace kelnl::diagnostics
