@@ -1,0 +1,63 @@
+// The directory naming library: reads entries of a directory service and their attribute values
+// for the directory-stored configuration. Two backends behind the same calls: an LDIF file read
+// into memory (the embedded default) and a directory server reached over LDAP.
+//
+// The three directory calls (read an entry, get attribute values, release a result) keep the
+// argument order the configuration loader passes them. The name lookup of net service names
+// offers the same three shapes.
+#ifndef KELNL_PLATFORM_DIR_DIRECTORY_H
+#define KELNL_PLATFORM_DIR_DIRECTORY_H
+
+#include <cstdint>
+
+namespace kelnl::dir {
+
+// Results every caller relies on. The other non-zero codes are listed with DirectoryOpen.
+inline constexpr std::int32_t kDirectoryEntryNotFound = 106;
+inline constexpr std::int32_t kDirectoryNoSuchAttribute = 110;
+
+// How to reach the directory; texts are NUL-terminated and may be null (taken as empty).
+struct DirectorySettings {
+  const char* backend;       // "ldif" (also when empty) or "ldap", any case
+  const char* ldif_file;     // ldif: the file holding the entries
+  const char* uri;           // ldap: the server, such as ldap://127.0.0.1:3890
+  const char* bind_dn;       // ldap: empty binds anonymously
+  const char* password;      // ldap: the bind password
+  const char* service_base;  // the entry under which net service names are found (name lookup)
+};
+
+struct Directory;        // an open directory: a connection, or the entries of an LDIF file
+struct DirectoryResult;  // one entry read, with the attributes asked for
+
+// Opens the directory the settings name. Result 0, or a non-zero code with *directory null.
+std::int32_t DirectoryOpen(const DirectorySettings& settings, Directory** directory);
+// Releases the directory and every result still held; nulls *directory. A null is ignored.
+void DirectoryClose(Directory** directory);
+
+// Reads the entry named entry_name (a distinguished name, compared as the directory compares
+// names). With a non-null object_class the entry must carry that class. attributes is a table
+// of the attribute names wanted, ending with an empty name or a null; reserved is 0.
+// Result 0: *result holds the entry and name_buffer its name as the directory knows it (cut to
+// name_size - 1 bytes, NUL-terminated, length in *name_length). 106: no such entry (or not of
+// that class).
+std::int32_t DirectoryReadEntry(Directory* directory, const char* entry_name, const char* object_class,
+                                const char* const* attributes, std::int32_t reserved, DirectoryResult** result,
+                                char* name_buffer, std::uint32_t name_size, std::uint32_t* name_length);
+// The values of one attribute of a read entry (names compared ignoring case): *values receives
+// a null-terminated array of NUL-terminated texts, owned by the result and valid until it is
+// released. 110: the entry has no such attribute (not an error).
+std::int32_t DirectoryGetValues(Directory* directory, DirectoryResult* result, const char* attribute,
+                                char*** values);
+// Releases a result and nulls *result. Result 0.
+std::int32_t DirectoryReleaseResult(Directory* directory, DirectoryResult** result);
+
+// The name lookup of net service names: a name without '=' is the entry "cn=" + name + "," +
+// the settings' service_base; a name with '=' is taken as the entry name. Otherwise as
+// DirectoryReadEntry; values and release go through the two calls above.
+std::int32_t NameLookupReadEntry(Directory* directory, const char* service_name, const char* object_class,
+                                 const char* const* attributes, std::int32_t reserved, DirectoryResult** result,
+                                 char* name_buffer, std::uint32_t name_size, std::uint32_t* name_length);
+
+}  // namespace kelnl::dir
+
+#endif
