@@ -8,6 +8,7 @@
 #include "nlep.h"
 #include "nlfn.h"
 #include "nlht.h"
+#include "nlstd.h"
 
 KELNL_EXTERN_C_BEGIN
 
@@ -156,6 +157,28 @@ int32_t nlpadmp(NlPrimaryErrorRecord *record, NlParameterTable *table);
 /* Releases the table and everything in it and nulls *table_slot; a null slot or table does
  * nothing. */
 void nlpatrm(NlPrimaryErrorRecord *record, NlParameterTable **table_slot);
+
+/* Loaders. */
+
+/* nlpains with its first ten arguments, unless the directory-access parameter net_config_method
+ * (ldap.kel) starts with "ldap" in any case: then the objects of source_kind (1 listener, 2 or 8
+ * profile, 4 connection manager, 22 net service name) named profile_name are read from the
+ * directory into the table instead, and the file and command line are ignored. For kind 2
+ * without a name the environment variable kelnet_profile names the profile ("NetProfile" when
+ * unset; set but empty: 401). */
+int32_t nlpainso(NlPrimaryErrorRecord *record, NlParameterTable **table_slot, uint32_t options,
+                 const NlFileNameDesc *file, const char *wanted_name, uint32_t wanted_length,
+                 char **value_slot, uint32_t *value_size, int32_t argc, char **argv, int32_t source_kind,
+                 const char *profile_name, NlGlobalContext *context);
+/* Reads the protocol parameter file protocol.kel into *table_slot: from the working directory
+ * when it is there, else through VQT_ADMIN and the default administration directory. */
+int32_t nlpaload(NlGlobalContext *context, NlParameterTable **table_slot);
+/* The directory-access parameters (ldap.kel of the default administration directory, kept in
+ * context->directory_parameters): mode 1 gets element element_index of name into *value_slot and
+ * *value_length, mode 3 sets name to the value slot's text of *value_length bytes, mode 2 releases
+ * the table. Holds the context mutex of a thread-safe context. Only the code is returned. */
+int32_t nlpagetldparam(NlGlobalContext *context, const char *name, uint32_t name_length, int32_t element_index,
+                       char **value_slot, uint32_t *value_length, int32_t mode);
 
 KELNL_EXTERN_C_END
 
