@@ -79,6 +79,7 @@ std::int32_t OpenTrace(NlGlobalContext* context, NlStartupParameters* parameters
   if (const std::int32_t created = CreateTraceStream(context, parameters, results, &stream)) return created;
   // Reopening the file the trace already writes keeps its stream, position and all.
   if (context->trace != nullptr && SameDisplayName(current, *results)) DestroyTraceStreams(&stream);
+  if (stream != nullptr) CloseOtherRingFiles(current);
 
   NlTraceContext* created = nullptr;
   const std::int32_t applied = ApplyToTrace(context, *parameters, results, stream, &created);

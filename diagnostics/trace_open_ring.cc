@@ -91,7 +91,7 @@ NlDiagStream* CreateMember(NlPrimaryErrorRecord* errors, const NlFileNameDesc* d
 }
 
 // Undoes the members of a ring that could not be completed; their files go too.
-void AbandonRing(NlDiagStream* first) {
+void AbandonRing(NlDiagStream* first, bool was_open) {
   NlDiagStream* member = first->next;
   while (member != nullptr && member != first) {
     NlDiagStream* following = member->next;
@@ -104,9 +104,10 @@ void AbandonRing(NlDiagStream* first) {
   }
   first->next = nullptr;
   first->state = static_cast<std::uint8_t>(first->state & ~NLDS_STATE_CYCLING);
-  // The first file goes on alone; when the failure left it closed, it is opened again so that a
-  // trace that is on keeps an open stream. Should that fail too, its next write tries again.
-  if ((first->state & NLDS_STATE_OPEN) == 0) (void)nldsopen(nullptr, first);
+  // The first file goes on alone. When the failure left it closed although it was open, it is
+  // opened again, so that a trace with a level keeps an open stream; should that fail too, its
+  // next write tries again.
+  if (was_open && (first->state & NLDS_STATE_OPEN) == 0) (void)nldsopen(nullptr, first);
 }
 
 bool BuildMembers(NlPrimaryErrorRecord* errors, NlDiagStream* first, std::int32_t count, RingName* ring) {
@@ -131,12 +132,34 @@ std::int32_t BuildTraceRing(NlPrimaryErrorRecord* errors, NlDiagStream* first, s
     return 1;
   }
   RingName ring(*first->name_desc);
+  const bool was_open = (first->state & NLDS_STATE_OPEN) != 0;
   first->next = nullptr;
   if (!ring.Number(1) || !RestartFirstFile(errors, first, ring.desc()) || !BuildMembers(errors, first, count, &ring)) {
-    AbandonRing(first);
+    AbandonRing(first, was_open);
     return 1;
   }
   return count;
+}
+
+void CloseOtherRingFiles(NlDiagStream* stream) {
+  if (stream == nullptr) return;
+  for (NlDiagStream* other = stream->next; other != nullptr && other != stream; other = other->next) {
+    if ((other->state & NLDS_STATE_OPEN) != 0) (void)nldsclose(nullptr, other);
+  }
+}
+
+void DropOtherRingFiles(NlDiagStream* stream) {
+  NlDiagStream* others = stream->next;
+  if (others == nullptr || others == stream) {
+    stream->next = nullptr;
+    return;
+  }
+  // Cut the ring open behind the others, so that destroying them stops at the kept stream.
+  NlDiagStream* last = others;
+  while (last->next != nullptr && last->next != stream) last = last->next;
+  last->next = nullptr;
+  stream->next = nullptr;
+  DestroyTraceStreams(&others);
 }
 
 NlFileNameDesc* CopyFileNameDesc(const NlFileNameDesc& desc) {

@@ -18,6 +18,15 @@ namespace kelnl::diagnostics {
 // pushed onto errors but not returned. Returns the number of files of the trace (count or 1).
 std::int32_t BuildTraceRing(NlPrimaryErrorRecord* errors, NlDiagStream* first, std::int32_t count);
 
+// Closes the other files of the ring the stream belongs to, so that a new ring can take over
+// their names (a file that is open cannot be replaced everywhere). Should the new ring not come,
+// a closed file reopens, appending, when the ring reaches it again.
+void CloseOtherRingFiles(NlDiagStream* stream);
+
+// Destroys the other streams of the ring the stream belongs to (their files stay) and leaves the
+// stream on its own: a trace that keeps its stream starts over with that one file.
+void DropOtherRingFiles(NlDiagStream* stream);
+
 // A copy of desc whose texts live in the same block, so that it outlives the parameter table and
 // the caller's template it was resolved from; released with Release. Null when memory runs out.
 NlFileNameDesc* CopyFileNameDesc(const NlFileNameDesc& desc);

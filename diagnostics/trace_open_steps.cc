@@ -67,6 +67,8 @@ std::int32_t RunStartupSteps(NlPrimaryErrorRecord* errors, NlTraceContext* copy,
   if (!new_stream && copy->stream != nullptr) {
     const std::int32_t opened = nldsopen(errors, copy->stream);
     if (opened != 0) return opened;
+    // The count starts over at one file: a kept stream of an earlier ring leaves that ring.
+    DropOtherRingFiles(copy->stream);
   }
   copy->file_count = 1;
   ApplyFileCount(errors, copy, steps);

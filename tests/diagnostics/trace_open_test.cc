@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
+#include "diagnostics/trace_close.h"
 #include "diagnostics/trace_open.h"
-#include "diagnostics/trace_open_ring.h"
 #include "tests/diagnostics/trace_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
@@ -35,9 +35,7 @@ class TraceOpening : public TraceTest {
   }
 
   void CloseTrace() {
-    if (context_ == nullptr || context_->trace == nullptr) return;
-    diagnostics::DestroyTraceStreams(&context_->trace->stream);
-    EXPECT_EQ(nldtdestroy(nullptr, &context_->trace), 0);
+    if (context_ != nullptr) diagnostics::CloseProcessTrace(context_);
   }
 
   std::int32_t Open(const std::string& parameters) {
@@ -168,25 +166,51 @@ TEST_F(TraceOpening, FailuresAreReturnedOrForgivenAndAnIncompleteRingIsUndone) {
   EXPECT_GT(results_.trace_errors.count, 0) << "reported, though not returned";
 }
 
+TEST_F(TraceOpening, AnExternalTraceThatCannotStartFailsTheOpeningUnforgiven) {
+  ScopedEnvironment network("NETWORK", dir_.path().string().c_str());
+  block_.flags |= NLSTD_TRACE_ERRORS_FORGIVEN | NLSTD_TTY_NOT_TERMINAL | 0x1000u;
+  // The external trace writes beside its configuration file, in a directory not made yet.
+  EXPECT_EQ(Open("use_ztrace = on\ntrace_level = user\n"), NLE_TRACE_REGISTER_CONFIG);
+  EXPECT_EQ(block_.flags, NLSTD_OPEN_TRACE | NLSTD_TTY_NOT_TERMINAL);
+  ASSERT_NE(context_->trace, nullptr) << "the internal trace stays in place";
+  EXPECT_EQ(Name(), dir_.File("brisol.trc"));
+
+  std::filesystem::create_directory(dir_.File("admin"));
+  block_.flags |= NLSTD_TRACE_ERRORS_FORGIVEN;
+  ASSERT_EQ(Open("use_ztrace = on\ntrace_level = user\n"), 0);
+  EXPECT_NE(context_->trace->flags & NLDT_FLAG_EXTERNAL, 0);
+  EXPECT_EQ(context_->trace->mode, NLDT_MODE_EXTERNAL);
+  EXPECT_EQ(Size("brisol.trc"), 0u) << "the first records went to the external trace";
+}
+
 TEST_F(TraceOpening, RunningOutOfMemoryLeavesNothingBehind) {
-  const std::string ring = "trace_level = user\ntrace_file_count = 3\ntrace_file_length = 10\n";
-  // A first opening splits the parameter lists and registers what stays for the process.
-  ASSERT_EQ(Open(ring), 0);
+  const std::string first = "trace_level = user\ntrace_file_count = 3\ntrace_file_length = 10\n";
+  const std::string second = "trace_level = admin\ntrace_file = other\ntrace_file_count = 2\ntrace_file_length = 4\n";
+  // A first opening of each splits the parameter lists and registers what stays for the process.
+  ASSERT_EQ(Open(first), 0);
+  NlParameterTable* first_table = context_->parameters;
+  ASSERT_EQ(Open(second), 0);
+  NlParameterTable* second_table = context_->parameters;
   CloseTrace();
-  context_->parameters = Parameters("trace_directory = " + dir_.path().string() + "\n" + ring);
   const long allocations = SweepAllocationFailures(
       [&] {
-        results_ = NlStartupResults{};
-        const std::int32_t result = nldtopen(context_, &block_, &results_);
+        // A first opening, then a reopening on other files that replaces its ring.
+        context_->parameters = first_table;
+        const std::int32_t opened = nldtopen(context_, &block_, &results_);
+        EXPECT_EQ(opened != 0, opened != 0 && context_->trace == nullptr) << "a failed first opening leaves none";
+        context_->parameters = second_table;
+        const std::int32_t reopened = nldtopen(context_, &block_, &results_);
         if (!AllocationFailed()) {
-          EXPECT_EQ(result, 0);
-          EXPECT_EQ(context_->trace->file_count, 3);
-        } else if (result != 0) {
-          EXPECT_EQ(context_->trace, nullptr) << "a failed first opening leaves no trace";
+          EXPECT_EQ(opened, 0);
+          EXPECT_EQ(reopened, 0);
+          EXPECT_EQ(context_->trace->file_count, 2);
+        }
+        if (context_->trace != nullptr) {
+          EXPECT_NE(context_->trace->stream, nullptr);
         }
       },
-      [&] { CloseTrace(); });
-  EXPECT_GT(allocations, 5);
+      [&] { CloseTrace(); }, FailureForm::kBoth);
+  EXPECT_GT(allocations, 10);
 }
 
 }  // namespace
