@@ -115,7 +115,7 @@ TEST(LdifParser, MalformedInputNamesItsLineAndLoadsNothing) {
 class SampleDirectory : public ::testing::Test {
  protected:
   void SetUp() override {
-    const DirectorySettings settings{"LDIF", sample_.c_str(), nullptr, nullptr, nullptr, "dc=example,dc=com"};
+    const DirectorySettings settings{"LDIF", sample_.c_str(), nullptr, nullptr, nullptr, "cn=home1,dc=example,dc=com"};
     ASSERT_EQ(DirectoryOpen(settings, &directory_), 0);
   }
   void TearDown() override { DirectoryClose(&directory_); }
@@ -181,10 +181,10 @@ TEST_F(SampleDirectory, NameLookupCompletesPlainServiceNames) {
   const char* const table[] = {"nexaNetDescName", "nexaNetDescString", nullptr};
   ASSERT_EQ(NameLookupReadEntry(directory_, "sales", nullptr, table, 0, &result, name_, sizeof name_, &name_length_),
             0);
-  EXPECT_STREQ(name_, "cn=sales,dc=example,dc=com");
+  EXPECT_STREQ(name_, "cn=sales,cn=home1,dc=example,dc=com");
   EXPECT_EQ(ValuesOf(directory_, result, "nexanetdescname"), (Strings{"0:cn=sales_desc"}));
   DirectoryReleaseResult(directory_, &result);
-  ASSERT_EQ(NameLookupReadEntry(directory_, "cn=hr,dc=example,dc=com", nullptr, table, 0, &result, name_,
+  ASSERT_EQ(NameLookupReadEntry(directory_, "cn=hr,cn=home1,dc=example,dc=com", nullptr, table, 0, &result, name_,
                                 sizeof name_, &name_length_),
             0);
   EXPECT_EQ(ValuesOf(directory_, result, "nexaNetDescString").size(), 1u);
@@ -205,7 +205,7 @@ TEST(DirectoryOpen, RefusesWhatItCannotOpen) {
 
 TEST(DirectoryOpen, RunningOutOfMemoryLeavesNothingBehind) {
   const std::string sample = SampleLdif();
-  const DirectorySettings settings{nullptr, sample.c_str(), nullptr, nullptr, nullptr, "dc=example,dc=com"};
+  const DirectorySettings settings{nullptr, sample.c_str(), nullptr, nullptr, nullptr, "cn=home1,dc=example,dc=com"};
   Directory* directory = nullptr;
   const long allocations = kelnl::testing::SweepExpectingCode(
       [&] { return DirectoryOpen(settings, &directory); }, kDirectoryNoMemory, [&] { DirectoryClose(&directory); },

@@ -42,7 +42,7 @@ class DirectoryServer : public ::testing::Test {
     if (uri_.empty()) GTEST_SKIP() << "no private directory server (KELNL_SLAPD_DIR)";
   }
   std::int32_t Open(const char* bind_dn, const char* password, Directory** directory) {
-    const DirectorySettings settings{"ldap", nullptr, uri_.c_str(), bind_dn, password, "dc=example,dc=com"};
+    const DirectorySettings settings{"ldap", nullptr, uri_.c_str(), bind_dn, password, "cn=home1,dc=example,dc=com"};
     return DirectoryOpen(settings, directory);
   }
   std::string uri_;
@@ -124,7 +124,7 @@ TEST_F(DirectoryServer, AnonymousReadsWithClassChecksAndNameLookup) {
   const char* const no_attributes[] = {nullptr};
   ASSERT_EQ(NameLookupReadEntry(directory, "sales", nullptr, no_attributes, 0, &result, name, sizeof name, &length),
             0);
-  EXPECT_EQ(Key(name), "cn=sales,dc=example,dc=com");
+  EXPECT_EQ(Key(name), "cn=sales,cn=home1,dc=example,dc=com");
   EXPECT_EQ(DirectoryGetValues(directory, result, "cn", &values), kDirectoryNoSuchAttribute);
   DirectoryClose(&directory);  // releases the result still held
 }
