@@ -24,6 +24,7 @@ struct DirectoryResult {
   ResultAttribute* first = nullptr;
   ResultAttribute** tail = &first;
   // The directory's list of results still held, so that closing it releases them all.
+  Directory* owner = nullptr;
   DirectoryResult* previous = nullptr;
   DirectoryResult* next = nullptr;
 

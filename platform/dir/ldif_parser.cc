@@ -269,6 +269,9 @@ class LdifParser {
 }  // namespace
 
 std::int32_t ParseLdif(std::string_view text, EntryStore* store, std::uint32_t* fault_line) {
+  // Editors on Windows like to start a UTF-8 file with a byte-order mark.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   LdifParser parser(text, store);
   return parser.Run(fault_line);
 }
