@@ -121,6 +121,21 @@ ServerResult DeliverAttributes(LDAP* connection, LDAPMessage* entry, DirectoryEn
   return result;
 }
 
+// The synchronous bind of wldap32 has no time limit: a server that takes the connection and
+// then never answers would hold the caller forever. The asynchronous bind is waited for instead.
+ServerResult BindWithin(LDAP* connection, const char* bind_dn, const char* password, l_timeval* timeout) {
+  const ULONG id = ldap_simple_bindA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password));
+  if (id == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
+  LDAPMessage* answer = nullptr;
+  const ULONG kind = ldap_result(connection, id, LDAP_MSG_ALL, timeout, &answer);
+  if (kind == 0) {
+    ldap_abandon(connection, id);
+    return ServerResult::kUnreachable;
+  }
+  if (kind == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
+  return ResultOfBind(ldap_result2error(connection, answer, 1));
+}
+
 }  // namespace
 
 ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const char* password,
@@ -140,9 +155,7 @@ ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const 
   l_timeval timeout{timeout_seconds, 0};
   // ldap_connect bounds the connection attempt; the bind would otherwise wait as long as TCP does.
   ServerResult result = ResultOfBind(ldap_connect(connection, &timeout));
-  if (result == ServerResult::kOk) {
-    result = ResultOfBind(ldap_simple_bind_sA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password)));
-  }
+  if (result == ServerResult::kOk) result = BindWithin(connection, bind_dn, password, &timeout);
   if (result != ServerResult::kOk) {
     ldap_unbind(connection);
     return result;
