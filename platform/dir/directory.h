@@ -16,7 +16,7 @@ namespace kelnl::dir {
 inline constexpr std::int32_t kDirectoryEntryNotFound = 106;
 inline constexpr std::int32_t kDirectoryNoSuchAttribute = 110;
 // The other results of the calls below.
-inline constexpr std::int32_t kDirectoryBadArgument = 101;       // a null where a value is needed
+inline constexpr std::int32_t kDirectoryBadArgument = 101;       // a null or empty text where one is needed
 inline constexpr std::int32_t kDirectoryNoMemory = 102;          // memory ran out; nothing kept
 inline constexpr std::int32_t kDirectoryFileUnreadable = 103;    // the LDIF file cannot be read
 inline constexpr std::int32_t kDirectoryMalformedLdif = 104;     // not LDIF entries; nothing loaded

@@ -142,6 +142,8 @@ TEST_F(DirectoryServer, RefusedBindsAndUnreachableServersHaveTheirOwnCodes) {
   EXPECT_EQ(DirectoryOpen(closed, &directory), kDirectoryServerUnreachable);
   const DirectorySettings bad_uri{"ldap", nullptr, "gopher://127.0.0.1/", nullptr, nullptr, nullptr};
   EXPECT_EQ(DirectoryOpen(bad_uri, &directory), kDirectoryServerFailed);
+  const DirectorySettings no_uri{"ldap", nullptr, nullptr, nullptr, nullptr, nullptr};
+  EXPECT_EQ(DirectoryOpen(no_uri, &directory), kDirectoryBadArgument);
   EXPECT_EQ(directory, nullptr);
 }
 

@@ -68,33 +68,40 @@ struct ServerAddress {
   bool secure;
 };
 
+// Written without string_view::substr, whose range check would pull exception support (and the
+// thread runtime DLL) into kelnl8.dll.
 bool ParseUri(const char* uri, ServerAddress* address) {
   std::string_view text(uri);
   address->secure = false;
-  if (text.substr(0, 7) == "ldap://") {
+  if (text.starts_with("ldap://")) {
     text.remove_prefix(7);
     address->port = LDAP_PORT;
-  } else if (text.substr(0, 8) == "ldaps://") {
+  } else if (text.starts_with("ldaps://")) {
     text.remove_prefix(8);
     address->port = LDAP_SSL_PORT;
     address->secure = true;
   } else {
     return false;
   }
-  text = text.substr(0, text.find('/'));
+  const std::size_t slash = text.find('/');
+  if (slash != std::string_view::npos) text.remove_suffix(text.size() - slash);
   const std::size_t colon = text.rfind(':');
   // A colon inside brackets belongs to an IPv6 address, not to the port.
   if (colon != std::string_view::npos && text.find(']', colon) == std::string_view::npos) {
     ULONG port = 0;
-    for (char c : text.substr(colon + 1)) {
+    for (std::size_t i = colon + 1; i < text.size(); ++i) {
+      const char c = text[i];
       if (c < '0' || c > '9' || port > 65535) return false;
       port = port * 10 + static_cast<ULONG>(c - '0');
     }
     if (port == 0 || port > 65535) return false;
     address->port = port;
-    text = text.substr(0, colon);
+    text.remove_suffix(text.size() - colon);
   }
-  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') text = text.substr(1, text.size() - 2);
+  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+    text.remove_prefix(1);
+    text.remove_suffix(1);
+  }
   if (text.empty()) text = "localhost";
   address->host = static_cast<char*>(Allocate(text.size() + 1));
   if (address->host == nullptr) return false;
