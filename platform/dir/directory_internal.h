@@ -19,7 +19,8 @@ struct ResultAttribute {
 };
 
 struct DirectoryResult {
-  Arena arena;  // the attribute records, and for a server the values themselves
+  // The attribute records, and for a server the values themselves: usually a few hundred bytes.
+  Arena arena{1024};
   const char* name = nullptr;
   ResultAttribute* first = nullptr;
   ResultAttribute** tail = &first;
