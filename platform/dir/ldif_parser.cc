@@ -1,10 +1,10 @@
 #include "platform/dir/ldif_parser.h"
 
-// string_view::substr is avoided throughout: its range check pulls exception support, and with
-// it the thread runtime DLL, into the Windows library.
-
 #include "platform/dir/directory.h"
 #include "platform/dir/names.h"
+
+// string_view::substr is avoided throughout: its range check pulls exception support, and with
+// it the thread runtime DLL, into the Windows library.
 
 namespace kelnl::dir {
 
@@ -28,11 +28,11 @@ class LineReader {
       // A continuation is consumed with the line it continues; one here continues nothing.
       if (physical[0] == ' ') return LineKind::kMalformed;
       logical_.Clear();
-      if (!logical_.AppendAll(physical.data(), physical.size())) return kOutOfMemory();
+      if (!logical_.AppendAll(physical.data(), physical.size())) return OutOfMemory();
       while (position_ < text_.size() && text_[position_] == ' ') {
         std::string_view continuation = TakePhysicalLine();
         continuation.remove_prefix(1);
-        if (!logical_.AppendAll(continuation.data(), continuation.size())) return kOutOfMemory();
+        if (!logical_.AppendAll(continuation.data(), continuation.size())) return OutOfMemory();
       }
       if (physical[0] == '#') continue;
       for (std::size_t i = 0; i < logical_.size(); ++i) {
@@ -47,7 +47,7 @@ class LineReader {
   bool out_of_memory() const { return out_of_memory_; }
 
  private:
-  LineKind kOutOfMemory() {
+  LineKind OutOfMemory() {
     out_of_memory_ = true;
     return LineKind::kMalformed;
   }
