@@ -59,7 +59,7 @@ void DirectoryClose(Directory** directory);
 // directory) and name_buffer its name as the directory knows it (cut to name_size - 1 bytes,
 // NUL-terminated, length in *name_length; the buffer may be null with name_size 0). 106: no such
 // entry, not of that class, or a name that is no name. Otherwise a code above, *result null.
-// Values of several attributes keep the order the file or the server gives them.
+// The values of an attribute keep the order the file or the server gives them.
 std::int32_t DirectoryReadEntry(Directory* directory, const char* entry_name, const char* object_class,
                                 const char* const* attributes, std::int32_t reserved, DirectoryResult** result,
                                 char* name_buffer, std::uint32_t name_size, std::uint32_t* name_length);
