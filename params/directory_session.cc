@@ -90,7 +90,8 @@ std::int32_t OpenConfiguredDirectory(NlGlobalContext* context, dir::Directory** 
   if (texts->ldif_file[0] == '\0' || ResolveLdifFile(context, texts->ldif_file, texts->ldif_path)) {
     const dir::DirectorySettings settings{texts->backend, texts->ldif_path, texts->uri,
                                           texts->bind_dn, texts->password, texts->service_base};
-    if (dir::DirectoryOpen(settings, directory) == 0) result = NLOL_OK;
+    const std::int32_t opened = dir::DirectoryOpen(settings, directory);
+    result = opened == 0 ? NLOL_OK : opened == dir::kDirectoryNoMemory ? NLOL_NO_MEMORY : NLOL_FAILED;
   }
   Release(texts);
   return result;
