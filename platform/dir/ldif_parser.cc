@@ -68,11 +68,14 @@ class LineReader {
 
 bool IsAlphaNumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-// An attribute description: a type name or numeric object identifier, then ;options.
+// An attribute description: a type name or numeric object identifier, then ;options, none empty.
 bool IsAttributeDescription(std::string_view name) {
-  if (name.empty() || !IsAlphaNumeric(name[0])) return false;
+  if (name.empty() || !IsAlphaNumeric(name[0]) || name.back() == ';') return false;
+  char previous = '\0';
   for (char c : name) {
     if (!IsAlphaNumeric(c) && c != '-' && c != '.' && c != ';') return false;
+    if (c == ';' && previous == ';') return false;
+    previous = c;
   }
   return true;
 }
