@@ -97,6 +97,9 @@ extern "C" int32_t nlpainso(NlPrimaryErrorRecord* record, NlParameterTable** tab
     return nlpains(record, table_slot, options, file, wanted_name, wanted_length, value_slot, value_size, argc,
                    argv);
   }
+  const bool lookup = (options & NLPA_LOOKUP_MODE) != 0;
+  // Outside lookup mode the parameters need a table to go to, as for nlpains.
+  if (table_slot == nullptr && !lookup) return nlepepe(record, 1, NLE_PARAM_NULL_TABLE, kKindOther);
   NlParameterTable* table = table_slot != nullptr ? *table_slot : nullptr;
   const bool made_here = table == nullptr;
   if (made_here) {
@@ -104,7 +107,6 @@ extern "C" int32_t nlpainso(NlPrimaryErrorRecord* record, NlParameterTable** tab
         nlpains(record, &table, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr);
     if (result != 0) return result;
   }
-  const bool lookup = (options & NLPA_LOOKUP_MODE) != 0;
   std::int32_t result = 0;
   if ((options & NLPA_CREATE_ONLY) == 0) {
     char environment_profile[kProfileNameCapacity];

@@ -101,6 +101,10 @@ objectClass: nexaNetAddress
 nexaNetProtocolStack: (protocol_stack=(presentation=ttc))
 nexaNetSdu: 2048
 
+dn: cn=ou/base,cn=home1,o=kel
+objectClass: Nexaprofile
+Nexatracelevelclient: 7
+
 dn: cn=hr,cn=home1,o=kel
 objectClass: nexaNetService
 nexaNetDescString: (description=(address=(protocol=tcp)(host=hr)(port=2)))
@@ -160,6 +164,12 @@ TEST_F(DirectoryConfigTest, ProfileNameFromEnvironment) {
     ScopedEnvironment profile("kelnet_profile", "cn=base,cn=home1,o=kel");
     ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
     EXPECT_EQ(Get("trace_file_client"), "base.trc");
+  }
+  {
+    // A directory path (both '/' and '=') is read as it is too.
+    ScopedEnvironment profile("kelnet_profile", "cn=ou/base,cn=home1,o=kel");
+    ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
+    EXPECT_EQ(Get("trace_level_client"), "7");
   }
 }
 

@@ -52,6 +52,9 @@ TEST_F(ParameterLoadersTest, CreateOnlyGivesTheEmptyTable) {
             0);
   ASSERT_NE(table_, nullptr);
   EXPECT_NE(table_->index, nullptr);
+  EXPECT_EQ(nlpainso(&record, nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 1, "LISTENER",
+                     &context_),
+            NLE_PARAM_NULL_TABLE);
 }
 
 TEST_F(ParameterLoadersTest, DirectoryParametersGetSetRelease) {
