@@ -24,7 +24,11 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 // A relative LDIF file lives next to ldap.kel: the folder of the file the table was read from.
 // The name is looked at under the context mutex, as nlpagetldparam may release the table.
 bool ResolveLdifFile(NlGlobalContext* context, const char* file, char* path) {
-  if (snlfnisabs(file) != 0) return std::strlen(file) < kPathSize && std::strcpy(path, file) != nullptr;
+  if (snlfnisabs(file) != 0) {
+    if (std::strlen(file) >= kPathSize) return false;
+    std::strcpy(path, file);
+    return true;
+  }
   ContextMutexGuard guard(context, &context->context_mutex);
   const NlParameterTable* table = context->directory_parameters;
   const char* folder = table != nullptr ? table->first_file_name : "";
