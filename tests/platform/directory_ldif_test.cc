@@ -34,7 +34,7 @@ Strings StoredValues(const EntryStore& store, std::string_view name, std::string
 
 TEST(LdifParser, ReadsFoldingBase64CommentsAndMultipleValuesInFileOrder) {
   const std::string text =
-      "version: 1\r\n"
+      "\xEF\xBB\xBFversion: 1\r\n"
       "# a comment that is\n"
       " folded\n"
       "\n"

@@ -1,5 +1,9 @@
 // The LDAP backend against the private slapd of the test fixture, loaded from the sample.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -138,7 +142,29 @@ TEST_F(DirectoryServer, RefusedBindsAndUnreachableServersHaveTheirOwnCodes) {
   EXPECT_EQ(DirectoryOpen(closed, &directory), kDirectoryServerUnreachable);
   const DirectorySettings bad_uri{"ldap", nullptr, "gopher://127.0.0.1/", nullptr, nullptr, nullptr};
   EXPECT_EQ(DirectoryOpen(bad_uri, &directory), kDirectoryServerFailed);
+  const DirectorySettings no_uri{"ldap", nullptr, nullptr, nullptr, nullptr, nullptr};
+  EXPECT_EQ(DirectoryOpen(no_uri, &directory), kDirectoryBadArgument);
   EXPECT_EQ(directory, nullptr);
+}
+
+// A server that takes the connection and then never answers: the kernel completes the
+// handshake for a listening socket nobody accepts on.
+TEST(DirectoryServerSilent, GivesUpWithinTheTimeLimit) {
+  const int listener = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  const std::string uri = "ldap://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+  const DirectorySettings settings{"ldap", nullptr, uri.c_str(), kAdmin, "secret", nullptr};
+  Directory* directory = nullptr;
+  EXPECT_EQ(DirectoryOpen(settings, &directory), kDirectoryServerUnreachable);
+  EXPECT_EQ(directory, nullptr);
+  close(listener);
 }
 
 }  // namespace
