@@ -12,7 +12,8 @@ namespace {
 
 enum class Level { kAddress, kAddressList, kDescription, kDescriptionList };
 
-// The list level of an entry from its object classes; false when it is none of them.
+// The list level of an entry from its object classes; false when it is none of them, which
+// fails the conversion: an entry of another kind named in an address list is a broken reference.
 bool LevelOf(char* const* classes, Level* level) {
   static constexpr struct {
     const char* object_class;
