@@ -90,7 +90,7 @@ std::string_view FirstArgument(const AddressFields& fields) {
 void SplitArguments(char** argv) {
   char* next = argv[1];
   int index = 1;
-  while (*next != '\0') {
+  while (*next != '\0' && *next != ',') {
     argv[index++] = next;
     char* comma = std::strchr(next, ',');
     if (comma == nullptr) break;
