@@ -142,7 +142,7 @@ std::int32_t Spawn(NlGlobalContext* context, NlSpawnRecord* record, SpawnTrace* 
     char* command_line = JoinArguments(record->argv, &joined);
     if (command_line == nullptr) return -1;
     if (StartsWithIgnoringCase(name, kProductWord) || threaded) {
-      result = StartThroughSpawnLibrary(command_line, instance != nullptr ? instance.get() : "", &info);
+      result = StartThroughSpawnLibrary(command_line, instance.get(), &info);
       if (result == 0 && !os::IsNtFamily()) record->thread_handle = info.thread;
     } else if (EqualsIgnoringCase(name, "qlbxsrv")) {
       result = StartServerThread(program, &info);

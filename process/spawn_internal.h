@@ -45,8 +45,9 @@ void NamesServiceBaseName(char** argv, char* buffer, std::size_t size);
 // Starts program in the long-lived qlbxsrv server process as a new thread. 0 or -1.
 std::int32_t StartServerThread(const char* program, os::ProcessInformation* info);
 
-// Starts a program through the spawning library's entry "SpawnTarvo". 0 or -1.
-std::int32_t StartThroughSpawnLibrary(char* command_line, const char* instance, os::ProcessInformation* info);
+// Starts a program through the spawning library's entry "SpawnTarvo" with the command line and
+// the instance name (null: none). 0 or -1.
+std::int32_t StartThroughSpawnLibrary(char* command_line, char* instance, os::ProcessInformation* info);
 
 }  // namespace kelnl::process
 

@@ -27,14 +27,13 @@ void* LoadProductLibrary(const char* base_name) {
 
 }  // namespace
 
-std::int32_t StartThroughSpawnLibrary(char* command_line, const char* instance, os::ProcessInformation* info) {
+std::int32_t StartThroughSpawnLibrary(char* command_line, char* instance, os::ProcessInformation* info) {
   void* library = LoadProductLibrary("KELSPAWN");
   if (library == nullptr) return -1;
   std::int32_t result = -1;
   if (auto entry = reinterpret_cast<SpawnEntry>(os::LibrarySymbol(library, "SpawnTarvo"))) {
-    char instance_copy[kHomeCapacity + 1];
-    std::snprintf(instance_copy, sizeof instance_copy, "%s", instance);
-    if (entry(info, command_line, instance_copy) == 0) {
+    char no_instance[] = "";
+    if (entry(info, command_line, instance != nullptr ? instance : no_instance) == 0) {
       os::CloseProcessHandle(info->process);
       // Outside the NT family the caller keeps the thread handle in the record.
       if (os::IsNtFamily()) os::CloseProcessHandle(info->thread);
