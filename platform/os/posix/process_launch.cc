@@ -35,7 +35,8 @@ char** SplitCommandLine(const char* command_line) {
   char* text = reinterpret_cast<char*>(argv + pointers);
   std::memcpy(text, command_line, length + 1);
   std::size_t count = 0;
-  for (char* word = std::strtok(text, " \t"); word != nullptr; word = std::strtok(nullptr, " \t")) {
+  char* saved = nullptr;
+  for (char* word = strtok_r(text, " \t", &saved); word != nullptr; word = strtok_r(nullptr, " \t", &saved)) {
     argv[count++] = word;
   }
   argv[count] = nullptr;
