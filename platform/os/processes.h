@@ -75,8 +75,9 @@ void UnloadLibrary(void* library);
 // Starts a thread inside another process at start_address with the given stack size; the
 // thread's handle is closed again. false with *error on failure. POSIX asks the server process
 // through its request block "/qlbx_<pid>.kel" and the semaphores "/qlbx_<pid>_request.kel" and
-// "/qlbx_<pid>_reply.kel": the block's first word is the start address, the server writes the
-// new thread's id into the second and then posts the reply.
+// "/qlbx_<pid>_reply.kel", which the server makes once it is ready: the block's first word (64
+// bits) is the start address, the server writes the new thread's id into the second (32 bits)
+// and then posts the reply.
 bool StartRemoteThread(ProcessInformation* server, std::uintptr_t start_address, std::size_t stack_size,
                        std::uint32_t* thread_id, std::uint32_t* error);
 

@@ -3,8 +3,13 @@
 // variable and its arguments, one a line. Run by the POSIX service manager (argv[0] is then the
 // service name), it reports its process id and the id of a second thread through the service's
 // status block and event as a service does, then stays up for a while (until killed), or ends at
-// once without reporting when an argument is "silent".
+// once without reporting when an argument is "silent". Run as qlbxsrv, it is the shared server:
+// it starts a thread for each request that comes through its request block and semaphores, and
+// removes them again once no request has come for two seconds.
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +70,49 @@ int ReportAsService(int argc, char** argv) {
   std::this_thread::sleep_for(std::chrono::seconds(10));
   return 0;
 }
+struct ThreadRequest {
+  std::uint64_t start_address;
+  std::uint32_t thread_id;
+};
+
+bool WaitSeconds(sem_t* semaphore, int seconds) {
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += seconds;
+  while (sem_timedwait(semaphore, &deadline) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+int ServeThreads() {
+  const std::string prefix = "/qlbx_" + std::to_string(getpid());
+  const std::string block_name = prefix + ".kel";
+  const std::string request_name = prefix + "_request.kel";
+  const std::string reply_name = prefix + "_reply.kel";
+  sem_t* request = sem_open(request_name.c_str(), O_CREAT, 0600, 0);
+  sem_t* reply = sem_open(reply_name.c_str(), O_CREAT, 0600, 0);
+  // The block comes last: its appearance tells callers the server is ready.
+  const int descriptor = shm_open(block_name.c_str(), O_CREAT | O_RDWR, 0600);
+  if (request == SEM_FAILED || reply == SEM_FAILED || descriptor < 0 || ftruncate(descriptor, sizeof(ThreadRequest)) != 0) {
+    return 2;
+  }
+  void* mapped = mmap(nullptr, sizeof(ThreadRequest), PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
+  close(descriptor);
+  if (mapped == MAP_FAILED) return 2;
+  auto* block = static_cast<volatile ThreadRequest*>(mapped);
+  while (WaitSeconds(request, 2)) {
+    std::thread served([&] {
+      block->thread_id = static_cast<std::uint32_t>(syscall(SYS_gettid));
+      sem_post(reply);
+    });
+    served.join();
+  }
+  shm_unlink(block_name.c_str());
+  sem_unlink(request_name.c_str());
+  sem_unlink(reply_name.c_str());
+  return 0;
+}
 #endif
 
 }  // namespace
@@ -72,6 +120,8 @@ int ReportAsService(int argc, char** argv) {
 int main(int argc, char** argv) {
 #ifndef _WIN32
   if (std::strncmp(argv[0], "Tarvo", 5) == 0) return ReportAsService(argc, argv);
+  const std::size_t length = std::strlen(argv[0]);
+  if (length >= 7 && std::strcmp(argv[0] + length - 7, "qlbxsrv") == 0) return ServeThreads();
 #endif
   if (argc < 2) return 1;
   return Report(argc, argv);

@@ -51,3 +51,24 @@ TEST_F(SpawnLibrary, ThreadedAgentGetsTheHomeNameInLowerCase) {
 
 }  // namespace
 }  // namespace kelnl::testing
+
+namespace kelnl::testing {
+namespace {
+
+#ifndef _WIN32
+// qlbxsrv runs as threads of one server process, which the helper plays here.
+TEST_F(SpawnLibrary, ServerThreadsShareOneServerProcess) {
+  std::filesystem::copy_file(KELNL_SPAWN_HELPER, home_dir_.path() / "bin" / "qlbxsrv");
+  std::filesystem::copy_file(KELNL_QLBXDATA_STUB, home_dir_.path() / "bin" / "libqlbxdata.so");
+  ReadAddress first("(ADDRESS=(PROGRAM=qlbxsrv))");
+  ASSERT_EQ(snlpcsp(nullptr, &first.record()), 0);
+  ReadAddress second("(ADDRESS=(PROGRAM=QLBXSRV))");
+  ASSERT_EQ(snlpcsp(nullptr, &second.record()), 0);
+  EXPECT_EQ(first.record().process_id, second.record().process_id);
+  EXPECT_NE(first.record().thread_id, second.record().thread_id);
+  EXPECT_NE(first.record().thread_id, first.record().process_id);
+}
+#endif
+
+}  // namespace
+}  // namespace kelnl::testing

@@ -41,6 +41,18 @@ bool WaitForReply(sem_t* reply, pid_t server) {
   return false;
 }
 
+// A server just started makes its request block when it is ready to take requests.
+int OpenRequestBlock(const char* name, pid_t server) {
+  for (int slice = 0; slice < kReplySlices; ++slice) {
+    const int descriptor = shm_open(name, O_RDWR, 0);
+    if (descriptor >= 0 || errno != ENOENT || !ProcessExists(server)) return descriptor;
+    const timespec pause{0, kSliceNanoseconds};
+    nanosleep(&pause, nullptr);
+  }
+  errno = ETIMEDOUT;
+  return -1;
+}
+
 }  // namespace
 
 void* LoadLibraryFile(const char* name) { return dlopen(name, RTLD_NOW | RTLD_LOCAL); }
@@ -59,7 +71,7 @@ bool StartRemoteThread(ProcessInformation* server, std::uintptr_t start_address,
   std::snprintf(block_name, sizeof block_name, "/qlbx_%d.kel", static_cast<int>(pid));
   std::snprintf(request_name, sizeof request_name, "/qlbx_%d_request.kel", static_cast<int>(pid));
   std::snprintf(reply_name, sizeof reply_name, "/qlbx_%d_reply.kel", static_cast<int>(pid));
-  const int descriptor = shm_open(block_name, O_RDWR, 0);
+  const int descriptor = OpenRequestBlock(block_name, pid);
   if (descriptor < 0) {
     *error = static_cast<std::uint32_t>(errno);
     return false;
