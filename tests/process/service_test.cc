@@ -20,6 +20,7 @@
 
 #include "kelnl/nlpc.h"
 #include "process/service_names.h"
+#include "process/spawn_internal.h"
 #include "tests/process/spawn_test_support.h"
 #include "tests/support/test_files.h"
 
@@ -44,6 +45,22 @@ TEST(ServiceNames, ListenerNameAndHomeName) {
   EXPECT_EQ(ListenerServiceName({"VQTLSNR", "a=b", "L3"}), "TarvoVQTListenerL3");
   ScopedEnvironment home_name("TARVO_HOME_NAME", "H");
   EXPECT_EQ(ListenerServiceName({"VQTLSNR", "L1"}), "TarvoHVQTListenerL1");
+}
+
+TEST(ServiceNames, NamesServerNameComesFromItsParameterFile) {
+  TempDir admin;
+  admin.Write("NAMES.kel", "names.server_name = ns1\n");
+  ScopedEnvironment admin_directory("VQT_ADMIN", admin.path().string().c_str());
+  ScopedEnvironment no_home_name("TARVO_HOME_NAME", nullptr);
+  std::string program = "NAMES.EXE";
+  char* argv[] = {program.data(), nullptr};
+  char name[800];
+  process::NamesServiceBaseName(argv, name, sizeof name);
+  EXPECT_STREQ(name, "TarvoNamesns1");
+  ScopedEnvironment elsewhere("VQT_ADMIN", (admin.path() / "absent").string().c_str());
+  ScopedEnvironment no_home("TARVO_HOME", nullptr);
+  process::NamesServiceBaseName(argv, name, sizeof name);
+  EXPECT_STREQ(name, "TarvoNames");
 }
 
 #ifdef _WIN32
