@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "kelnl/nlpc.h"
-#include "platform/core/allocator.h"
+#include "process/spawn_internal.h"
 #include "tests/process/spawn_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
@@ -76,14 +76,20 @@ TEST(SpawnAddress, EveryAcceptedFormReadsTheSame) {
 }
 
 TEST(SpawnAddress, EnvironmentItemsMayHoldCommas) {
-  ReadAddress address("(ADDRESS=(PROGRAM=p)(ENVS=A=1,2,B=x=y,C=3,tail))");
+  std::string text = "A=1,2,B=x=y,C=3,tail";
+  char* items[8] = {};
+  ASSERT_EQ(process::SplitEnvironmentText(text.data(), text.size(), items), 3);
+  EXPECT_STREQ(items[0], "A=1,2");
+  EXPECT_STREQ(items[1], "B=x=y");
+  EXPECT_STREQ(items[2], "C=3");
+  // Where the platform keeps the list, the record holds the same items.
+  ReadAddress address("(ADDRESS=(PROGRAM=p)(ENVS=" + std::string("A=1,2,B=x=y,C=3,tail") + "))");
   const NlSpawnRecord& record = address.record();
-  if (record.envv == nullptr) GTEST_SKIP() << "this platform hands no address environment to programs";
-  ASSERT_EQ(record.envc, 3);
-  EXPECT_STREQ(record.envv[0], "A=1,2");
-  EXPECT_STREQ(record.envv[1], "B=x=y");
-  EXPECT_STREQ(record.envv[2], "C=3");
-  EXPECT_EQ(record.envv[3], nullptr);
+  if (record.envv != nullptr) {
+    ASSERT_EQ(record.envc, 3);
+    EXPECT_STREQ(record.envv[1], "B=x=y");
+    EXPECT_EQ(record.envv[3], nullptr);
+  }
 }
 
 TEST(SpawnAddress, OverlongEnvironmentIsRefused) {
