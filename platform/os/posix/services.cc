@@ -3,6 +3,7 @@
 // service reports through POSIX shared memory and a named semaphore.
 #include <fcntl.h>
 #include <semaphore.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -150,9 +151,13 @@ bool StartManagedService(void* service, int argc, const char** argv, std::uint32
   Release(arguments);
   if (result != 0) return Fail(error, static_cast<std::uint32_t>(result));
   ReapInBackground(pid);
-  if (std::FILE* file = std::fopen(started->pid_file, "w")) {
-    std::fprintf(file, "%ld\n", static_cast<long>(pid));
-    std::fclose(file);
+  std::FILE* file = std::fopen(started->pid_file, "w");
+  const bool recorded = file != nullptr && std::fprintf(file, "%ld\n", static_cast<long>(pid)) > 0;
+  if (file == nullptr || std::fclose(file) != 0 || !recorded) {
+    // A service the manager cannot see would run on unnoticed: end it rather than lose it.
+    const int cause = errno;
+    kill(pid, SIGTERM);
+    return Fail(error, static_cast<std::uint32_t>(cause != 0 ? cause : EIO));
   }
   return true;
 }
