@@ -22,7 +22,7 @@ std::vector<std::string> Arguments(const NlSpawnRecord& record) {
 
 TEST(SpawnAddress, FieldsLandInTheRecord) {
   ReadAddress address("(ADDRESS=(PROGRAM=prog)(TYPE=t1)(IN=i1)(OUT=o1)(TIMEOUT=42)(DETACH=NO)"
-                      "(ENV_POLICY=spec)(PRIVS=(USER=u))(OSDS=(WAIT=1)))");
+                      "(ENV_POLICY=Speci)(PRIVS=(USER=u))(OSDS=(WAIT=1)))");
   ASSERT_EQ(address.status(), 0);
   const NlSpawnRecord& record = address.record();
   EXPECT_STREQ(record.program, "prog");
