@@ -63,7 +63,8 @@ int RunSpawn(int argc, char** argv) {
   }
   int exit_status = 1;
   if (nlnvcbp(nlpcptab, "ADDRESS", 7, &address) != 0) {
-    std::fprintf(stderr, "kelnl spawn: not a process address: (ADDRESS=...), (PROGRAM=...) or (DESCRIPTION=(ADDRESS=...))\n");
+    std::fprintf(stderr,
+                 "kelnl spawn: not a process address: (ADDRESS=...), (PROGRAM=...) or (DESCRIPTION=(ADDRESS=...))\n");
   } else {
     exit_status = Spawn(address);
   }

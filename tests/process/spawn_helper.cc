@@ -94,7 +94,8 @@ int ServeThreads() {
   sem_t* reply = sem_open(reply_name.c_str(), O_CREAT, 0600, 0);
   // The block comes last: its appearance tells callers the server is ready.
   const int descriptor = shm_open(block_name.c_str(), O_CREAT | O_RDWR, 0600);
-  if (request == SEM_FAILED || reply == SEM_FAILED || descriptor < 0 || ftruncate(descriptor, sizeof(ThreadRequest)) != 0) {
+  if (request == SEM_FAILED || reply == SEM_FAILED || descriptor < 0 ||
+      ftruncate(descriptor, sizeof(ThreadRequest)) != 0) {
     return 2;
   }
   void* mapped = mmap(nullptr, sizeof(ThreadRequest), PROT_READ | PROT_WRITE, MAP_SHARED, descriptor, 0);
