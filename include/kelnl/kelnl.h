@@ -24,6 +24,7 @@
 #include "nlcp.h"
 #include "nldt.h"
 #include "nltm.h"
+#include "nlpc.h"
 #include "nlerrors.h"
 #include "snlerrors.h"
 #include "kelerrors.h"

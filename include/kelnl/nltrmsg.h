@@ -41,6 +41,8 @@ enum {
   NLTR_SERVICE_NAME = 1016,               /* %s: service name */
   NLTR_PROTOCOL_FILE_READ = 1017,         /* %s: file name */
   NLTR_PROTOCOL_FILE_NOT_READ = 1018,     /* %s: file name */
+  NLTR_ADDRESS_FIELD = 1025,              /* %s%s: process address keyword, value */
+  NLTR_SPAWN_PROGRAM = 1026,              /* %s: the program started */
 
   /* Trace opening */
   NLTR_TRACE_STARTED = 18300,

@@ -161,3 +161,18 @@ TEST_F(KelnlProgram, BinaryGarbageAndOverlongLinesOnStandardInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KelnlProgram, SpawnRefusesAddressesItCannotStart) {
+  const Outcome no_program = Kelnl("spawn '(ADDRESS=(ARGS=a))'");
+  EXPECT_EQ(no_program.status, 1);
+  EXPECT_EQ(no_program.err, "kelnl spawn: the address names no PROGRAM\n");
+  const Outcome missing = Kelnl("spawn '(PROGRAM=/nonexistent/kelnl-program)'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_NE(missing.err.find("could not be started"), std::string::npos);
+  EXPECT_EQ(Kelnl("spawn '(HOST=x)'").status, 1);
+}
+
+}  // namespace
