@@ -275,7 +275,8 @@ TEST_F(ParameterReader, ReadingOptions) {
   ASSERT_NE(table_, nullptr);
   EXPECT_EQ(nlhthsize(table_->index), 0) << "create-only reads nothing";
 
-  ASSERT_EQ(ReadWith(nullptr, {"A=1", "B=2"}, 0), 0);
+  Reset();
+  ASSERT_EQ(Read("A = 1\nB = 2\n"), 0);
   ASSERT_EQ(ReadWith(nullptr, {"B=3", "C=4"}, 0), 0);
   EXPECT_EQ(Value("a"), "1") << "reading into an existing table adds and replaces";
   EXPECT_EQ(Value("b"), "3");
