@@ -15,6 +15,14 @@ class Driver : public InterpreterTest {
     return Line("@" + dir_.File(name), flags);
   }
   std::string At(const std::string& name) { return "@" + dir_.File(name); }
+  // A line-input file over a command file, for runs of the driver itself.
+  NlDiagStream* OpenCommandFile(const std::string& name) {
+    path_ = dir_.File(name);
+    NlFileNameDesc desc = DescriptorFor(path_);
+    NlDiagStream* file = nullptr;
+    EXPECT_EQ(nlfiini(nullptr, nullptr, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc), 0);
+    return file;
+  }
   std::vector<std::string> Commands() {
     std::vector<std::string> names;
     for (const HandlerCall& call : calls_) {
@@ -22,6 +30,7 @@ class Driver : public InterpreterTest {
     }
     return names;
   }
+  std::string path_;
 };
 
 TEST_F(Driver, CommentsAndEmptyLinesDoNothing) {
@@ -46,19 +55,14 @@ TEST_F(Driver, RefusedLinesArePrintedAndTheRunGoesOn) {
 
 TEST_F(Driver, AHandlerEndsTheRunWith851) {
   dir_.Write("q.cmd", "ping before\nstatus quit\nping after\n");
-  NlFileNameDesc desc{};
-  const std::string path = dir_.File("q.cmd");
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<std::uint32_t>(path.size());
-  NlDiagStream* file = nullptr;
-  ASSERT_EQ(nlfiini(nullptr, nullptr, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc), 0);
+  NlDiagStream* file = OpenCommandFile("q.cmd");
   EXPECT_EQ(nlcpdrv(&context_, 1, "test", 0, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
   EXPECT_EQ(calls_.size(), 2u) << "the line after the end is not read";
   EXPECT_EQ(Output(), "") << "not interactive: no prompt";
   EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
 
   ClearErrors();
-  ASSERT_EQ(nlfiini(nullptr, nullptr, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc), 0);
+  file = OpenCommandFile("q.cmd");
   EXPECT_EQ(nlcpdrv(&context_, 1, "test", 1, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
   EXPECT_EQ(Output(), "test: enter help for a list of commands.\ntest> test> ") << "welcome and a prompt per line";
   EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
@@ -66,12 +70,7 @@ TEST_F(Driver, AHandlerEndsTheRunWith851) {
 
 TEST_F(Driver, TheEndOfTheInputEndsTheRun) {
   dir_.Write("e.cmd", "ping last");
-  NlFileNameDesc desc{};
-  const std::string path = dir_.File("e.cmd");
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<std::uint32_t>(path.size());
-  NlDiagStream* file = nullptr;
-  ASSERT_EQ(nlfiini(nullptr, nullptr, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc), 0);
+  NlDiagStream* file = OpenCommandFile("e.cmd");
   EXPECT_EQ(nlcpdrv(&context_, 1, "", 0, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
   EXPECT_EQ(Errors(), "NL-00851: end of control program\n");
   ASSERT_EQ(calls_.size(), 1u);

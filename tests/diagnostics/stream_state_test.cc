@@ -102,7 +102,7 @@ TEST(StreamState, NullUninitialisedAndClosedStreamsAreRefused) {
   Destroy(stream);
 }
 
-TEST(StreamInfo, FilesReportTheirNameStandardStreamsNothing) {
+TEST(StreamInfo, FilesReportTheirNameAndEndStandardStreamsNothing) {
   TempDir dir;
   const std::string path = dir.File("info.trc");
   NlDiagStream* file = NewFileStream(path, NLDS_OPTION_APPEND);
@@ -120,23 +120,17 @@ TEST(StreamInfo, FilesReportTheirNameStandardStreamsNothing) {
   EXPECT_EQ(std::make_pair(kind, options), std::make_pair(NLDS_KIND_STANDARD_OUTPUT, 0u));
   EXPECT_EQ(info[0], 0xEE) << "a standard stream leaves the buffer alone";
 
-  for (NlDiagStream* stream : {output, file}) Destroy(stream);
-}
-
-TEST(StreamEof, TerminalAndFilesAtTheirEnd) {
-  TempDir dir;
-  NlDiagStream* output = NewStream(NLDS_KIND_STANDARD_OUTPUT);
-  NlDiagStream* file = NewFileStream(dir.File("eof.txt"));
+  NlDiagStream* fresh = NewFileStream(dir.File("eof.txt"));
   EXPECT_EQ(nldseof(output), 0) << "the terminal always counts as ended";
-  EXPECT_EQ(nldseof(file), 0) << "so does a file without a handle";
-  ASSERT_EQ(nldswrite(nullptr, file, "abc", 3), 0);
-  EXPECT_EQ(nldseof(file), NLE_STREAM_NOT_AT_END);
-  std::FILE* handle = static_cast<NlDiagFile*>(file->kind_data)->handle;
+  EXPECT_EQ(nldseof(fresh), 0) << "so does a file without a handle";
+  ASSERT_EQ(nldswrite(nullptr, fresh, "abc", 3), 0);
+  EXPECT_EQ(nldseof(fresh), NLE_STREAM_NOT_AT_END);
+  std::FILE* handle = static_cast<NlDiagFile*>(fresh->kind_data)->handle;
   std::rewind(handle);
   char buffer[8];
   EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, handle), 3u);
-  EXPECT_EQ(nldseof(file), 0);
-  for (NlDiagStream* each : {file, output}) Destroy(each);
+  EXPECT_EQ(nldseof(fresh), 0);
+  for (NlDiagStream* each : {fresh, file, output}) Destroy(each);
 }
 
 }  // namespace

@@ -8,16 +8,9 @@
 #include <vector>
 
 #include "kelnl/nlds.h"
+#include "tests/support/test_files.h"
 
 namespace kelnl::testing {
-
-// nlfncons takes an absolute base name as it stands. The path must outlive the descriptor.
-inline NlFileNameDesc DescriptorFor(const std::string& path) {
-  NlFileNameDesc desc{};
-  desc.base_name = path.data();
-  desc.base_name_length = static_cast<std::uint32_t>(path.size());
-  return desc;
-}
 
 inline NlDiagStream* NewStream(std::uint8_t kind_bits, void* argument = nullptr, std::uint8_t options = 0) {
   NlDiagStream* stream = nullptr;

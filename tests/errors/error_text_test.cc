@@ -13,13 +13,6 @@
 
 namespace {
 
-// A file the library wrote as text, read back with the platform's line ends as "\n".
-std::string TextFile(const kelnl::testing::TempDir& directory, const char* name) {
-  std::string text = directory.Read(name);
-  std::erase(text, '\r');
-  return text;
-}
-
 std::string Substitute(const char* format, std::vector<std::string> args = {}, std::size_t size = 64) {
   std::vector<const char*> pointers;
   std::vector<std::size_t> lengths;
@@ -34,14 +27,11 @@ std::string Substitute(const char* format, std::vector<std::string> args = {}, s
   return buffer.substr(0, written);
 }
 
-TEST(Substitution, SequentialAndNumberedArguments) {
+TEST(Substitution, ArgumentsPercentAndBackslash) {
   EXPECT_EQ(Substitute("%s and %S", {"abc", "de"}), "abc and de");
   EXPECT_EQ(Substitute("%1!s before %0!S, then %s", {"abc", "de"}), "de before abc, then abc")
       << "numbered arguments do not move the sequence";
   EXPECT_EQ(Substitute("[%s][%s][%2!s]", {"only"}), "[only][][]") << "missing arguments print nothing";
-}
-
-TEST(Substitution, PercentAndBackslash) {
   EXPECT_EQ(Substitute("100%% %d %1x %"), "100% %d %1x %");
   EXPECT_EQ(Substitute("a\\nb\\Tc\\q\\\\d\\"), "a\nb\tcq\\d\\");
   EXPECT_EQ(Substitute("x\\0y"), std::string("x\0y", 3));
@@ -143,7 +133,7 @@ TEST_F(ErrorChain, SignalWithoutAFramePrintsToThePrintStream) {
   stack_->print_stream = kelnl::testing::NewFileStream(path);
   nlerrec(stack_, 1, 405, 0);
   nlersec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 1, "x");
-  EXPECT_EQ(TextFile(home_, "errors.txt"),
+  EXPECT_EQ(home_.ReadText("errors.txt"),
             "NL-00462: error in parameter file x\n NL-00405: cannot find or open the parameter file\n");
   kelnl::testing::Destroy(stack_->print_stream);
 }

@@ -129,7 +129,7 @@ TEST_F(FailedStartup, LanguageFailureWritesTheFixedTextAndKeepsTheFacility) {
   EXPECT_EQ(primary_.errors[0].kind, 4);
 }
 
-TEST_F(FailedStartup, SmallBuffersGetAsMuchOfTheTextAsFits) {
+TEST_F(FailedStartup, SmallBuffersGetAsMuchOfTheTextAsFitsAndANullSlotIsRefused) {
   char buffer[16];
   std::size_t length = 77;
   EXPECT_EQ(StartWithoutLanguage(buffer, 10, &length), NLE_LANGUAGE_FAILED);
@@ -145,13 +145,11 @@ TEST_F(FailedStartup, SmallBuffersGetAsMuchOfTheTextAsFits) {
   EXPECT_EQ(StartWithoutLanguage(nullptr, 10, &length), NLE_LANGUAGE_FAILED);
   EXPECT_EQ(length, 0u);
   EXPECT_EQ(StartWithoutLanguage(buffer, 10, nullptr), NLE_LANGUAGE_FAILED);
-}
 
-TEST_F(FailedStartup, NullSlotIsRefusedWithItsText) {
-  char buffer[64];
-  std::size_t length = 0;
-  EXPECT_EQ(nleminz(&primary_, nullptr, 1, buffer, sizeof buffer, &length), NLE_NULL_CONTEXT);
-  EXPECT_STREQ(buffer, "NL-00600: null context\n");
+  char roomy[64];
+  primary_ = {};
+  EXPECT_EQ(nleminz(&primary_, nullptr, 1, roomy, sizeof roomy, &length), NLE_NULL_CONTEXT);
+  EXPECT_STREQ(roomy, "NL-00600: null context\n");
   EXPECT_EQ(length, 59u);
   EXPECT_EQ(primary_.errors[0].kind, 4);
 }

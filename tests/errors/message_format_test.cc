@@ -50,7 +50,7 @@ TEST_F(MessageFormat, PrefixNeedsRoomForItself) {
   EXPECT_EQ(Format(1, 123456, 0, 0, 1, 64).substr(0, 11), "NL-123456: ") << "wide numbers widen the prefix";
 }
 
-TEST_F(MessageFormat, UnknownEmfiAndNullFacility) {
+TEST_F(MessageFormat, UnknownEmfiNullFacilityAndMissingMessage) {
   char buffer[16] = "#######";
   std::size_t length = 5;
   EXPECT_EQ(nlemgmz(&primary_, facility_, 99, 462, 2, 0, 0, 1, buffer, sizeof buffer, &length),
@@ -61,9 +61,8 @@ TEST_F(MessageFormat, UnknownEmfiAndNullFacility) {
   EXPECT_EQ(nlemgmz(&primary_, nullptr, 1, 462, 2, 0, 0, 1, buffer, sizeof buffer, &length), NLE_NULL_CONTEXT);
   EXPECT_EQ(primary_.errors[0].error, NLE_NULL_CONTEXT);
   EXPECT_EQ(nlemgmz(&primary_, facility_, 1, 462, 2, 0, 0, 1, buffer, 0, &length), 0);
-}
 
-TEST_F(MessageFormat, MissingMessageNamesNumberProductAndFacility) {
+  // A message missing from an existing file names number, product and facility.
   const std::string text = Format(1, 999, 2);
   EXPECT_NE(text.find("999"), std::string::npos) << text;
   EXPECT_NE(text.find("NETWORK"), std::string::npos) << text;

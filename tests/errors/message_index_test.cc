@@ -20,7 +20,7 @@ std::string TextOf(std::string_view line) {
   return std::string(line.substr(parsed.text_start, parsed.text_length));
 }
 
-TEST(MessageLine, AcceptedForms) {
+TEST(MessageLine, AcceptedAndMalformedForms) {
   EXPECT_EQ(ParseMessageLine("00462, 00000, \"bad file %s\"").number, 462u);
   EXPECT_EQ(TextOf("00462, 00000, \"bad file %s\""), "bad file %s");
   EXPECT_EQ(TextOf("\t7 ,0,\"x\"  \r"), "x");
@@ -30,9 +30,6 @@ TEST(MessageLine, AcceptedForms) {
   EXPECT_EQ(ParseMessageLine("").kind, LineKind::kBlank);
   EXPECT_EQ(ParseMessageLine("  \t\r").kind, LineKind::kBlank);
   EXPECT_EQ(ParseMessageLine("  // 00001, 00000, \"commented out\"").kind, LineKind::kComment);
-}
-
-TEST(MessageLine, MalformedForms) {
   for (std::string_view line : {"hello", "1 0 \"no commas\"", "1, \"one number\"", "1, 0, no quotes",
                                 "1, 0, \"unclosed", "1, 0, \"text\" trailing", "1234567890, 0, \"too long\"",
                                 ", 0, \"no number\"", "/ 1, 0, \"x\""}) {
@@ -40,7 +37,7 @@ TEST(MessageLine, MalformedForms) {
   }
 }
 
-TEST(MessageIndexBuild, SortsKeepsFirstDuplicateAndCountsBadLines) {
+TEST(MessageIndexBuild, SortsKeepsFirstDuplicateCountsBadLinesAndRefusesOversizedTexts) {
   const std::string text =
       "30, 0, \"thirty\"\n"
       "// comment\n"
@@ -65,10 +62,7 @@ TEST(MessageIndexBuild, SortsKeepsFirstDuplicateAndCountsBadLines) {
   EXPECT_EQ(text_of(0), "<none>");
   kelnl::nls::ReleaseMessageIndex(&index);
   EXPECT_EQ(index.entries, nullptr);
-}
 
-TEST(MessageIndexBuild, EmptyAndOversizedTexts) {
-  MessageIndex index{};
   ASSERT_TRUE(BuildMessageIndex("// nothing but a comment\n", &index));
   EXPECT_EQ(index.count, 0u);
   EXPECT_EQ(FindMessage(index, 1), nullptr);

@@ -60,6 +60,18 @@ std::string Conversions(const std::string& text) {
   return letters;
 }
 
+// Every message file opens: the four of the library and the trace's, registered as a trace does.
+void ExpectEveryMessageFileOpens() {
+  NlMessageFacility* facility = nullptr;
+  ASSERT_EQ(nleminz(nullptr, &facility, 1, nullptr, 0, nullptr), 0);
+  ASSERT_EQ(nlemfireg(nullptr, facility, 37, "NETWORK", 7, "NLT", 3), 0);
+  for (int emfi : {1, 3, 22, 37}) EXPECT_EQ(nlemomf(facility, nlemfsearch(facility, emfi)), 0) << "emfi " << emfi;
+  char text[128];
+  EXPECT_EQ(nlemgmz(nullptr, facility, 1, 608, 2, 0, 0, 1, text, sizeof text, nullptr), 0);
+  EXPECT_STREQ(text, "NL-00608: invalid product name size");
+  nlemdestroy(nullptr, &facility);
+}
+
 struct FacilityFiles {
   const char* header;
   std::vector<std::string> prefixes;
@@ -108,17 +120,7 @@ TEST(MessageTexts, ConversionsMatchWhatCallersPass) {
 
 TEST(MessageTexts, FoundInTheBuildTreeWithoutAHome) {
   kelnl::testing::ScopedEnvironment no_home("TARVO_HOME", nullptr);
-  NlMessageFacility* facility = nullptr;
-  ASSERT_EQ(nleminz(nullptr, &facility, 1, nullptr, 0, nullptr), 0);
-  ASSERT_EQ(nlemfireg(nullptr, facility, 37, "NETWORK", 7, "NLT", 3), 0);
-  for (int emfi : {1, 3, 22, 37}) {
-    NlEmfi* record = nlemfsearch(facility, emfi);
-    EXPECT_EQ(nlemomf(facility, record), 0) << "emfi " << emfi;
-  }
-  char text[128];
-  EXPECT_EQ(nlemgmz(nullptr, facility, 1, 608, 2, 0, 0, 1, text, sizeof text, nullptr), 0);
-  EXPECT_STREQ(text, "NL-00608: invalid product name size");
-  nlemdestroy(nullptr, &facility);
+  ExpectEveryMessageFileOpens();
 }
 
 // Run by the message_files_install test with TARVO_HOME naming an installed home.
@@ -128,11 +130,7 @@ TEST(InstalledMessages, FoundThroughTarvoHome) {
   const char* home = std::getenv("TARVO_HOME");
   ASSERT_NE(home, nullptr);
   EXPECT_STREQ(home, expected_home);
-  NlMessageFacility* facility = nullptr;
-  ASSERT_EQ(nleminz(nullptr, &facility, 1, nullptr, 0, nullptr), 0);
-  ASSERT_EQ(nlemfireg(nullptr, facility, 37, "NETWORK", 7, "NLT", 3), 0);
-  for (int emfi : {1, 3, 22, 37}) EXPECT_EQ(nlemomf(facility, nlemfsearch(facility, emfi)), 0) << emfi;
-  nlemdestroy(nullptr, &facility);
+  ExpectEveryMessageFileOpens();
 }
 
 }  // namespace

@@ -36,48 +36,43 @@ class ConcurrentLookups : public MessageFacilityTest {
     }
     return std::string(buffer, length);
   }
+  // Each thread looks up messages in its own order; returns the number of unacceptable texts.
+  int LookUpOnThreads(int stride, bool (*acceptable)(int n, const std::string& text)) {
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+      threads.emplace_back([&, t] {
+        for (int i = 0; i < kLookups; ++i) {
+          const int n = 1 + (i * stride + t) % kMessages;
+          if (!acceptable(n, Lookup(n))) ++wrong;
+        }
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+    return wrong.load();
+  }
 };
 
 TEST_F(ConcurrentLookups, EveryThreadGetsTheRightTexts) {
-  std::atomic<int> wrong{0};
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < kLookups; ++i) {
-        const int n = 1 + (i * 7 + t) % kMessages;
-        if (Lookup(n) != Expected(n)) ++wrong;
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(LookUpOnThreads(7, [](int n, const std::string& text) { return text == Expected(n); }), 0);
 }
 
 TEST_F(ConcurrentLookups, ClosingWhileOthersLookUpIsSafe) {
   NlEmfi* record = nlemfsearch(facility_, 1);
   std::atomic<bool> stop{false};
-  std::atomic<int> wrong{0};
   std::thread closer([&] {
     while (!stop.load()) {
       nlemcmf(facility_, record);
       std::this_thread::yield();
     }
   });
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < kLookups; ++i) {
-        const int n = 1 + (i + t) % kMessages;
-        // A close between opening and reading gives the fallback text, never a wrong message.
-        const std::string text = Lookup(n);
-        if (text != Expected(n) && text.find("message " + std::to_string(n) + ":") == std::string::npos) ++wrong;
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  // A close between opening and reading gives the fallback text, never a wrong message.
+  const int wrong = LookUpOnThreads(1, [](int n, const std::string& text) {
+    return text == Expected(n) || text.find("message " + std::to_string(n) + ":") != std::string::npos;
+  });
   stop = true;
   closer.join();
-  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(wrong, 0);
   EXPECT_EQ(Lookup(3), Expected(3));
 }
 

@@ -20,16 +20,13 @@ TEST(PrimaryErrorRecord, SlotsFillInOrderUntilTheSixthPushOverflows) {
   EXPECT_EQ(record.errors[4].error, 404) << "an overflowing push stores nothing";
 }
 
-TEST(PrimaryErrorRecord, ZeroErrorStoresNothingButMarksOverflow) {
+TEST(PrimaryErrorRecord, ZeroErrorNullRecordAndWideNumbers) {
   NlPrimaryErrorRecord record{};
   EXPECT_EQ(nlepepe(&record, 1, 0, 2), 0);
-  EXPECT_EQ(record.count, 0);
+  EXPECT_EQ(record.count, 0) << "error 0 stores nothing but marks overflow";
   EXPECT_EQ(record.overflow, 1);
-}
-
-TEST(PrimaryErrorRecord, NullRecordAndWideNumbers) {
   EXPECT_EQ(nlepepe(nullptr, 1, 462, 2), 462);
-  NlPrimaryErrorRecord record{};
+  record = {};
   EXPECT_EQ(nlepepe(&record, 37, 0x12345, 8), 0x12345) << "returned whole";
   EXPECT_EQ(record.errors[0].error, 0x2345) << "stored as its low 16 bits";
   EXPECT_EQ(record.errors[0].facility, 37);

@@ -72,7 +72,7 @@ TEST_F(Recovery, ResignalDeliversTheTopErrorWithoutPushing) {
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerrse(s); }, nullptr), 1);
 }
 
-TEST_F(Recovery, ResignalOfAnEmptyStackIsInternalError302) {
+TEST_F(Recovery, ResignalOfAnEmptyStackIsInternalError302AndWithoutAFrameSignalsReturn) {
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerrse(s); }, nullptr), NLE_INTERNAL_ERROR);
   ASSERT_EQ(stack_->depth, 1);
   NlMessageComponents parts{};
@@ -80,6 +80,14 @@ TEST_F(Recovery, ResignalOfAnEmptyStackIsInternalError302) {
   ASSERT_EQ(parts.arg_count, 2u);
   EXPECT_EQ(std::string(parts.args[0], parts.arg_lengths[0]), "302");
   EXPECT_EQ(std::string(parts.args[1], parts.arg_lengths[1]), "1");
+
+  stack_->depth = 0;
+  nlersec(stack_, 1, 405, 0);
+  nlerfec(stack_, 1, 0);
+  nlerrse(stack_);
+  ASSERT_EQ(stack_->depth, 2);
+  EXPECT_EQ(nlergoc(stack_, 2), 405u);
+  EXPECT_EQ(nlergoc(stack_, 1), 52u);
 }
 
 TEST_F(Recovery, OperatingSystemSignalsAndInternalKinds) {
@@ -97,15 +105,6 @@ TEST_F(Recovery, OperatingSystemSignalsAndInternalKinds) {
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerasi(s, 3, 8, NL_ERROR_KIND_SIGNALLED, 0); },
                        nullptr), NLE_INTERNAL_ERROR);
   EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_INTERNAL_SIGNALLED);
-}
-
-TEST_F(Recovery, WithoutAFrameSignalsReturn) {
-  nlersec(stack_, 1, 405, 0);
-  nlerfec(stack_, 1, 0);
-  nlerrse(stack_);
-  ASSERT_EQ(stack_->depth, 2);
-  EXPECT_EQ(nlergoc(stack_, 2), 405u);
-  EXPECT_EQ(nlergoc(stack_, 1), 52u);
 }
 
 }  // namespace

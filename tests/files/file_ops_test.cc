@@ -16,7 +16,7 @@
 namespace kelnl::testing {
 namespace {
 
-TEST(Rename, ReplacesAnExistingTarget) {
+TEST(DeleteAndRename, RenameReplacesATargetAndFailuresAndOverlongNamesAreReported) {
   TempDir dir;
   const std::string from = dir.Write("new.kel", "new");
   const std::string to = dir.Write("old.kel", "old");
@@ -25,13 +25,9 @@ TEST(Rename, ReplacesAnExistingTarget) {
   ExpectRecord(record, 0);
   EXPECT_EQ(dir.Read("old.kel"), "new");
   EXPECT_FALSE(std::filesystem::exists(from));
-}
 
-TEST(DeleteAndRename, FailuresAndOverlongNames) {
-  TempDir dir;
   const std::string file = dir.Write("gone.txt", "x");
   const std::string too_long(256, 'x');
-  NlOsErrorRecord record{};
   EXPECT_EQ(snlfdel(&record, file.data(), Length(file)), 0);
   EXPECT_EQ(snlfdel(&record, file.data(), Length(file)), SNLF_DEL_FAILED);
   ExpectRecord(record, SNLF_DEL_FAILED, ENOENT);

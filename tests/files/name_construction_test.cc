@@ -66,7 +66,7 @@ class NameConstruction : public ::testing::Test {
   ScopedEnvironment admin_{"VQT_ADMIN", nullptr};
 };
 
-TEST_F(NameConstruction, LocationsInOrder) {
+TEST_F(NameConstruction, LocationsInOrderAndMustExistProbesEachOne) {
   const std::string home = Directory("home");
   const std::string variable_directory = Directory("env");
   const std::string explicit_directory = Directory("explicit");
@@ -88,20 +88,15 @@ TEST_F(NameConstruction, LocationsInOrder) {
   EXPECT_EQ(Construct(file).name, Join(home, Native("network/admin/brisol.kel")));
   file.first.clear();
   EXPECT_EQ(Construct(file).name, "brisol.kel");
-}
 
-TEST_F(NameConstruction, MustExistProbesEachLocation) {
-  const std::string home = Directory("home");
-  const std::string explicit_directory = Directory("explicit");
-  ScopedEnvironment tarvo_home("TARVO_HOME", home.c_str());
-  ScopedEnvironment vqt_admin("VQT_ADMIN", Directory("env").c_str());
-  Description file{.first = "network",
-                   .second = "admin",
-                   .directory = explicit_directory,
-                   .base = "brisol",
-                   .extension = "kel",
-                   .variable = "VQT_ADMIN",
-                   .flags = NLFN_MUST_EXIST};
+  // A name that must exist is probed for in each location, the lower-case default directory too.
+  file = {.first = "network",
+          .second = "admin",
+          .directory = explicit_directory,
+          .base = "brisol",
+          .extension = "kel",
+          .variable = "VQT_ADMIN",
+          .flags = NLFN_MUST_EXIST};
 
   const std::string in_home = Touch(Join(home, Native("network/admin")), "brisol.kel");
   Built built = Construct(file);

@@ -31,7 +31,7 @@ std::string SplitPath(const std::string& path) {
   return split;
 }
 
-TEST(SplitPath, AtTheLastSeparatorAndTheLastDotAfterIt) {
+TEST(SplitPath, AtTheLastSeparatorAndTheLastDotAfterItRebuildingTheSamePath) {
   EXPECT_EQ(SplitPath(Native("a/dir/name.ext.kel")), Native("a/dir|name.ext|kel"));
   EXPECT_EQ(SplitPath(Native("a/dir.d/file")), Native("a/dir.d|file|-"));
   EXPECT_EQ(SplitPath("file."), "-|file|-") << "an empty extension is absent";
@@ -41,9 +41,7 @@ TEST(SplitPath, AtTheLastSeparatorAndTheLastDotAfterIt) {
 #else
   EXPECT_EQ(SplitPath("a\\b.c\\d"), "-|a\\b|c\\d") << "only the slash separates";
 #endif
-}
 
-TEST(SplitPath, RebuildsTheSamePathAndFailsCleanly) {
   TempDir dir;
   const std::string path = dir.File("brisol.kel");
   NlOsErrorRecord record{};

@@ -41,17 +41,15 @@ TEST(NvText, RealDescriptorShapesRoundTrip) {
   EXPECT_EQ(AtomAt(Parse(shapes[2]).get(), "ADDRESS/ENVS"), "A=1,PATH=/bin:/usr/bin");
 }
 
-TEST(NvText, WhiteSpaceAroundTokensIsDroppedAndInsideAtomsKept) {
+TEST(NvText, WhiteSpaceAroundTokensIsDroppedAndInsideAtomsKeptAndAnEmptyValueIsAList) {
   BindingPtr binding = Parse(
       " \t( DESCRIPTION\r\n=\n  ( ADDRESS =\t(HOST = db 1 )\r\n (PORT=\t1521\t) )\n\n"
       "(CONNECT_DATA = (SERVICE_NAME = a  b\tc ) ) )\r\n");
   EXPECT_EQ(TextOf(binding.get()),
             "(DESCRIPTION=(ADDRESS=(HOST=db 1)(PORT=1521))(CONNECT_DATA=(SERVICE_NAME=a  b\tc)))");
-}
-
-TEST(NvText, EmptyValueIsAnEmptyList) {
+  // An empty value is an empty list.
   for (const char* text : {"(DESCRIPTION=)", "( DESCRIPTION = \r\n )"}) {
-    BindingPtr binding = Parse(text);
+    binding = Parse(text);
     uint32_t count = 99;
     EXPECT_NE(nlnvisa(binding.get()), 0) << text;
     EXPECT_EQ(nlnvnnv(binding.get(), &count), 0);

@@ -21,9 +21,7 @@ class ParameterAccess : public ::testing::Test {
     std::string text;
     for (const auto& statement : statements) text += statement + "\n";
     path_ = dir_.Write("table.kel", text);
-    NlFileNameDesc desc{};
-    desc.base_name = path_.c_str();
-    desc.base_name_length = static_cast<uint32_t>(path_.size());
+    const NlFileNameDesc desc = kelnl::testing::DescriptorFor(path_);
     ASSERT_EQ(nlpains(&record_, &table_, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
   }
   int32_t Get(const std::string& name, int32_t index, std::string* out) {
@@ -51,7 +49,7 @@ class ParameterAccess : public ::testing::Test {
   NlParameterTable* table_ = nullptr;
 };
 
-TEST_F(ParameterAccess, ListElementsFollowQuotesDepthAndEscapes) {
+TEST_F(ParameterAccess, ListElementsFollowQuotesDepthAndEscapesAndMalformedListsAreRefused) {
   Read({"L=(a, 'b,c', (d,e))", "TWO=(A=1)(B=2)", "ESC=(x\\,y, ' q ' ,z)", "TAIL=(a,b)c"});
   EXPECT_EQ(Count("l"), 3u);
   EXPECT_EQ(Element("l", 1), "a");
@@ -65,12 +63,10 @@ TEST_F(ParameterAccess, ListElementsFollowQuotesDepthAndEscapes) {
   EXPECT_EQ(Element("l", 0), "(a, 'b,c', (d,e))");
   std::string unused;
   EXPECT_EQ(Get("l", 4, &unused), NLE_PARAM_BAD_LIST);
-}
 
-TEST_F(ParameterAccess, PlainValuesAndMalformedLists) {
+  nlpatrm(&record_, &table_);
   Read({"PLAIN=word", "BAD=(a,b)x)", "OPEN=(a,b)x("});
   EXPECT_EQ(Element("plain", 1), "word");
-  std::string unused;
   EXPECT_EQ(Get("plain", 2, &unused), NLE_PARAM_BAD_LIST);
   EXPECT_EQ(Count("plain"), 0u);
   EXPECT_EQ(Top(), NLE_PARAM_BAD_LIST);

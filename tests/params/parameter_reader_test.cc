@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -27,13 +28,15 @@ class ParameterReader : public ::testing::Test {
     if (table_ != nullptr) kelnl::TearDownParameterTable(table_);
     table_ = nullptr;
   }
+  // Back to no table and an empty record, for the next read of a test.
+  void Reset() {
+    Release();
+    record_ = {};
+  }
 
   NlFileNameDesc Descriptor(const std::string& path) {
     paths_.push_back(path);
-    NlFileNameDesc desc{};
-    desc.base_name = paths_.back().c_str();
-    desc.base_name_length = static_cast<uint32_t>(paths_.back().size());
-    return desc;
+    return kelnl::testing::DescriptorFor(paths_.back());
   }
 
   // Reads text as the file "main.kel" (plus command-line strings) into table_.
@@ -71,11 +74,11 @@ class ParameterReader : public ::testing::Test {
   TempDir dir_;
   NlPrimaryErrorRecord record_{};
   NlParameterTable* table_ = nullptr;
-  std::vector<std::string> paths_;
+  std::deque<std::string> paths_;  // a deque keeps its strings in place
   std::vector<std::string> strings_;
 };
 
-TEST_F(ParameterReader, LaterSpellingWinsAndSameSpellingReplaces) {
+TEST_F(ParameterReader, LaterSpellingWinsAndSameSpellingOrNameReplaces) {
   ASSERT_EQ(Read("A = 1\nB = x\nA = 2\na = 3\n"), 0);
   NlParamEntry* a = Entry("A");
   ASSERT_NE(a, nullptr);
@@ -86,9 +89,8 @@ TEST_F(ParameterReader, LaterSpellingWinsAndSameSpellingReplaces) {
   EXPECT_STREQ(a->bindings->value->text, "3");
   EXPECT_STREQ(a->bindings->next->value->text, "2");
   EXPECT_EQ(table_->flags, NLPA_READ_COMPLETE);
-}
 
-TEST_F(ParameterReader, ANameTwiceInOneStatementKeepsItsValue) {
+  Reset();
   ASSERT_EQ(Read("D, C , C = (v=1)\n"), 0);
   EXPECT_EQ(Value("c"), "(v=1)");
   EXPECT_EQ(Entry("c")->bindings->value->reference_count, 2);
@@ -186,16 +188,13 @@ TEST_F(ParameterReader, EndOfInputInsideAStatement) {
   EXPECT_EQ(Read("X = (\n"), NLE_PARAM_UNEXPECTED_END);
   EXPECT_EQ(Codes(), (std::vector<int>{NLE_PARAM_BAD_LIST, NLE_PARAM_UNEXPECTED_END}));
   EXPECT_EQ(Value("x"), "(") << "the value read so far is stored";
-  Release();
-  record_ = {};
+  Reset();
   EXPECT_EQ(Read("Q = \"open quote\nR = 1\n"), NLE_PARAM_UNEXPECTED_END);
   EXPECT_EQ(Value("q"), "open quote\nR = 1\n");
-  Release();
-  record_ = {};
+  Reset();
   EXPECT_EQ(Read("A, B"), NLE_PARAM_UNEXPECTED_END);
   EXPECT_EQ(Value("a"), "<absent>");
-  Release();
-  record_ = {};
+  Reset();
   EXPECT_EQ(Read("A =   \n\n"), NLE_PARAM_UNEXPECTED_END);
 }
 
@@ -233,8 +232,7 @@ TEST_F(ParameterReader, RepeatedSelfIncludesAreReadOncePerDepth) {
   EXPECT_EQ(Value("b"), "2");
   EXPECT_EQ(std::string(table_->third_file_name), self);
 
-  Release();
-  record_ = {};
+  Reset();
   dir_.Write("self.kel", "ifile = " + self + "\nA = 1\nifile = " + self + "\n");
   EXPECT_EQ(ReadWith(&desc, {}, 0), NLE_PARAM_INCLUDE_TOO_DEEP);
   EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
@@ -246,13 +244,11 @@ TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings)
   EXPECT_EQ(Value("a"), "1");
   EXPECT_EQ(record_.os_facility, 3);
 
-  Release();
-  record_ = {};
+  Reset();
   const NlFileNameDesc missing = Descriptor(dir_.File("nowhere.kel"));
   EXPECT_EQ(ReadWith(&missing, {}, 0), NLE_PARAM_FILE_NOT_OPENED);
   EXPECT_EQ(std::string(table_->first_file_name), dir_.File("nowhere.kel")) << "recorded all the same";
-  Release();
-  record_ = {};
+  Reset();
   EXPECT_EQ(ReadWith(&missing, {"a=1"}, 0), 0);
   EXPECT_EQ(record_.count, 0);
   EXPECT_EQ(Value("a"), "1");
@@ -263,17 +259,28 @@ TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings)
   nlpatrm(nullptr, &unrecorded);
 }
 
-TEST_F(ParameterReader, CommandLineIncludesComeFirst) {
+TEST_F(ParameterReader, ReadingOptions) {
   const std::string extra = dir_.Write("extra.kel", "trace_level = 9\nextra = 1\n");
   ASSERT_EQ(ReadWith(nullptr, {"trace_level=4", "IFILE=" + extra}, NLPA_COMMAND_LINE), 0);
-  EXPECT_EQ(Value("trace_level"), "4");
+  EXPECT_EQ(Value("trace_level"), "4") << "command-line includes come first";
   EXPECT_EQ(Value("extra"), "1");
-}
 
-TEST_F(ParameterReader, LocalFileIsRecordedSecond) {
+  Reset();
   ASSERT_EQ(Read("A = 1\n", {}, NLPA_LOCAL_FILE), 0);
   EXPECT_EQ(std::string(table_->second_file_name), dir_.File("main.kel"));
   EXPECT_EQ(table_->first_name_length, 0u);
+
+  Reset();
+  ASSERT_EQ(Read("A = 1\n", {"b=2"}, NLPA_CREATE_ONLY), 0);
+  ASSERT_NE(table_, nullptr);
+  EXPECT_EQ(nlhthsize(table_->index), 0) << "create-only reads nothing";
+
+  Reset();
+  ASSERT_EQ(Read("A = 1\nB = 2\n"), 0);
+  ASSERT_EQ(ReadWith(nullptr, {"B=3", "C=4"}, 0), 0);
+  EXPECT_EQ(Value("a"), "1") << "reading into an existing table adds and replaces";
+  EXPECT_EQ(Value("b"), "3");
+  EXPECT_EQ(Value("c"), "4");
 }
 
 TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
@@ -296,14 +303,12 @@ TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
 TEST_F(ParameterReader, DirectoriesAndEndlessDevicesAreRefused) {
   const std::string folder = dir_.path().string();
   EXPECT_EQ(ReadPath(folder), NLE_PARAM_FILE_NOT_OPENED);
-  Release();
-  record_ = {};
+  Reset();
   EXPECT_EQ(Read("ifile = " + folder + "\nA = 1\n"), NLE_PARAM_FILE_NOT_OPENED);
   EXPECT_EQ(Value("a"), "1");
   if (!std::filesystem::exists("/dev/zero")) return;
   for (const std::string& text : {std::string("ifile = /dev/zero\nB = 2\n"), std::string()}) {
-    Release();
-    record_ = {};
+    Reset();
     const int32_t result = text.empty() ? ReadPath("/dev/zero") : Read(text);
     EXPECT_EQ(result, NLE_PARAM_SOURCE_WITHOUT_END);
     if (!text.empty()) {
@@ -321,23 +326,7 @@ TEST_F(ParameterReader, RegressionSideFileStaysBesideItsParameterFile) {
   Release();  // the side file is flushed when the next one opens or the process ends
   ASSERT_EQ(ReadPath(dir_.Write("other.kel", "x = 1\n")), 0);
   EXPECT_FALSE(std::filesystem::exists(dir_.path() / "app.file"));
-  std::string written = dir_.Read("app.d/brisol.file");
-  std::erase(written, '\r');  // a text file, with the platform's line ends
-  EXPECT_EQ(written, "trace_level = support\n");
-}
-
-TEST_F(ParameterReader, CreateOnlyReadsNothing) {
-  ASSERT_EQ(Read("A = 1\n", {"b=2"}, NLPA_CREATE_ONLY), 0);
-  ASSERT_NE(table_, nullptr);
-  EXPECT_EQ(nlhthsize(table_->index), 0);
-}
-
-TEST_F(ParameterReader, ReadingIntoAnExistingTableAddsAndReplaces) {
-  ASSERT_EQ(Read("A = 1\nB = 2\n"), 0);
-  ASSERT_EQ(ReadWith(nullptr, {"B=3", "C=4"}, 0), 0);
-  EXPECT_EQ(Value("a"), "1");
-  EXPECT_EQ(Value("b"), "3");
-  EXPECT_EQ(Value("c"), "4");
+  EXPECT_EQ(dir_.ReadText("app.d/brisol.file"), "trace_level = support\n");
 }
 
 // Every statement kind meets a failing allocation, in both forms of exhaustion: a file with an

@@ -16,19 +16,15 @@
 #include "kelnl/nlsp.h"
 #include "params/update_hook.h"
 #include "tests/support/alloc_sweep.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/test_files.h"
-
-#ifndef _WIN32
-#include <sys/resource.h>
-
-#include <csignal>
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
+using kelnl::testing::DescriptorFor;
 
-const std::string kDate = "[0-3][0-9]-[A-Z]{3}-[0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
+const std::string kDate = kelnl::testing::kHeaderDatePattern;
 
 class ParameterUpdate : public ::testing::Test {
  protected:
@@ -38,20 +34,14 @@ class ParameterUpdate : public ::testing::Test {
     ASSERT_EQ(nlpains(&record_, &update_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
     file_path_ = dir_.File("net.kel");
     backup_path_ = dir_.File("net.bak");
-    file_ = Describe(file_path_);
-    backup_ = Describe(backup_path_);
+    file_ = DescriptorFor(file_path_);
+    backup_ = DescriptorFor(backup_path_);
   }
   void TearDown() override {
     kelnl::params::update_hook::SetBeforeMove(nullptr, nullptr);
     nlpatrm(&record_, &update_);
     nldatrm(&context_);
     nlerdestroy(nullptr, &context_.error_stack);
-  }
-  static NlFileNameDesc Describe(const std::string& path) {
-    NlFileNameDesc desc{};
-    desc.base_name = path.c_str();
-    desc.base_name_length = static_cast<uint32_t>(path.size());
-    return desc;
   }
   void Set(const std::string& name, const std::string& value) {
     ASSERT_EQ(nlpassp(&record_, update_, 1, name.data(), static_cast<uint32_t>(name.size()), value.data(),
@@ -61,12 +51,7 @@ class ParameterUpdate : public ::testing::Test {
   int32_t Update(const char* author = nullptr) {
     return nlspfile(&context_, update_, &file_, &backup_, author, author == nullptr ? 0 : static_cast<uint32_t>(std::strlen(author)));
   }
-  // The file as the library wrote it, with the platform's line ends read as "\n".
-  std::string Written(const char* name = "net.kel") const {
-    std::string text = dir_.Read(name);
-    std::erase(text, '\r');
-    return text;
-  }
+  std::string Written() const { return dir_.ReadText("net.kel"); }
   // What a parse of the updated file gives for each name.
   std::map<std::string, std::string> Parsed() {
     NlParameterTable* table = nullptr;
@@ -80,7 +65,6 @@ class ParameterUpdate : public ::testing::Test {
     nlpatrm(&record, &table);
     return values;
   }
-  std::set<std::string> Files() const { return dir_.Names(); }
   const NlErrorEntry& Top() const { return context_.error_stack->entries[context_.error_stack->depth - 1]; }
 
   kelnl::testing::TempDir dir_;
@@ -156,7 +140,7 @@ TEST_F(ParameterUpdate, MissingFileIsCreatedWithOnlyTheAddedBlock) {
   ASSERT_EQ(Update(), NLSP_OK);
   EXPECT_TRUE(std::regex_match(Written(), std::regex("\n#----ADDED  " + kDate + "---\nX = 1\n#-{34}\n")))
       << Written();
-  EXPECT_EQ(Files(), (std::set<std::string>{"net.kel"})) << "no backup of a file that did not exist";
+  EXPECT_EQ(dir_.Names(), (std::set<std::string>{"net.kel"})) << "no backup of a file that did not exist";
   EXPECT_EQ(Parsed().at("X"), "1");
 }
 
@@ -187,7 +171,7 @@ TEST_F(ParameterUpdate, FailedMoveChangesNothing) {
   Set("trace_level", "6");
   ASSERT_EQ(Update(), NLSP_FILE_FAILED);
   EXPECT_EQ(dir_.Read("net.kel"), kNetwork);
-  EXPECT_EQ(Files(), (std::set<std::string>{"net.bak", "net.kel"}));
+  EXPECT_EQ(dir_.Names(), (std::set<std::string>{"net.bak", "net.kel"}));
   EXPECT_EQ(Top().facility, 4u);
   EXPECT_EQ(Top().error, 0u) << "an operating-system entry";
   EXPECT_NE(Top().os_error.operation, 0u);
@@ -225,34 +209,13 @@ TEST_F(ParameterUpdate, ReadOnlyFileIsReplacedAndUnreadableFileRefused) {
 }
 
 #ifndef _WIN32
-// Files written by this process may not grow beyond limit bytes while it lives: the way to fill
-// a disk for one test.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    previous_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &previous_);
-    rlimit reduced = previous_;
-    reduced.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &reduced);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &previous_);
-    std::signal(SIGXFSZ, previous_handler_);
-  }
-
- private:
-  rlimit previous_{};
-  void (*previous_handler_)(int) = nullptr;
-};
-
 TEST_F(ParameterUpdate, FullDiskLeavesAShortFileAndThePreviousTextInTheBackup) {
   const std::string original = kNetwork + std::string(5000, '#') + "\n";
   dir_.Write("net.kel", original);
   Set("trace_level", "6");
   Set("NEW_ONE", "x");
   {
-    FileSizeLimit limit(4096);
+    kelnl::testing::FileSizeLimit limit(4096);
     ASSERT_EQ(Update(), NLSP_OK) << "a failed write is not reported";
   }
   EXPECT_EQ(dir_.Read("net.bak"), original);
@@ -264,7 +227,7 @@ TEST_F(ParameterUpdate, FullDiskLeavesAShortFileAndThePreviousTextInTheBackup) {
   fs::remove(backup_path_);
   Set("BIG", std::string(5000, 'b'));
   {
-    FileSizeLimit limit(4096);
+    kelnl::testing::FileSizeLimit limit(4096);
     ASSERT_EQ(Update(), NLSP_OK);
   }
   EXPECT_LE(dir_.Read("net.kel").size(), 4096u);
@@ -282,7 +245,7 @@ TEST_F(ParameterUpdate, RunningOutOfMemoryKeepsTheFile) {
         EXPECT_EQ(result, NLSP_NO_MEMORY);
         EXPECT_EQ(Top().error, static_cast<uint32_t>(NLE_UPDATE_NO_MEMORY));
         EXPECT_EQ(dir_.Read("net.kel"), kNetwork);
-        EXPECT_EQ(Files().count("net.bak"), 0u);
+        EXPECT_EQ(dir_.Names().count("net.bak"), 0u);
       },
       [&] {
         nldatrm(&context_);

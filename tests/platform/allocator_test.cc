@@ -56,7 +56,7 @@ TEST(Allocator, LiveBlocksFollowAllocationAndRelease) {
   EXPECT_EQ(hook::LiveBlocks(), before);
 }
 
-TEST(Allocator, FailureHookFailsExactlyTheNthAllocation) {
+TEST(Allocator, FailureHookFailsExactlyTheNthOrEveryLaterAllocation) {
   hook::FailNth(3);
   void* first = kelnl::Allocate(8);
   void* second = kelnl::AllocateZeroed(1, 8);
@@ -71,11 +71,10 @@ TEST(Allocator, FailureHookFailsExactlyTheNthAllocation) {
   kelnl::Release(first);
   kelnl::Release(second);
   kelnl::Release(fourth);
-}
 
-TEST(Allocator, StickyFailureFailsEveryLaterAllocation) {
+  // A sticky failure fails every later allocation as well.
   hook::FailNth(2, true);
-  void* first = kelnl::Allocate(8);
+  first = kelnl::Allocate(8);
   EXPECT_NE(first, nullptr);
   EXPECT_EQ(kelnl::Allocate(8), nullptr);
   EXPECT_EQ(kelnl::AllocateZeroed(2, 8), nullptr);
@@ -96,7 +95,7 @@ TEST(Allocator, OrdinaryBlocksArePlainHeapBlocksACallerCanFree) {
   std::free(block);  // what a component does with a buffer the library returned to it
 }
 
-TEST(CoreMemoryFamily, KnowsItsBlocksThroughGrowthAndRemoval) {
+TEST(CoreMemoryFamily, WorksLikeTheHeapAndKnowsItsBlocksThroughGrowthAndRemoval) {
   std::vector<void*> blocks;
   for (int i = 0; i < 3000; ++i) blocks.push_back(ss_mem_alc(static_cast<size_t>(i % 50)));
   void* heap_block = std::malloc(8);
@@ -110,9 +109,7 @@ TEST(CoreMemoryFamily, KnowsItsBlocksThroughGrowthAndRemoval) {
   }
   ss_mem_fre(heap_block);  // refused: not the family's block
   std::free(heap_block);
-}
 
-TEST(CoreMemoryFamily, WorksLikeTheHeapAndRefusesForeignBlocks) {
   char* block = static_cast<char*>(ss_mem_cal(4, 4));
   ASSERT_NE(block, nullptr);
   for (int i = 0; i < 16; ++i) EXPECT_EQ(block[i], 0);

@@ -9,16 +9,13 @@
 
 namespace {
 
-TEST(CoreStrings, CompareIgnoringCase) {
+TEST(CoreStrings, CompareIgnoringCaseAndCopyInLowerCase) {
   EXPECT_EQ(lstclo("Trace_Level", "TRACE_level"), 0);
   EXPECT_NE(lstclo("trace", "trace_level"), 0);
   EXPECT_LT(lstclo("abc", "ABD"), 0);
   EXPECT_EQ(lstmclo("ADDRESS_LIST", "address", 7), 0);
   EXPECT_NE(lstmclo("ADDR", "address", 7), 0);
   EXPECT_EQ(lstmclo("x", "y", 0), 0);
-}
-
-TEST(CoreStrings, CopyInLowerCase) {
   char buffer[32];
   EXPECT_STREQ(lstlo(buffer, "Log_Directory_Client"), "log_directory_client");
   std::memset(buffer, 'x', sizeof buffer);
@@ -50,45 +47,37 @@ TEST(CoreClock, CentisecondsAdvance) {
   EXPECT_EQ(error.code, 0);
 }
 
-TEST(CoreThreadServices, MutexExcludesAndChecksItsArguments) {
+// Four threads count under a lock; a lost increment shows a lock that does not exclude.
+template <typename Acquire, typename Release>
+long CountUnderLock(int rounds, Acquire acquire, Release release) {
+  long counter = 0;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < rounds; ++i) {
+        acquire();
+        ++counter;
+        release();
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  return counter;
+}
+
+TEST(CoreThreadServices, MutexAndInitialisationLockExclude) {
   void* handle = sltsini();
   ASSERT_NE(handle, nullptr);
   alignas(void*) unsigned char mutex[64];
   ASSERT_EQ(sltsmxi(handle, mutex), 0);
-  long counter = 0;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 10000; ++i) {
-        sltsmna(handle, mutex);
-        ++counter;
-        sltsmnr(handle, mutex);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(counter, 40000);
+  EXPECT_EQ(CountUnderLock(10000, [&] { sltsmna(handle, mutex); }, [&] { sltsmnr(handle, mutex); }), 40000);
   EXPECT_NE(sltsmna(nullptr, mutex), 0);
   EXPECT_NE(sltsmna(handle, nullptr), 0);
   EXPECT_EQ(sltsmxd(handle, mutex), 0);
   sltster(handle);
-}
 
-TEST(CoreThreadServices, InitialisationLockExcludes) {
   static SltsInitLock lock;
-  long counter = 0;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&] {
-      for (int i = 0; i < 2000; ++i) {
-        sltsima(&lock);
-        ++counter;
-        sltsimr(&lock);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(counter, 8000);
+  EXPECT_EQ(CountUnderLock(2000, [] { sltsima(&lock); }, [] { sltsimr(&lock); }), 8000);
 }
 
 }  // namespace

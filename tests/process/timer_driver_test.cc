@@ -89,12 +89,8 @@ void Act(NlGlobalContext* context, void* argument, NlTimer*, std::uint32_t, std:
 
 TEST_F(TimerDriver, CallbacksChangeTimersWhileTheDriverRuns) {
   StartSingleThreaded();
-  Plan frees{}, restarts{}, stops{}, stopped{}, frees_other{}, freed{}, starts{}, started{};
-  frees.action = "free self";
-  restarts.action = "restart self";
-  stops.action = "stop other";
-  frees_other.action = "free other";
-  starts.action = "start other now";
+  Plan frees{.action = "free self"}, restarts{.action = "restart self"}, stops{.action = "stop other"}, stopped{},
+      frees_other{.action = "free other"}, freed{}, starts{.action = "start other now"}, started{};
   for (Plan* plan : {&frees, &restarts, &stops, &stopped, &frees_other, &freed, &starts, &started}) {
     plan->self = NewTimer(Act, plan);
   }

@@ -16,19 +16,32 @@ namespace kelnl::testing {
 // Far from zero and just below a 32-bit wrap, so that tests cross it without trying.
 inline constexpr std::uint64_t kClockStart = (std::uint64_t{7} << 32) - 250;
 
-class TimerTest : public ::testing::Test {
+// A context with an error stack whose timer service ends with the test.
+class TimerContextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     NlPrimaryErrorRecord record{};
     ASSERT_EQ(nlerinit(&record, &context_.error_stack, nullptr, nullptr), 0);
+  }
+  void TearDown() override {
+    nltmdei(&context_);
+    NlPrimaryErrorRecord record{};
+    nlerdestroy(&record, &context_.error_stack);
+  }
+  NlGlobalContext context_{};
+};
+
+class TimerTest : public TimerContextTest {
+ protected:
+  void SetUp() override {
+    TimerContextTest::SetUp();
     clock_.store(kClockStart);
     timers::SetClockForTesting([] { return clock_.load(); });
   }
   void TearDown() override {
-    nltmdei(&context_);
+    nltmdei(&context_);  // before the clock goes back to the real one
     timers::SetClockForTesting(nullptr);
-    NlPrimaryErrorRecord record{};
-    nlerdestroy(&record, &context_.error_stack);
+    TimerContextTest::TearDown();
   }
 
   void StartSingleThreaded(std::int32_t slots_per_block = 10) {
@@ -58,7 +71,6 @@ class TimerTest : public ::testing::Test {
   std::uint32_t TopCode() { return nlergoc(context_.error_stack, 1); }
   std::int32_t Depth() { return context_.error_stack->depth; }
 
-  NlGlobalContext context_{};
   static inline std::atomic<std::uint64_t> clock_{0};
 };
 

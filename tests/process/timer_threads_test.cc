@@ -12,23 +12,12 @@
 
 #include "kelnl/kelnl.h"
 #include "process/timer_thread.h"
+#include "tests/process/timer_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
 namespace {
 
-class TimerThreads : public ::testing::Test {
- protected:
-  void SetUp() override {
-    NlPrimaryErrorRecord record{};
-    ASSERT_EQ(nlerinit(&record, &context_.error_stack, nullptr, nullptr), 0);
-  }
-  void TearDown() override {
-    nltmdei(&context_);
-    NlPrimaryErrorRecord record{};
-    nlerdestroy(&record, &context_.error_stack);
-  }
-  NlGlobalContext context_{};
-};
+using TimerThreads = kelnl::testing::TimerContextTest;
 
 template <typename Condition>
 bool WaitFor(Condition condition, std::chrono::seconds limit) {

@@ -59,6 +59,12 @@ std::string TempDir::Read(std::string_view name) const {
   return text.str();
 }
 
+std::string TempDir::ReadText(std::string_view name) const {
+  std::string text = Read(name);
+  std::erase(text, '\r');
+  return text;
+}
+
 std::set<std::string> TempDir::Names() const {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(path_)) names.insert(entry.path().filename().string());

@@ -7,7 +7,20 @@
 #include <string>
 #include <string_view>
 
+#include "kelnl/nlfn.h"
+
 namespace kelnl::testing {
+
+// A name descriptor whose base name is the path as it stands. The path must outlive it.
+inline NlFileNameDesc DescriptorFor(const std::string& path) {
+  NlFileNameDesc desc{};
+  desc.base_name = path.c_str();
+  desc.base_name_length = static_cast<std::uint32_t>(path.size());
+  return desc;
+}
+
+// The date and time in the form the library writes into file headers.
+inline constexpr char kHeaderDatePattern[] = "[0-3][0-9]-[A-Z]{3}-[0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
 
 class TempDir {
  public:
@@ -22,6 +35,8 @@ class TempDir {
   // Writes a file (binary, exactly the bytes given) and returns its path.
   std::string Write(std::string_view name, std::string_view contents) const;
   std::string Read(std::string_view name) const;
+  // A file the library wrote as text, with the platform's line ends read as "\n".
+  std::string ReadText(std::string_view name) const;
   // The names of the files in the directory: what an operation left behind.
   std::set<std::string> Names() const;
 

@@ -76,7 +76,7 @@ class PromptOnTerminal : public ::testing::Test {
   int master_ = -1, slave_ = -1, saved_stdin_ = -1;
 };
 
-TEST_F(PromptOnTerminal, ThirtyCharactersAreAcceptedWithoutEcho) {
+TEST_F(PromptOnTerminal, ThirtyCharactersAreAcceptedWithoutEchoThirtyOneRefusedAfterTheLine) {
   char buffer[64];
   uint32_t count = 0;
   const std::string password(30, 's');
@@ -87,11 +87,8 @@ TEST_F(PromptOnTerminal, ThirtyCharactersAreAcceptedWithoutEcho) {
   termios settings{};
   tcgetattr(slave_, &settings);
   EXPECT_NE(settings.c_lflag & ECHO, 0u) << "echo is restored";
-}
 
-TEST_F(PromptOnTerminal, ThirtyOneCharactersAreRefusedAfterTheLine) {
-  char buffer[64];
-  uint32_t count = 5;
+  count = 5;
   EXPECT_EQ(Prompt(std::string(31, 'x') + "\r", buffer, sizeof buffer, &count), NL_PROMPT_PASSWORD_TOO_LONG);
   EXPECT_EQ(count, 0u);
 }

@@ -36,7 +36,7 @@ TEST(ProcessIds, ProcessIsSharedAndThreadsDiffer) {
   EXPECT_NE(tid, other_tid);
 }
 
-TEST(HostNames, LocalHostNameFitsOrFails) {
+TEST(HostNames, LocalNameFitsOrFailsLocalhostResolvesAndUnknownNamesReportAnError) {
   char name[256];
   ASSERT_EQ(snlgfqh(name, sizeof name), 0);
   EXPECT_GT(std::strlen(name), 0u);
@@ -44,9 +44,7 @@ TEST(HostNames, LocalHostNameFitsOrFails) {
   EXPECT_EQ(snlgfqh(name, 0), -1);
   char tiny[1];
   EXPECT_EQ(snlgfqh(tiny, sizeof tiny), -1) << "a name that does not fit is a failure";
-}
 
-TEST(HostNames, LocalhostResolvesAndUnknownNamesReportAnError) {
   NlHostRecord record{};
   int32_t error = 0;
   void* entry = snlpcgthstbynm(nullptr, "localhost", &record, nullptr, nullptr, &error);
@@ -93,11 +91,7 @@ TEST(UserName, TheProcessOwnersLoginName) {
   EXPECT_LT(too_small, 0);
 }
 
-}  // namespace
-
-namespace {
-
-TEST(LibraryPath, HomeBinNameAndSuffixWithTheirLimits) {
+TEST(LibraryPath, HomeBinNameAndSuffixWithTheirLimitsOrTheBareName) {
   kelnl::testing::ScopedEnvironment home("TARVO_HOME", "T");
 #ifdef _WIN32
   const std::string expected = "T\\bin\\kelnl8.dll";
@@ -118,14 +112,10 @@ TEST(LibraryPath, HomeBinNameAndSuffixWithTheirLimits) {
 
   ASSERT_EQ(snldlgln("nl", path, sizeof path, &length, 1), 0);
   EXPECT_EQ(std::string(path), expected.substr(expected.find("kel")));
-}
 
-TEST(LibraryPath, NoHomeGivesTheBareName) {
-  kelnl::testing::ScopedEnvironment home("TARVO_HOME", nullptr);
-  char path[32];
-  uint32_t length = 0;
+  kelnl::testing::ScopedEnvironment no_home("TARVO_HOME", nullptr);
   ASSERT_EQ(snldlgln("nv", path, sizeof path, &length, 0), 0);
-  EXPECT_EQ(std::string(path, 5), "kelnv");
+  EXPECT_EQ(std::string(path, 5), "kelnv") << "no home gives the bare name";
 }
 
 }  // namespace

@@ -110,10 +110,6 @@ TEST(UniqueIdCreation, NewIdentifiersAreDistinctAndRoundTripThroughText) {
   EXPECT_EQ(nluicrt(nullptr, nullptr), NLUI_STATUS_INVALID_ARGUMENT);
 }
 
-}  // namespace
-
-namespace {
-
 uint32_t BigEndianAt(const uint8_t* bytes) {
   return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
