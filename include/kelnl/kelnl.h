@@ -28,5 +28,6 @@
 #include "kelerrors.h"
 #include "nltrmsg.h"
 #include "nlnv.h"
+#include "nlrn.h"
 
 #endif
