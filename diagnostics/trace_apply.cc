@@ -84,7 +84,8 @@ void CloseLeftStream(NlTraceContext original, NlDiagStream* new_stream) {
 }  // namespace
 
 std::int32_t ApplyTraceParameters(NlPrimaryErrorRecord* errors, NlTraceContext* trace, NlParameterTable* parameters,
-                                  NlDiagStream* new_stream, const TraceParameterNames& names) {
+                                  NlDiagStream* new_stream, const TraceParameterNames& names,
+                                  const ApplyContinuation* continuation) {
   NlTraceContext copy = *trace;
   const bool filters_replaced = Named(names.filters, names.filters_length);
   if (Named(names.events, names.events_length)) ApplyEvents(&copy, parameters, names.events, names.events_length);
@@ -107,6 +108,13 @@ std::int32_t ApplyTraceParameters(NlPrimaryErrorRecord* errors, NlTraceContext* 
   }
 
   if (new_stream != nullptr) CloseLeftStream(*trace, new_stream);
+  if (continuation != nullptr) {
+    result = continuation->run(errors, &copy, trace, new_stream != nullptr, continuation->data);
+    if (result != 0) {
+      if (filters_replaced) ReleaseFilterList(copy.filters);
+      return result;
+    }
+  }
   if (filters_replaced) {
     ReleaseFilterList(trace->filters);
     Release(trace->record_buffer);

@@ -45,15 +45,9 @@ bool AttachGlobalContext(NlTraceContext* trace) {
   return true;
 }
 
-}  // namespace kelnl::diagnostics
-
-using kelnl::diagnostics::Fail;
-
-extern "C" int32_t nldtin2(NlPrimaryErrorRecord* errors, NlTraceContext** trace_slot, NlParameterTable* parameters,
-                           NlDiagStream* stream, const char* level_name, uint32_t level_name_length,
-                           const char* events_name, uint32_t events_name_length, const char* filters_name,
-                           uint32_t filters_name_length) {
-  using namespace kelnl::diagnostics;
+std::int32_t CreateTraceContext(NlPrimaryErrorRecord* errors, NlTraceContext** trace_slot,
+                                NlParameterTable* parameters, NlDiagStream* stream, const TraceParameterNames& names,
+                                const ApplyContinuation* continuation) {
   if (trace_slot == nullptr) return Fail(errors, NLE_TRACE_NULL);
   *trace_slot = nullptr;
   if (stream == nullptr) return Fail(errors, NLE_TRACE_NO_STREAM);
@@ -61,9 +55,7 @@ extern "C" int32_t nldtin2(NlPrimaryErrorRecord* errors, NlTraceContext** trace_
   if (trace == nullptr) return Fail(errors, NLE_TRACE_NO_MEMORY);
   // A trace has at least one file; a ring of several is built by the startup opening.
   trace->file_count = 1;
-  const TraceParameterNames names{level_name,  level_name_length,  events_name,
-                                  events_name_length, filters_name, filters_name_length};
-  std::int32_t result = ApplyTraceParameters(errors, trace, parameters, stream, names);
+  std::int32_t result = ApplyTraceParameters(errors, trace, parameters, stream, names, continuation);
   if (result == 0 && !AttachGlobalContext(trace)) result = Fail(errors, NLE_TRACE_NO_MEMORY);
   if (result != 0) {
     ReleaseTrace(trace);
@@ -72,6 +64,20 @@ extern "C" int32_t nldtin2(NlPrimaryErrorRecord* errors, NlTraceContext** trace_
   *trace_slot = trace;
   return 0;
 }
+
+}  // namespace kelnl::diagnostics
+
+extern "C" int32_t nldtin2(NlPrimaryErrorRecord* errors, NlTraceContext** trace_slot, NlParameterTable* parameters,
+                           NlDiagStream* stream, const char* level_name, uint32_t level_name_length,
+                           const char* events_name, uint32_t events_name_length, const char* filters_name,
+                           uint32_t filters_name_length) {
+  using namespace kelnl::diagnostics;
+  const TraceParameterNames names{level_name,  level_name_length,  events_name,
+                                  events_name_length, filters_name, filters_name_length};
+  return CreateTraceContext(errors, trace_slot, parameters, stream, names, nullptr);
+}
+
+using kelnl::diagnostics::Fail;
 
 extern "C" int32_t nldtalter(NlPrimaryErrorRecord* errors, NlTraceContext* trace, NlParameterTable* parameters,
                              NlDiagStream* stream, const char* level_name, uint32_t level_name_length,

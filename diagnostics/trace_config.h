@@ -20,13 +20,29 @@ struct TraceParameterNames {
   std::uint32_t filters_length;
 };
 
+// Further steps that a caller continues Apply with, run on the copy after the previous stream
+// was closed and before the copy is stored. trace is the context the copy will replace (streams
+// record it as their owner); new_stream tells whether the trace moved to a new stream. A non-zero
+// result discards the copy and is Apply's result.
+struct ApplyContinuation {
+  std::int32_t (*run)(NlPrimaryErrorRecord* errors, NlTraceContext* copy, NlTraceContext* trace, bool new_stream,
+                      const void* data);
+  const void* data;
+};
+
 // Applies the named parameters and, when new_stream is non-null, moves the trace to it (the
 // previous stream is closed). Every change is made on a copy that replaces *trace only when
 // everything succeeded, so a failed level change leaves *trace exactly as it was. Returns 0 or
-// the level change's failure.
+// the level change's (or the continuation's) failure.
 std::int32_t ApplyTraceParameters(NlPrimaryErrorRecord* errors, NlTraceContext* trace,
                                   struct NlParameterTable* parameters, NlDiagStream* new_stream,
-                                  const TraceParameterNames& names);
+                                  const TraceParameterNames& names, const ApplyContinuation* continuation = nullptr);
+
+// What nldtin2 does, with Apply continued by continuation when it is non-null: a new context in
+// *trace_slot for stream, or null and the failure (500, 501, 502 or Apply's).
+std::int32_t CreateTraceContext(NlPrimaryErrorRecord* errors, NlTraceContext** trace_slot,
+                                struct NlParameterTable* parameters, NlDiagStream* stream,
+                                const TraceParameterNames& names, const ApplyContinuation* continuation);
 
 // Records the process's global context in trace->context and registers the trace message file
 // with its message facility. False when the process has no global context.
