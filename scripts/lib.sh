@@ -7,6 +7,7 @@ KELNL_PACKAGES=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64
+  slapd ldap-utils libldap-dev
 )
 
 # Installs the packages that are missing (only as root; otherwise says what is missing).

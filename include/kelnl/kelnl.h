@@ -8,6 +8,7 @@
 #include "nlstd.h"
 #include "nlht.h"
 #include "nlpa.h"
+#include "nlol.h"
 #include "nlsp.h"
 #include "nlckp.h"
 #include "nlui.h"

@@ -4,7 +4,7 @@
 //
 // The three directory calls (read an entry, get attribute values, release a result) keep the
 // argument order the configuration loader passes them. The name lookup of net service names
-// offers the same three shapes.
+// offers the same three shapes. A directory and its results are used by one thread at a time.
 #ifndef KELNL_PLATFORM_DIR_DIRECTORY_H
 #define KELNL_PLATFORM_DIR_DIRECTORY_H
 
@@ -12,9 +12,21 @@
 
 namespace kelnl::dir {
 
-// Results every caller relies on. The other non-zero codes are listed with DirectoryOpen.
+// Results every caller relies on.
 inline constexpr std::int32_t kDirectoryEntryNotFound = 106;
 inline constexpr std::int32_t kDirectoryNoSuchAttribute = 110;
+// The other results of the calls below.
+inline constexpr std::int32_t kDirectoryBadArgument = 101;       // a null where a value is needed
+inline constexpr std::int32_t kDirectoryNoMemory = 102;          // memory ran out; nothing kept
+inline constexpr std::int32_t kDirectoryFileUnreadable = 103;    // the LDIF file cannot be read
+inline constexpr std::int32_t kDirectoryMalformedLdif = 104;     // not LDIF entries; nothing loaded
+inline constexpr std::int32_t kDirectoryUnknownBackend = 105;    // backend neither ldif nor ldap
+inline constexpr std::int32_t kDirectoryServerUnreachable = 107; // no answer within the time limit
+inline constexpr std::int32_t kDirectoryBindRefused = 108;       // the server refused the bind
+inline constexpr std::int32_t kDirectoryServerFailed = 109;      // a bad URI or a failed search
+
+// How long a directory server may take to answer a connect, bind or read, in seconds.
+inline constexpr int kDirectoryServerTimeoutSeconds = 3;
 
 // How to reach the directory; texts are NUL-terminated and may be null (taken as empty).
 struct DirectorySettings {
@@ -29,8 +41,13 @@ struct DirectorySettings {
 struct Directory;        // an open directory: a connection, or the entries of an LDIF file
 struct DirectoryResult;  // one entry read, with the attributes asked for
 
-// Opens the directory the settings name. Result 0, or a non-zero code with *directory null.
+// Opens the directory the settings name: an LDIF file is read whole (entries in memory), a server
+// is connected and bound. Result 0, or a non-zero code above with *directory null.
 std::int32_t DirectoryOpen(const DirectorySettings& settings, Directory** directory);
+// As DirectoryOpen; for kDirectoryMalformedLdif *fault_line receives the 1-based line of the
+// LDIF file at fault (0 otherwise).
+std::int32_t DirectoryOpenReportingLine(const DirectorySettings& settings, Directory** directory,
+                                        std::uint32_t* fault_line);
 // Releases the directory and every result still held; nulls *directory. A null is ignored.
 void DirectoryClose(Directory** directory);
 

@@ -1,0 +1,193 @@
+// The directory server client over the system's wldap32.
+#include "platform/os/directory_server.h"
+
+#include <windows.h>
+// winber.h needs the types winldap.h declares.
+#include <winldap.h>
+#include <winber.h>
+
+#include <cstring>
+
+#include "platform/core/allocator.h"
+
+namespace kelnl::os {
+
+struct DirectoryServer {
+  LDAP* connection;
+};
+
+namespace {
+
+ServerResult ResultOfBind(ULONG code) {
+  switch (code) {
+    case LDAP_SUCCESS:
+      return ServerResult::kOk;
+    case LDAP_SERVER_DOWN:
+    case LDAP_CONNECT_ERROR:
+    case LDAP_TIMEOUT:
+      return ServerResult::kUnreachable;
+    case LDAP_NO_MEMORY:
+      return ServerResult::kNoMemory;
+    case LDAP_INVALID_CREDENTIALS:
+    case LDAP_INAPPROPRIATE_AUTH:
+    case LDAP_INSUFFICIENT_RIGHTS:
+    case LDAP_UNWILLING_TO_PERFORM:
+    case LDAP_INVALID_DN_SYNTAX:
+    case LDAP_STRONG_AUTH_REQUIRED:
+    case LDAP_CONFIDENTIALITY_REQUIRED:
+      return ServerResult::kBindRefused;
+    default:
+      return ServerResult::kFailed;
+  }
+}
+
+ServerResult ResultOfSearch(ULONG code) {
+  switch (code) {
+    case LDAP_SUCCESS:
+      return ServerResult::kOk;
+    // A name the server cannot parse names no entry, as it would in a file of entries.
+    case LDAP_NO_SUCH_OBJECT:
+    case LDAP_INVALID_DN_SYNTAX:
+      return ServerResult::kNotFound;
+    case LDAP_SERVER_DOWN:
+    case LDAP_CONNECT_ERROR:
+    case LDAP_TIMEOUT:
+      return ServerResult::kUnreachable;
+    case LDAP_NO_MEMORY:
+      return ServerResult::kNoMemory;
+    default:
+      return ServerResult::kFailed;
+  }
+}
+
+// The parts of ldap://host:port/ or ldaps://host:port/ that wldap32 takes separately (it has
+// no call taking a URI). False for any other scheme.
+struct ServerAddress {
+  char* host;  // released by the caller
+  ULONG port;
+  bool secure;
+};
+
+bool ParseUri(const char* uri, ServerAddress* address) {
+  std::string_view text(uri);
+  address->secure = false;
+  if (text.substr(0, 7) == "ldap://") {
+    text.remove_prefix(7);
+    address->port = LDAP_PORT;
+  } else if (text.substr(0, 8) == "ldaps://") {
+    text.remove_prefix(8);
+    address->port = LDAP_SSL_PORT;
+    address->secure = true;
+  } else {
+    return false;
+  }
+  text = text.substr(0, text.find('/'));
+  const std::size_t colon = text.rfind(':');
+  // A colon inside brackets belongs to an IPv6 address, not to the port.
+  if (colon != std::string_view::npos && text.find(']', colon) == std::string_view::npos) {
+    ULONG port = 0;
+    for (char c : text.substr(colon + 1)) {
+      if (c < '0' || c > '9' || port > 65535) return false;
+      port = port * 10 + static_cast<ULONG>(c - '0');
+    }
+    if (port == 0 || port > 65535) return false;
+    address->port = port;
+    text = text.substr(0, colon);
+  }
+  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') text = text.substr(1, text.size() - 2);
+  if (text.empty()) text = "localhost";
+  address->host = static_cast<char*>(Allocate(text.size() + 1));
+  if (address->host == nullptr) return false;
+  std::memcpy(address->host, text.data(), text.size());
+  address->host[text.size()] = '\0';
+  return true;
+}
+
+ServerResult DeliverAttributes(LDAP* connection, LDAPMessage* entry, DirectoryEntrySink* sink) {
+  BerElement* position = nullptr;
+  ServerResult result = ServerResult::kOk;
+  for (char* type = ldap_first_attributeA(connection, entry, &position);
+       type != nullptr && result == ServerResult::kOk; type = ldap_next_attributeA(connection, entry, position)) {
+    berval** values = ldap_get_values_lenA(connection, entry, type);
+    const ULONG count = values == nullptr ? 0 : ldap_count_values_len(values);
+    if (!sink->Attribute(type, count)) result = ServerResult::kNoMemory;
+    for (ULONG i = 0; i < count && result == ServerResult::kOk; ++i) {
+      if (!sink->Value(i, std::string_view(values[i]->bv_val, values[i]->bv_len))) result = ServerResult::kNoMemory;
+    }
+    if (values != nullptr) ldap_value_free_len(values);
+    ldap_memfreeA(type);
+  }
+  if (position != nullptr) ber_free(position, 0);
+  return result;
+}
+
+}  // namespace
+
+ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const char* password,
+                                    int timeout_seconds, DirectoryServer** server) {
+  *server = nullptr;
+  ServerAddress address{};
+  if (!ParseUri(uri, &address)) return ServerResult::kFailed;
+  LDAP* connection = ldap_sslinitA(address.host, address.port, address.secure ? 1 : 0);
+  Release(address.host);
+  if (connection == nullptr) return ServerResult::kFailed;
+  ULONG version = LDAP_VERSION3;
+  ULONG time_limit = static_cast<ULONG>(timeout_seconds);
+  ldap_set_option(connection, LDAP_OPT_PROTOCOL_VERSION, &version);
+  ldap_set_option(connection, LDAP_OPT_TIMELIMIT, &time_limit);
+  // Entries are read from the one server configured; chasing referrals would reach others.
+  ldap_set_option(connection, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
+  l_timeval timeout{timeout_seconds, 0};
+  // ldap_connect bounds the connection attempt; the bind would otherwise wait as long as TCP does.
+  ServerResult result = ResultOfBind(ldap_connect(connection, &timeout));
+  if (result == ServerResult::kOk) {
+    result = ResultOfBind(ldap_simple_bind_sA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password)));
+  }
+  if (result != ServerResult::kOk) {
+    ldap_unbind(connection);
+    return result;
+  }
+  auto* bound = static_cast<DirectoryServer*>(Allocate(sizeof(DirectoryServer)));
+  if (bound == nullptr) {
+    ldap_unbind(connection);
+    return ServerResult::kNoMemory;
+  }
+  bound->connection = connection;
+  *server = bound;
+  return ServerResult::kOk;
+}
+
+void DisconnectDirectoryServer(DirectoryServer** server) {
+  if (server == nullptr || *server == nullptr) return;
+  ldap_unbind((*server)->connection);
+  Release(*server);
+  *server = nullptr;
+}
+
+ServerResult ReadDirectoryServerEntry(DirectoryServer* server, const char* entry_name, const char* filter,
+                                      const char* const* attributes, int timeout_seconds,
+                                      DirectoryEntrySink* sink) {
+  l_timeval timeout{timeout_seconds, 0};
+  LDAPMessage* answer = nullptr;
+  const ULONG code = ldap_search_ext_sA(server->connection, const_cast<char*>(entry_name), LDAP_SCOPE_BASE,
+                                       const_cast<char*>(filter), const_cast<char**>(attributes), 0, nullptr,
+                                       nullptr, &timeout, 1, &answer);
+  ServerResult result = ResultOfSearch(code);
+  LDAPMessage* entry = result == ServerResult::kOk ? ldap_first_entry(server->connection, answer) : nullptr;
+  // A base entry that does not match the filter comes back as a search with no entry.
+  if (result == ServerResult::kOk && entry == nullptr) result = ServerResult::kNotFound;
+  if (result == ServerResult::kOk) {
+    char* name = ldap_get_dnA(server->connection, entry);
+    if (name == nullptr) {
+      result = ServerResult::kFailed;
+    } else {
+      if (!sink->Name(name)) result = ServerResult::kNoMemory;
+      ldap_memfreeA(name);
+    }
+  }
+  if (result == ServerResult::kOk) result = DeliverAttributes(server->connection, entry, sink);
+  if (answer != nullptr) ldap_msgfree(answer);
+  return result;
+}
+
+}  // namespace kelnl::os

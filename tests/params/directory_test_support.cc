@@ -1,0 +1,48 @@
+#include "tests/params/directory_test_support.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace kelnl::testing {
+
+DirectoryHome::DirectoryHome() : tarvo_home_("TARVO_HOME", home_.path().string().c_str()) {
+  std::filesystem::create_directories(home_.path() / "network" / "admin");
+  admin_ = (std::filesystem::path("network") / "admin").string();
+}
+
+DirectoryHome::~DirectoryHome() {
+  NlPrimaryErrorRecord record{};
+  nlpatrm(&record, &table_);
+  nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2);
+}
+
+void DirectoryHome::WriteLdapParameters(const std::string& text) {
+  home_.Write((std::filesystem::path(admin_) / "ldap.kel").string(), text);
+  nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2);
+}
+
+void DirectoryHome::WriteEntries(const std::string& ldif, const std::string& extra_parameters) {
+  home_.Write((std::filesystem::path(admin_) / "entries.ldif").string(), ldif);
+  WriteLdapParameters(
+      "net_config_method = LDAP\nhomeid = home1\nsystemname_in_dir = o=kel\n"
+      "directory_backend = ldif\ndirectory_ldif_file = entries.ldif\n" +
+      extra_parameters);
+}
+
+int32_t DirectoryHome::Load(int32_t kind, const char* name) {
+  NlPrimaryErrorRecord record{};
+  nlpatrm(&record, &table_);
+  return nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, kind, name, &context_);
+}
+
+std::string DirectoryHome::Get(const char* name) {
+  NlPrimaryErrorRecord record{};
+  char* value = nullptr;
+  uint32_t length = 0;
+  if (nlpagsp(&record, table_, name, static_cast<uint32_t>(std::strlen(name)), 0, &value, &length) != 0) {
+    return "<absent>";
+  }
+  return std::string(value, length);
+}
+
+}  // namespace kelnl::testing

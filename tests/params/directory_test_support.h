@@ -1,0 +1,45 @@
+// A product home whose administration directory holds ldap.kel and an LDIF file of entries, and
+// a context reading them: what the directory-configuration tests share.
+#ifndef KELNL_TESTS_PARAMS_DIRECTORY_TEST_SUPPORT_H
+#define KELNL_TESTS_PARAMS_DIRECTORY_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "kelnl/nlol.h"
+#include "kelnl/nlpa.h"
+#include "tests/support/test_files.h"
+
+namespace kelnl::testing {
+
+class DirectoryHome : public ::testing::Test {
+ protected:
+  DirectoryHome();
+  ~DirectoryHome() override;
+
+  // Writes network/admin/ldap.kel.
+  void WriteLdapParameters(const std::string& text);
+  // Writes network/admin/entries.ldif and an ldap.kel naming it, with home "home1" below o=kel
+  // (extra statements appended).
+  void WriteEntries(const std::string& ldif, const std::string& extra_parameters = "");
+  // Loads the object into a fresh table through nlpainso; the result code.
+  int32_t Load(int32_t kind, const char* name);
+  // A parameter of the loaded table, or "<absent>".
+  std::string Get(const char* name);
+
+  NlGlobalContext context_{};
+  NlParameterTable* table_ = nullptr;
+  TempDir home_;
+  std::string admin_;
+
+ private:
+  ScopedEnvironment tarvo_home_;
+  ScopedEnvironment network_{"NETWORK", nullptr};
+  ScopedEnvironment vqt_admin_{"VQT_ADMIN", nullptr};
+  ScopedEnvironment profile_{"kelnet_profile", nullptr};
+};
+
+}  // namespace kelnl::testing
+
+#endif

@@ -1,0 +1,120 @@
+// nlpainso without a directory, nlpaload and nlpagetldparam.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "kelnl/nlerrors.h"
+#include "kelnl/nlfn.h"
+#include "kelnl/nlpa.h"
+#include "tests/params/directory_test_support.h"
+
+namespace kelnl::testing {
+namespace {
+
+class ParameterLoadersTest : public DirectoryHome {
+ protected:
+  // nlpainso of a parameter file and a command-line string, as startup reads them.
+  int32_t ReadFileThroughNlpainso() {
+    const std::string file = home_.Write("local.kel", "from_file = 1\n");
+    NlFileNameDesc desc{};
+    desc.base_name = file.c_str();
+    desc.base_name_length = static_cast<uint32_t>(file.size());
+    const char* argv[] = {"from_command = 2"};
+    NlPrimaryErrorRecord record{};
+    nlpatrm(&record, &table_);
+    return nlpainso(&record, &table_, 0, &desc, nullptr, 0, nullptr, nullptr, 1, const_cast<char**>(argv),
+                    2, nullptr, &context_);
+  }
+};
+
+TEST_F(ParameterLoadersTest, FilesWithoutDirectoryConfiguration) {
+  ASSERT_EQ(ReadFileThroughNlpainso(), 0);  // no ldap.kel at all
+  EXPECT_EQ(Get("from_file"), "1");
+  EXPECT_EQ(Get("from_command"), "2");
+
+  WriteLdapParameters("net_config_method = files\n");
+  ASSERT_EQ(ReadFileThroughNlpainso(), 0);
+  EXPECT_EQ(Get("from_file"), "1");
+  EXPECT_EQ(Get("from_command"), "2");
+
+  // With the directory configured the file and command line are not read.
+  WriteLdapParameters("net_config_method = Ldap\ndirectory_ldif_file = none.ldif\n");
+  EXPECT_EQ(ReadFileThroughNlpainso(), NLE_PARAM_REFUSED);
+  EXPECT_EQ(Get("from_file"), "<absent>");
+}
+
+TEST_F(ParameterLoadersTest, CreateOnlyGivesTheEmptyTable) {
+  WriteLdapParameters("net_config_method = ldap\n");
+  NlPrimaryErrorRecord record{};
+  ASSERT_EQ(nlpainso(&record, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 1,
+                     "LISTENER", &context_),
+            0);
+  ASSERT_NE(table_, nullptr);
+  EXPECT_NE(table_->index, nullptr);
+}
+
+TEST_F(ParameterLoadersTest, DirectoryParametersGetSetRelease) {
+  EXPECT_EQ(nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2), 0);  // nothing to release
+  char* value = nullptr;
+  uint32_t length = 0;
+  EXPECT_EQ(nlpagetldparam(&context_, "homeid", 6, 1, &value, &length, 1), NLE_PARAM_FILE_NOT_OPENED);
+  EXPECT_EQ(context_.directory_parameters, nullptr);  // a failed read is tried again next time
+
+  WriteLdapParameters("homeid = h1\nlist = (a, b)\n");
+  ASSERT_EQ(nlpagetldparam(&context_, "HOMEID", 6, 1, &value, &length, 1), 0);
+  EXPECT_EQ(std::string(value, length), "h1");
+  ASSERT_EQ(nlpagetldparam(&context_, "list", 4, 2, &value, &length, 1), 0);
+  EXPECT_EQ(std::string(value, length), "b");
+  char new_value[] = "h2";
+  value = new_value;
+  length = 2;
+  ASSERT_EQ(nlpagetldparam(&context_, "homeid", 6, 0, &value, &length, 3), 0);
+  ASSERT_EQ(nlpagetldparam(&context_, "homeid", 6, 1, &value, &length, 1), 0);
+  EXPECT_EQ(std::string(value, length), "h2");
+  EXPECT_EQ(nlpagetldparam(&context_, "absent", 6, 1, &value, &length, 1), NLE_PARAM_NOT_FOUND);
+  EXPECT_EQ(nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2), 0);
+  EXPECT_EQ(context_.directory_parameters, nullptr);
+  EXPECT_EQ(nlpagetldparam(&context_, "homeid", 6, 1, &value, &length, 7), NLE_PARAM_REFUSED);
+}
+
+// Changes the working directory for a scope.
+class ScopedWorkingDirectory {
+ public:
+  explicit ScopedWorkingDirectory(const std::filesystem::path& path) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(path);
+  }
+  ~ScopedWorkingDirectory() { std::filesystem::current_path(old_); }
+
+ private:
+  std::filesystem::path old_;
+};
+
+TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
+  TempDir elsewhere;
+  elsewhere.Write("protocol.kel", "source = vqt_admin\n");
+  home_.Write(admin_ + "/protocol.kel", "source = default\n");
+  TempDir working;
+  {
+    ScopedEnvironment admin("VQT_ADMIN", elsewhere.path().string().c_str());
+    ScopedWorkingDirectory cwd(working.path());
+    ASSERT_EQ(nlpaload(&context_, &table_), 0);
+    EXPECT_EQ(Get("source"), "vqt_admin");
+
+    working.Write("protocol.kel", "source = here\n");
+    NlPrimaryErrorRecord record{};
+    nlpatrm(&record, &table_);
+    ASSERT_EQ(nlpaload(&context_, &table_), 0);
+    EXPECT_EQ(Get("source"), "here");
+  }
+  {
+    ScopedWorkingDirectory cwd(working.path().parent_path());
+    NlPrimaryErrorRecord record{};
+    nlpatrm(&record, &table_);
+    ASSERT_EQ(nlpaload(&context_, &table_), 0);  // VQT_ADMIN unset: the default directory
+    EXPECT_EQ(Get("source"), "default");
+  }
+}
+
+}  // namespace
+}  // namespace kelnl::testing
