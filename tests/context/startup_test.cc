@@ -135,6 +135,31 @@ TEST_F(Startup, StartupReportNamesTheFilesInTheLog) {
   EXPECT_EQ(log.find("Local parameter file"), std::string::npos) << "not read, not reported";
 }
 
+TEST_F(Startup, TraceTellsTheSourcesAndTheParametersInUse) {
+  const std::string trace_settings = "trace_level_client = user\ntrace_directory_client = " + home_.File("") +
+                                     "\ntrace_file_client = startup\n";
+  home_.Write("network/admin/brisol.kel", trace_settings + "port = 1521\n");
+  NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_OPEN_TRACE | NLSTD_READ_LOCAL_FILE);
+  ASSERT_EQ(Start(&block), 0) << ErrorText();
+  EXPECT_EQ(std::string(block.trace_name, block.trace_name_length), home_.File("startup.trc"));
+  nlstdtrm(&context_);
+  const std::string trace = home_.Read("startup.trc");
+  std::size_t at = 0;
+  for (const std::string& line :
+       std::vector<std::string>{"reading the parameter sources", "system pfile: " + home_.SystemFile(), "  read", "  source done",
+        "local pfile: ", "  not read", "parameter sources read", "new parameters installed without errors",
+        "parameters in use:", "port = 1521", "end of parameters"}) {
+    at = trace.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << " missing or out of order in\n" << trace;
+  }
+
+  // A startup that fails with its trace and log open leaves the error text in the trace.
+  home_.Write("network/admin/brisol.kel",
+              trace_settings + "trace_file_client = failed\nlog_directory_client = " + home_.File("none") + "\n");
+  EXPECT_EQ(Start(&block), NLE_LOG_FAILED);
+  EXPECT_NE(home_.Read("failed.trc").find("NL-00280: cannot open log file"), std::string::npos);
+}
+
 TEST_F(Startup, RepeatedStartupsAddHoldsAndTheLastReleaseEmptiesTheRecord) {
   home_.Write("network/admin/brisol.kel", "expire_time = 10\n");
   NlStartupParameters block = StartupBlock(kSystemOnly);
