@@ -9,7 +9,7 @@
 namespace kelnl::tool {
 namespace {
 
-const Session* g_current = nullptr;
+Session* g_current = nullptr;
 
 constexpr char kProduct[] = "kelnl";
 constexpr char kYear[] = "2026";
@@ -60,7 +60,7 @@ void FillBlock(NlStartupParameters* block) {
 
 }  // namespace
 
-const Session* CurrentSession() { return g_current; }
+Session* CurrentSession() { return g_current; }
 
 bool ParameterStatement(const std::string& option, std::string* statement) {
   const std::size_t equals = option.find('=');
@@ -138,6 +138,7 @@ bool Session::LogConfigured() const {
 
 Session::~Session() {
   if (g_current == this) g_current = nullptr;
+  nlpatrm(nullptr, &pending_);
   if (context_ == nullptr) return;
   NlPrimaryErrorRecord errors{};
   if (error_stream_ != nullptr) nldsdestroy(&errors, &error_stream_);
@@ -159,6 +160,34 @@ std::string Session::LibraryText(std::uint32_t number, const std::string& argume
 
 std::string Session::HelpText(std::uint32_t number) const {
   return messages_.Known(kToolFacility, number) ? messages_.Text(kToolFacility, number, false) : "";
+}
+
+std::int32_t Session::SetParameter(const std::string& name, const std::string& value) {
+  NlPrimaryErrorRecord errors{};
+  if (pending_ == nullptr) {
+    const std::int32_t created = nlpains(&errors, &pending_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr,
+                                         nullptr, 0, nullptr);
+    if (created != 0) return created;
+  }
+  const auto name_length = static_cast<std::uint32_t>(name.size());
+  const auto value_length = static_cast<std::uint32_t>(value.size());
+  std::int32_t result = nlpassp(&errors, pending_, 1, name.data(), name_length, value.data(), value_length);
+  if (result == 0) result = nlpassp(&errors, context_->parameters, 1, name.data(), name_length, value.data(), value_length);
+  if (result == 0) ++pending_count_;
+  return result;
+}
+
+std::int32_t Session::SaveChanges() {
+  NlFileNameDesc backup = block_.local_file;
+  backup.extension = "bak";
+  backup.extension_length = 3;
+  static constexpr char kAuthor[] = "kelnl";
+  const std::int32_t result = nlspfile(context_, pending_, &block_.local_file, &backup, kAuthor, sizeof kAuthor - 1);
+  if (result == NLSP_OK) {
+    nlpatrm(nullptr, &pending_);
+    pending_count_ = 0;
+  }
+  return result;
 }
 
 void Session::ReportErrors(bool to_standard_error) {

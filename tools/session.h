@@ -38,6 +38,12 @@ class Session {
   // Prints the error stack to standard error (true) or standard output, also into the log when
   // there is one, and empties it.
   void ReportErrors(bool to_standard_error);
+  // Sets a parameter in the parameters in use and keeps it for the next SaveChanges.
+  std::int32_t SetParameter(const std::string& name, const std::string& value);
+  std::size_t pending_changes() const { return pending_count_; }
+  // Writes the kept changes into the local parameter file (the previous one becomes kelnl.bak):
+  // the nlspfile result, and the changes are forgotten once written.
+  std::int32_t SaveChanges();
 
  private:
   std::int32_t Start(std::uint32_t flags, std::string* error_text);
@@ -51,11 +57,13 @@ class Session {
   NlGlobalContext* context_ = nullptr;
   NlDiagStream* log_ = nullptr;
   NlDiagStream* error_stream_ = nullptr;
+  NlParameterTable* pending_ = nullptr;
+  std::size_t pending_count_ = 0;
   bool ready_ = false;
 };
 
-// The session of this run, for the commands that report on it; null outside one.
-const Session* CurrentSession();
+// The session of this run, for the commands that work on it; null outside one.
+Session* CurrentSession();
 
 // Turns a -p option's "name=value" into a parameter-file statement; false for text without a
 // name before its '='.

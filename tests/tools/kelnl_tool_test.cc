@@ -112,7 +112,7 @@ TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
 TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
   const Outcome help = Kelnl("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* command : {"check", "show", "explain", "uuid", "status", "version"}) {
+  for (const char* command : {"check", "show", "explain", "uuid", "status", "set", "save", "checkpoint", "load", "version"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Outcome own = Kelnl(std::string(command) + " --help");
     EXPECT_EQ(own.status, 0);
@@ -150,6 +150,33 @@ TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
   const Outcome refused = Kelnl("-p novalue status");
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find("-p takes name=value"), std::string::npos);
+}
+
+TEST_F(KelnlProgram, SetSaveCheckpointAndLoad) {
+  const std::string work = dir_.File("work");
+  std::filesystem::create_directories(work);
+  dir_.Write("work/kelnl.kel", "# kept\nport = 1521\n");
+  const std::string in_work = "cd '" + work + "' && ";
+  const std::string kelnl = std::string("'") + KELNL_TOOL_PATH + "'";
+  const std::string script = "set port 1600\nset greeting hello world\nsave\ncheckpoint " + dir_.File("snap") +
+                             "\nsave\n";
+  dir_.Write("commands", script);
+  ASSERT_EQ(std::system((in_work + kelnl + " @'" + dir_.File("commands") + "' >'" + dir_.File("out") + "'").c_str()),
+            0);
+  EXPECT_EQ(dir_.Read("out"), "2 changes saved in kelnl.kel\nnothing to save in kelnl.kel\n");
+  const std::string saved = dir_.Read("work/kelnl.kel");
+  EXPECT_EQ(saved.rfind("# kept\nport = 1600\n", 0), 0u) << saved;
+  EXPECT_NE(saved.find("greeting = hello world\n"), std::string::npos) << saved;
+  EXPECT_EQ(dir_.Read("work/kelnl.bak"), "# kept\nport = 1521\n");
+  const std::string checkpoint = dir_.Read("snap.ckp");
+  EXPECT_NE(checkpoint.find("\ngreeting = hello world\n"), std::string::npos) << checkpoint;
+
+  const Outcome loaded = Kelnl("@" + dir_.Write("load", "load " + dir_.File("snap.ckp") + "\nshow greeting\n"));
+  EXPECT_EQ(loaded.status, 0) << loaded.err;
+  EXPECT_EQ(loaded.out, "hello world\n");
+  const Outcome missing = Kelnl("load " + dir_.File("none.ckp"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("NL-00405"), std::string::npos) << missing.err;
 }
 
 TEST_F(KelnlProgram, UuidPrintsDistinctIdentifiersInTheirTextForm) {
