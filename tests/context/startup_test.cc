@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -230,6 +231,22 @@ TEST_F(Startup, NetworkTeardownRunsOnceAtTheLastRelease) {
   nlstdtrm(&context_);
   EXPECT_EQ(calls, std::vector<NlGlobalContext*>{started});
   EXPECT_NE(nlstdregtrm(previous), nullptr);
+}
+
+TEST_F(Startup, ServerDefaultsReadTheSystemFileWithoutBannerOrLocks) {
+  char error[512] = {};
+  std::size_t length = 0;
+  EXPECT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error, sizeof error, &length),
+            NLE_PARAMETER_FILE_ERROR);
+  EXPECT_NE(std::string(error, length).find(home_.SystemFile()), std::string::npos);
+
+  home_.Write("network/admin/brisol.kel", "port = 1521\n");
+  ASSERT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error, sizeof error, &length), 0);
+  EXPECT_EQ(context_->thread_context, nullptr);
+  EXPECT_NE(context_->log_stream, nullptr);
+  EXPECT_EQ(Parameter("port"), "1521");
+  nlstdtrm(&context_);
+  EXPECT_FALSE(std::filesystem::exists(home_.File("network/log/brisol.log"))) << "no banner, nothing written";
 }
 
 TEST_F(Startup, ResultTextIsCutToTheCapacity) {
