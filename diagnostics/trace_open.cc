@@ -68,7 +68,8 @@ std::int32_t ApplyToTrace(NlGlobalContext* context, const NlStartupParameters& p
   return CreateTraceContext(errors, created, context->parameters, stream, names, &continuation);
 }
 
-// Steps 2 to 6: the stream, the trace, and the external trace.
+// Everything but the outputs: the stream, the trace with its ring, the external trace and the
+// first records.
 std::int32_t OpenTrace(NlGlobalContext* context, NlStartupParameters* parameters, NlStartupResults* results) {
   NlDiagStream* current = nullptr;
   if (context->trace != nullptr) {
