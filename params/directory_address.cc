@@ -12,7 +12,8 @@ namespace {
 
 enum class Level { kAddress, kAddressList, kDescription, kDescriptionList };
 
-// The list level of an entry from its object classes; false when it is none of them.
+// The list level of an entry from its object classes; false when it is none of them, which
+// fails the conversion: an entry of another kind named in an address list is a broken reference.
 bool LevelOf(char* const* classes, Level* level) {
   static constexpr struct {
     const char* object_class;
@@ -57,10 +58,10 @@ void AppendConnectDataItem(std::string_view keyword, char* const* values, Direct
 }
 
 // The security part holds one item per attribute the description has. Several authentication
-// services are one list value, (authentication_service=(a,b)), the form the parameter parser
-// reads as a list; each authentication parameter name=value is an item of its own, (name=value),
-// so that a component finds it by name inside the part; a value without a name keeps the
-// keyword, (auth_params=value).
+// services are one item with the services joined by ",", (authentication_service=a,b): the
+// name-value parser reads that as one value, where a parenthesised list would not parse. Each
+// authentication parameter name=value is an item of its own, (name=value), so that a component
+// finds it by name inside the part; a value without a name keeps the keyword.
 void AppendSecurityItem(std::string_view keyword, char* const* values, DirectoryText* part) {
   if (keyword == "auth_params") {
     for (char* const* value = values; *value != nullptr; ++value) {
@@ -70,13 +71,7 @@ void AppendSecurityItem(std::string_view keyword, char* const* values, Directory
     }
     return;
   }
-  part->Append("(").Append(keyword).Append("=");
-  if (values[1] == nullptr) {
-    part->Append(values[0]);
-  } else {
-    part->Append("(").AppendValues(values, ",").Append(")");
-  }
-  part->Append(")");
+  part->Append("(").Append(keyword).Append("=").AppendValues(values, ",").Append(")");
 }
 
 struct DescriptionParts {
@@ -131,10 +126,11 @@ std::int32_t AppendEntry(dir::Directory* directory, const char* name, DirectoryT
   if (depth > kAddressDepthLimit) return NLOL_FAILED;
   NlolEntry entry{directory, nullptr};
   char entry_name[kEntryNameSize];
-  if (ReadEntry(&entry, name, nullptr, kAddressTable, entry_name) != 0) return NLOL_FAILED;
+  std::int32_t result = EntryOutcome(ReadEntry(&entry, name, nullptr, kAddressTable, entry_name));
+  if (result != NLOL_OK) return result;
   char** classes = nullptr;
   Level level = Level::kAddress;
-  std::int32_t result = GetValues(&entry, kObjectClassAttribute, &classes);
+  result = GetValues(&entry, kObjectClassAttribute, &classes);
   if (result == NLOL_OK && !LevelOf(classes, &level)) result = NLOL_FAILED;
   if (result == NLOL_OK) {
     const char* keyword = KeywordOf(level);

@@ -40,6 +40,11 @@ void ReleaseEntry(NlolEntry* entry) {
   if (entry->result != nullptr) dir::DirectoryReleaseResult(entry->directory, &entry->result);
 }
 
+std::int32_t EntryOutcome(std::int32_t read) {
+  if (read == dir::kDirectoryNoMemory) return NLOL_NO_MEMORY;
+  return read == 0 ? NLOL_OK : NLOL_FAILED;
+}
+
 std::int32_t GetValues(NlolEntry* entry, const char* attribute, char*** values) {
   *values = nullptr;
   const std::int32_t result = dir::DirectoryGetValues(entry->directory, entry->result, attribute, values);
@@ -47,6 +52,7 @@ std::int32_t GetValues(NlolEntry* entry, const char* attribute, char*** values) 
     *values = nullptr;
     return NLOL_OK;
   }
+  if (result == dir::kDirectoryNoMemory) return NLOL_NO_MEMORY;
   return result == 0 ? NLOL_OK : NLOL_FAILED;
 }
 

@@ -22,7 +22,7 @@ std::int32_t ReadRules(NlolEntry* manager, const char* entry_name, char* const* 
   char rules_entry_name[kEntryNameSize];
   const std::int32_t read = ReadEntry(&entry, name.view().data(), nullptr, kRulesTable, rules_entry_name);
   if (read == dir::kDirectoryEntryNotFound) return NLOL_OK;
-  if (read != 0) return NLOL_FAILED;
+  if (read != 0) return EntryOutcome(read);
   DirectoryText list;
   list.Append("(rule_list=");
   std::int32_t result = NLOL_OK;

@@ -24,8 +24,7 @@ std::int32_t ReadBuilt(NlGlobalContext* context, const char* name, const char* o
   DirectoryText entry_name;
   const std::int32_t result = BuildEntryName(context, name, &entry_name);
   if (result != NLOL_OK) return result;
-  return ReadEntry(&held->entry, entry_name.view().data(), object_class, table, held->name) == 0 ? NLOL_OK
-                                                                                                 : NLOL_FAILED;
+  return EntryOutcome(ReadEntry(&held->entry, entry_name.view().data(), object_class, table, held->name));
 }
 
 // A plain profile name is first completed into an entry name; when that cannot be built or names
@@ -39,7 +38,7 @@ std::int32_t ReadProfileEntry(NlGlobalContext* context, const char* name, HeldEn
     if (built == NLOL_OK) read = ReadEntry(&held->entry, entry_name.view().data(), kProfileClass, kProfileTable, held->name);
   }
   if (read == dir::kDirectoryEntryNotFound) read = ReadEntry(&held->entry, name, kProfileClass, kProfileTable, held->name);
-  return read == 0 ? NLOL_OK : NLOL_FAILED;
+  return EntryOutcome(read);
 }
 
 std::int32_t LoadListener(NlGlobalContext* context, dir::Directory* directory, const char* name, NlolPair*** pairs,
@@ -91,8 +90,8 @@ std::int32_t LoadManager(NlGlobalContext* context, dir::Directory* directory, co
 std::int32_t LoadService(NlGlobalContext* context, dir::Directory* directory, const char* name, NlolPair*** pairs,
                          std::uint32_t* count) {
   HeldEntry held(directory);
-  if (LookUpServiceEntry(&held.entry, name, kServiceTable, held.name) != 0) return NLOL_FAILED;
-  const std::int32_t result = PutPair(pairs, count, name, nullptr);
+  std::int32_t result = EntryOutcome(LookUpServiceEntry(&held.entry, name, kServiceTable, held.name));
+  if (result == NLOL_OK) result = PutPair(pairs, count, name, nullptr);
   return result == NLOL_OK ? nlolgserv(context, name, pairs, count, &held.entry, held.name) : result;
 }
 

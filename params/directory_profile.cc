@@ -30,9 +30,8 @@ std::int32_t PutAuthentication(NlolEntry* profile, const char* entry_name, char*
     if (name.failed()) return NLOL_NO_MEMORY;
     NlolEntry entry{profile->directory, nullptr};
     char auth_entry_name[kEntryNameSize];
-    if (ReadEntry(&entry, name.view().data(), nullptr, kAuthenticationTable, auth_entry_name) != 0) {
-      return NLOL_FAILED;
-    }
+    result = EntryOutcome(ReadEntry(&entry, name.view().data(), nullptr, kAuthenticationTable, auth_entry_name));
+    if (result != NLOL_OK) return result;
     char** parameters = nullptr;
     result = GetValues(&entry, kAuthParamsAttribute, &parameters);
     if (result == NLOL_OK) result = PutNamedValues(pairs, count, parameters, replace);

@@ -24,7 +24,11 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 // A relative LDIF file lives next to ldap.kel: the folder of the file the table was read from.
 // The name is looked at under the context mutex, as nlpagetldparam may release the table.
 bool ResolveLdifFile(NlGlobalContext* context, const char* file, char* path) {
-  if (snlfnisabs(file) != 0) return std::strlen(file) < kPathSize && std::strcpy(path, file) != nullptr;
+  if (snlfnisabs(file) != 0) {
+    if (std::strlen(file) >= kPathSize) return false;
+    std::strcpy(path, file);
+    return true;
+  }
   ContextMutexGuard guard(context, &context->context_mutex);
   const NlParameterTable* table = context->directory_parameters;
   const char* folder = table != nullptr ? table->first_file_name : "";
@@ -90,7 +94,8 @@ std::int32_t OpenConfiguredDirectory(NlGlobalContext* context, dir::Directory** 
   if (texts->ldif_file[0] == '\0' || ResolveLdifFile(context, texts->ldif_file, texts->ldif_path)) {
     const dir::DirectorySettings settings{texts->backend, texts->ldif_path, texts->uri,
                                           texts->bind_dn, texts->password, texts->service_base};
-    if (dir::DirectoryOpen(settings, directory) == 0) result = NLOL_OK;
+    const std::int32_t opened = dir::DirectoryOpen(settings, directory);
+    result = opened == 0 ? NLOL_OK : opened == dir::kDirectoryNoMemory ? NLOL_NO_MEMORY : NLOL_FAILED;
   }
   Release(texts);
   return result;

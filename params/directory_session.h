@@ -43,6 +43,8 @@ std::int32_t ReadEntry(NlolEntry* entry, const char* name, const char* object_cl
 std::int32_t LookUpServiceEntry(NlolEntry* entry, const char* name, const AttributeTable& table,
                                 char* name_buffer);
 void ReleaseEntry(NlolEntry* entry);
+// NLOL_OK for a read entry, NLOL_NO_MEMORY when the directory ran out of memory, else NLOL_FAILED.
+std::int32_t EntryOutcome(std::int32_t read);
 
 // The values of an attribute: NLOL_OK with *values set, NLOL_OK with *values null when the entry
 // lacks the attribute, NLOL_FAILED for any other directory result.

@@ -87,6 +87,19 @@ NlFileNameDesc ProtocolFile() {
   return desc;
 }
 
+// The directory objects of a kind and name into the table; a kind-2 read without a name takes
+// the profile from the environment.
+std::int32_t LoadNamedObjects(NlPrimaryErrorRecord* record, NlParameterTable* table, std::int32_t kind,
+                              const char* name, NlGlobalContext* context,
+                              const kelnl::params::DirectoryLookup& request) {
+  char environment_profile[kProfileNameCapacity];
+  if (kind == kProfileKind && (name == nullptr || name[0] == '\0')) {
+    if (!ProfileFromEnvironment(environment_profile, &kind)) return nlepepe(record, 1, NLE_PARAM_REFUSED, kKindOther);
+    name = environment_profile;
+  }
+  return kelnl::params::LoadDirectoryObjects(table, kind, name, context, request);
+}
+
 }  // namespace
 
 extern "C" int32_t nlpainso(NlPrimaryErrorRecord* record, NlParameterTable** table_slot, uint32_t options,
@@ -97,6 +110,9 @@ extern "C" int32_t nlpainso(NlPrimaryErrorRecord* record, NlParameterTable** tab
     return nlpains(record, table_slot, options, file, wanted_name, wanted_length, value_slot, value_size, argc,
                    argv);
   }
+  const bool lookup = (options & NLPA_LOOKUP_MODE) != 0;
+  // Outside lookup mode the parameters need a table to go to, as for nlpains.
+  if (table_slot == nullptr && !lookup) return nlepepe(record, 1, NLE_PARAM_NULL_TABLE, kKindOther);
   NlParameterTable* table = table_slot != nullptr ? *table_slot : nullptr;
   const bool made_here = table == nullptr;
   if (made_here) {
@@ -104,24 +120,11 @@ extern "C" int32_t nlpainso(NlPrimaryErrorRecord* record, NlParameterTable** tab
         nlpains(record, &table, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr);
     if (result != 0) return result;
   }
-  const bool lookup = (options & NLPA_LOOKUP_MODE) != 0;
-  std::int32_t result = 0;
-  if ((options & NLPA_CREATE_ONLY) == 0) {
-    char environment_profile[kProfileNameCapacity];
-    std::int32_t kind = source_kind;
-    const char* name = profile_name;
-    if (kind == kProfileKind && (name == nullptr || name[0] == '\0')) {
-      if (ProfileFromEnvironment(environment_profile, &kind)) {
-        name = environment_profile;
-      } else {
-        result = nlepepe(record, 1, NLE_PARAM_REFUSED, kKindOther);
-      }
-    }
-    if (result == 0) {
-      const kelnl::params::DirectoryLookup request{lookup, wanted_name, wanted_length, value_slot, value_size};
-      result = kelnl::params::LoadDirectoryObjects(table, kind, name, context, request);
-    }
-  }
+  const std::int32_t result =
+      (options & NLPA_CREATE_ONLY) != 0
+          ? 0
+          : LoadNamedObjects(record, table, source_kind, profile_name, context,
+                             {lookup, wanted_name, wanted_length, value_slot, value_size});
   // A lookup builds no table for the caller: one made only to hold the load goes again.
   if (made_here && (lookup || table_slot == nullptr)) {
     NlPrimaryErrorRecord scratch{};

@@ -163,20 +163,30 @@ void nlpatrm(NlPrimaryErrorRecord *record, NlParameterTable **table_slot);
 /* nlpains with its first ten arguments, unless the directory-access parameter net_config_method
  * (ldap.kel) starts with "ldap" in any case: then the objects of source_kind (1 listener, 2 or 8
  * profile, 4 connection manager, 22 net service name) named profile_name are read from the
- * directory into the table instead, and the file and command line are ignored. For kind 2
- * without a name the environment variable kelnet_profile names the profile ("NetProfile" when
- * unset; set but empty: 401). */
+ * directory (nlolgobj, nlol.h) into the table instead, and the file and command line are ignored.
+ * A table is made when the slot holds none and stored there (not in lookup mode, where the
+ * wanted parameter is delivered as nlpains delivers it, into a new block when *value_slot is
+ * null, else cut to *value_size bytes). For kind 2 without a name the environment variable
+ * kelnet_profile names the profile ("NetProfile" when unset; set but empty: 401 pushed on
+ * record). 401 when the directory objects could not be read (the table keeps what it held),
+ * 402 when memory ran out; these come back without being pushed. No locks beyond
+ * nlpagetldparam's. */
 int32_t nlpainso(NlPrimaryErrorRecord *record, NlParameterTable **table_slot, uint32_t options,
                  const NlFileNameDesc *file, const char *wanted_name, uint32_t wanted_length,
                  char **value_slot, uint32_t *value_size, int32_t argc, char **argv, int32_t source_kind,
                  const char *profile_name, NlGlobalContext *context);
-/* Reads the protocol parameter file protocol.kel into *table_slot: from the working directory
- * when it is there, else through VQT_ADMIN and the default administration directory. */
+/* Reads the protocol parameter file protocol.kel into *table_slot (as nlpains does): from the
+ * working directory when it is there, else through VQT_ADMIN and the default administration
+ * directory. Traces the name of the file read (or tried) while the context's trace is on. The
+ * nlpains result of the last attempt. */
 int32_t nlpaload(NlGlobalContext *context, NlParameterTable **table_slot);
-/* The directory-access parameters (ldap.kel of the default administration directory, kept in
- * context->directory_parameters): mode 1 gets element element_index of name into *value_slot and
- * *value_length, mode 3 sets name to the value slot's text of *value_length bytes, mode 2 releases
- * the table. Holds the context mutex of a thread-safe context. Only the code is returned. */
+/* The directory-access parameters (ldap.kel of the default administration directory, never
+ * VQT_ADMIN; kept in context->directory_parameters, read on first use, and read again after a
+ * failed read): mode 1 gets element element_index of name into *value_slot and *value_length
+ * (pointing into the table: valid until it is released or the name set again), mode 3 sets name
+ * to the value slot's text of *value_length bytes, mode 2 releases the table (0 when there is
+ * none). Holds the context mutex of a thread-safe context for the whole call. Errors go to a
+ * private record: only the code is returned (401 for another mode or a null context). */
 int32_t nlpagetldparam(NlGlobalContext *context, const char *name, uint32_t name_length, int32_t element_index,
                        char **value_slot, uint32_t *value_length, int32_t mode);
 

@@ -11,7 +11,9 @@ namespace kelnl::dir {
 
 class Arena {
  public:
-  Arena() = default;
+  // The first block holds about first_block bytes; each further one doubles, up to a limit, so a
+  // small result stays small and a big file needs few blocks.
+  explicit Arena(std::size_t first_block = 16 * 1024) : next_block_(first_block) {}
   Arena(const Arena&) = delete;
   Arena& operator=(const Arena&) = delete;
   ~Arena() { ReleaseAll(); }
@@ -31,6 +33,7 @@ class Arena {
   Block* blocks_ = nullptr;
   char* cursor_ = nullptr;
   std::size_t left_ = 0;
+  std::size_t next_block_;
 };
 
 }  // namespace kelnl::dir

@@ -40,10 +40,10 @@ void DestroyResult(DirectoryResult* result) {
   Release(result);
 }
 
-void Unlink(Directory* directory, DirectoryResult* result) {
+void Unlink(DirectoryResult* result) {
   if (result->previous != nullptr) result->previous->next = result->next;
   if (result->next != nullptr) result->next->previous = result->previous;
-  if (directory->held == result) directory->held = result->next;
+  if (result->owner->held == result) result->owner->held = result->next;
 }
 
 void CopyName(const char* name, char* buffer, std::uint32_t size, std::uint32_t* length) {
@@ -133,6 +133,7 @@ std::int32_t DirectoryReadEntry(Directory* directory, const char* entry_name, co
     return code;
   }
   CopyName(read->name, name_buffer, name_size, name_length);
+  read->owner = directory;
   read->next = directory->held;
   if (directory->held != nullptr) directory->held->previous = read;
   directory->held = read;
@@ -155,9 +156,11 @@ std::int32_t DirectoryGetValues(Directory* directory, DirectoryResult* result, c
   return kDirectoryNoSuchAttribute;
 }
 
-std::int32_t DirectoryReleaseResult(Directory* directory, DirectoryResult** result) {
+// The result knows its directory, so a caller passing another (or none) cannot corrupt the list
+// of held results.
+std::int32_t DirectoryReleaseResult(Directory* /*directory*/, DirectoryResult** result) {
   if (result == nullptr || *result == nullptr) return 0;
-  if (directory != nullptr) Unlink(directory, *result);
+  Unlink(*result);
   DestroyResult(*result);
   *result = nullptr;
   return 0;

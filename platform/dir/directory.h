@@ -16,7 +16,7 @@ namespace kelnl::dir {
 inline constexpr std::int32_t kDirectoryEntryNotFound = 106;
 inline constexpr std::int32_t kDirectoryNoSuchAttribute = 110;
 // The other results of the calls below.
-inline constexpr std::int32_t kDirectoryBadArgument = 101;       // a null where a value is needed
+inline constexpr std::int32_t kDirectoryBadArgument = 101;       // a null or empty text where one is needed
 inline constexpr std::int32_t kDirectoryNoMemory = 102;          // memory ran out; nothing kept
 inline constexpr std::int32_t kDirectoryFileUnreadable = 103;    // the LDIF file cannot be read
 inline constexpr std::int32_t kDirectoryMalformedLdif = 104;     // not LDIF entries; nothing loaded
@@ -52,11 +52,14 @@ std::int32_t DirectoryOpenReportingLine(const DirectorySettings& settings, Direc
 void DirectoryClose(Directory** directory);
 
 // Reads the entry named entry_name (a distinguished name, compared as the directory compares
-// names). With a non-null object_class the entry must carry that class. attributes is a table
-// of the attribute names wanted, ending with an empty name or a null; reserved is 0.
-// Result 0: *result holds the entry and name_buffer its name as the directory knows it (cut to
-// name_size - 1 bytes, NUL-terminated, length in *name_length). 106: no such entry (or not of
-// that class).
+// names: attribute types and values ignoring case, spaces around ',', '+' and '=' ignored).
+// With a non-null object_class the entry must carry that class (ignoring case). attributes is a
+// table of the attribute names wanted, ending with an empty name or a null; a null table asks for
+// every attribute. reserved is 0. Result 0: *result holds the entry (release it, or close the
+// directory) and name_buffer its name as the directory knows it (cut to name_size - 1 bytes,
+// NUL-terminated, length in *name_length; the buffer may be null with name_size 0). 106: no such
+// entry, not of that class, or a name that is no name. Otherwise a code above, *result null.
+// The values of an attribute keep the order the file or the server gives them.
 std::int32_t DirectoryReadEntry(Directory* directory, const char* entry_name, const char* object_class,
                                 const char* const* attributes, std::int32_t reserved, DirectoryResult** result,
                                 char* name_buffer, std::uint32_t name_size, std::uint32_t* name_length);
@@ -69,7 +72,8 @@ std::int32_t DirectoryGetValues(Directory* directory, DirectoryResult* result, c
 std::int32_t DirectoryReleaseResult(Directory* directory, DirectoryResult** result);
 
 // The name lookup of net service names: a name without '=' is the entry "cn=" + name + "," +
-// the settings' service_base; a name with '=' is taken as the entry name. Otherwise as
+// the settings' service_base (just "cn=" + name with an empty base); a name with '=' is taken as
+// the entry name. Otherwise as
 // DirectoryReadEntry; values and release go through the two calls above.
 std::int32_t NameLookupReadEntry(Directory* directory, const char* service_name, const char* object_class,
                                  const char* const* attributes, std::int32_t reserved, DirectoryResult** result,

@@ -19,11 +19,13 @@ struct ResultAttribute {
 };
 
 struct DirectoryResult {
-  Arena arena;  // the attribute records, and for a server the values themselves
+  // The attribute records, and for a server the values themselves: usually a few hundred bytes.
+  Arena arena{1024};
   const char* name = nullptr;
   ResultAttribute* first = nullptr;
   ResultAttribute** tail = &first;
   // The directory's list of results still held, so that closing it releases them all.
+  Directory* owner = nullptr;
   DirectoryResult* previous = nullptr;
   DirectoryResult* next = nullptr;
 

@@ -16,8 +16,12 @@ bool EntryStore::BuildIndex(const StoredEntry** duplicate) {
   *duplicate = nullptr;
   StoredEntry** first = entries_.data();
   StoredEntry** last = first + entries_.size();
-  // A stable sort keeps file order among equal keys, so the duplicate reported is the later one.
-  std::stable_sort(first, last, [](const StoredEntry* a, const StoredEntry* b) { return KeyOf(a) < KeyOf(b); });
+  // Equal keys in file order, so the duplicate reported is the later one. (std::stable_sort
+  // would do it too, but takes its buffer from operator new rather than the library allocator.)
+  std::sort(first, last, [](const StoredEntry* a, const StoredEntry* b) {
+    const int order = KeyOf(a).compare(KeyOf(b));
+    return order < 0 || (order == 0 && a->line < b->line);
+  });
   for (StoredEntry** it = first; it != last && it + 1 != last; ++it) {
     if (KeyOf(*it) == KeyOf(*(it + 1))) {
       *duplicate = *(it + 1);

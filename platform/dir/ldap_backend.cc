@@ -105,6 +105,9 @@ class ResultSink final : public os::DirectoryEntrySink {
 }  // namespace
 
 std::int32_t ConnectLdap(const DirectorySettings& settings, os::DirectoryServer** server) {
+  // The client library would take an empty URI as "the server of the system's LDAP
+  // configuration", a server nobody configured for this product.
+  if (OrEmpty(settings.uri)[0] == '\0') return kDirectoryBadArgument;
   return CodeOf(os::ConnectDirectoryServer(OrEmpty(settings.uri), OrEmpty(settings.bind_dn),
                                            OrEmpty(settings.password), kDirectoryServerTimeoutSeconds, server));
 }

@@ -3,6 +3,9 @@
 #include "platform/dir/directory.h"
 #include "platform/dir/names.h"
 
+// string_view::substr is avoided throughout: its range check pulls exception support, and with
+// it the thread runtime DLL, into the Windows library.
+
 namespace kelnl::dir {
 
 namespace {
@@ -25,10 +28,11 @@ class LineReader {
       // A continuation is consumed with the line it continues; one here continues nothing.
       if (physical[0] == ' ') return LineKind::kMalformed;
       logical_.Clear();
-      if (!logical_.AppendAll(physical.data(), physical.size())) return kOutOfMemory();
+      if (!logical_.AppendAll(physical.data(), physical.size())) return OutOfMemory();
       while (position_ < text_.size() && text_[position_] == ' ') {
-        std::string_view continuation = TakePhysicalLine().substr(1);
-        if (!logical_.AppendAll(continuation.data(), continuation.size())) return kOutOfMemory();
+        std::string_view continuation = TakePhysicalLine();
+        continuation.remove_prefix(1);
+        if (!logical_.AppendAll(continuation.data(), continuation.size())) return OutOfMemory();
       }
       if (physical[0] == '#') continue;
       for (std::size_t i = 0; i < logical_.size(); ++i) {
@@ -43,7 +47,7 @@ class LineReader {
   bool out_of_memory() const { return out_of_memory_; }
 
  private:
-  LineKind kOutOfMemory() {
+  LineKind OutOfMemory() {
     out_of_memory_ = true;
     return LineKind::kMalformed;
   }
@@ -51,7 +55,7 @@ class LineReader {
   std::string_view TakePhysicalLine() {
     std::size_t end = text_.find('\n', position_);
     if (end == std::string_view::npos) end = text_.size();
-    std::string_view line = text_.substr(position_, end - position_);
+    std::string_view line(text_.data() + position_, end - position_);
     position_ = end + 1;
     ++physical_number_;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -68,11 +72,14 @@ class LineReader {
 
 bool IsAlphaNumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-// An attribute description: a type name or numeric object identifier, then ;options.
+// An attribute description: a type name or numeric object identifier, then ;options, none empty.
 bool IsAttributeDescription(std::string_view name) {
-  if (name.empty() || !IsAlphaNumeric(name[0])) return false;
+  if (name.empty() || !IsAlphaNumeric(name[0]) || name.back() == ';') return false;
+  char previous = '\0';
   for (char c : name) {
     if (!IsAlphaNumeric(c) && c != '-' && c != '.' && c != ';') return false;
+    if (c == ';' && previous == ';') return false;
+    previous = c;
   }
   return true;
 }
@@ -88,9 +95,10 @@ enum class LineResult { kOk, kMalformed, kNoMemory };
 LineResult SplitLine(std::string_view line, Arena& arena, AttributeLine* out) {
   const std::size_t colon = line.find(':');
   if (colon == std::string_view::npos) return LineResult::kMalformed;
-  out->name = line.substr(0, colon);
+  out->name = std::string_view(line.data(), colon);
   if (!IsAttributeDescription(out->name)) return LineResult::kMalformed;
-  std::string_view rest = line.substr(colon + 1);
+  std::string_view rest = line;
+  rest.remove_prefix(colon + 1);
   const bool base64 = !rest.empty() && rest[0] == ':';
   // A value read from a URL would make the load depend on other files; entries here are self-contained.
   if (!rest.empty() && rest[0] == '<') return LineResult::kMalformed;
@@ -266,6 +274,9 @@ class LdifParser {
 }  // namespace
 
 std::int32_t ParseLdif(std::string_view text, EntryStore* store, std::uint32_t* fault_line) {
+  // Editors on Windows like to start a UTF-8 file with a byte-order mark.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   LdifParser parser(text, store);
   return parser.Run(fault_line);
 }

@@ -8,6 +8,7 @@
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
 #include "tests/params/directory_test_support.h"
+#include "tests/support/alloc_sweep.h"
 
 namespace kelnl::testing {
 namespace {
@@ -52,6 +53,9 @@ TEST_F(ParameterLoadersTest, CreateOnlyGivesTheEmptyTable) {
             0);
   ASSERT_NE(table_, nullptr);
   EXPECT_NE(table_->index, nullptr);
+  EXPECT_EQ(nlpainso(&record, nullptr, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, 1, "LISTENER",
+                     &context_),
+            NLE_PARAM_NULL_TABLE);
 }
 
 TEST_F(ParameterLoadersTest, DirectoryParametersGetSetRelease) {
@@ -76,6 +80,18 @@ TEST_F(ParameterLoadersTest, DirectoryParametersGetSetRelease) {
   EXPECT_EQ(nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2), 0);
   EXPECT_EQ(context_.directory_parameters, nullptr);
   EXPECT_EQ(nlpagetldparam(&context_, "homeid", 6, 1, &value, &length, 7), NLE_PARAM_REFUSED);
+}
+
+TEST_F(ParameterLoadersTest, DirectoryParametersReadUnderAllocationFailures) {
+  WriteLdapParameters("homeid = h1\nsystemname_in_dir = o=kel\n");
+  const long allocations = SweepExpectingCode(
+      [&] {
+        char* value = nullptr;
+        uint32_t length = 0;
+        return nlpagetldparam(&context_, "systemname_in_dir", 17, 1, &value, &length, 1);
+      },
+      NLE_PARAM_NO_MEMORY, [&] { nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2); });
+  EXPECT_GT(allocations, 0);
 }
 
 // Changes the working directory for a scope.

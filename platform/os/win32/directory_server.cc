@@ -68,33 +68,40 @@ struct ServerAddress {
   bool secure;
 };
 
+// Written without string_view::substr, whose range check would pull exception support (and the
+// thread runtime DLL) into kelnl8.dll.
 bool ParseUri(const char* uri, ServerAddress* address) {
   std::string_view text(uri);
   address->secure = false;
-  if (text.substr(0, 7) == "ldap://") {
+  if (text.starts_with("ldap://")) {
     text.remove_prefix(7);
     address->port = LDAP_PORT;
-  } else if (text.substr(0, 8) == "ldaps://") {
+  } else if (text.starts_with("ldaps://")) {
     text.remove_prefix(8);
     address->port = LDAP_SSL_PORT;
     address->secure = true;
   } else {
     return false;
   }
-  text = text.substr(0, text.find('/'));
+  const std::size_t slash = text.find('/');
+  if (slash != std::string_view::npos) text.remove_suffix(text.size() - slash);
   const std::size_t colon = text.rfind(':');
   // A colon inside brackets belongs to an IPv6 address, not to the port.
   if (colon != std::string_view::npos && text.find(']', colon) == std::string_view::npos) {
     ULONG port = 0;
-    for (char c : text.substr(colon + 1)) {
+    for (std::size_t i = colon + 1; i < text.size(); ++i) {
+      const char c = text[i];
       if (c < '0' || c > '9' || port > 65535) return false;
       port = port * 10 + static_cast<ULONG>(c - '0');
     }
     if (port == 0 || port > 65535) return false;
     address->port = port;
-    text = text.substr(0, colon);
+    text.remove_suffix(text.size() - colon);
   }
-  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') text = text.substr(1, text.size() - 2);
+  if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+    text.remove_prefix(1);
+    text.remove_suffix(1);
+  }
   if (text.empty()) text = "localhost";
   address->host = static_cast<char*>(Allocate(text.size() + 1));
   if (address->host == nullptr) return false;
@@ -121,6 +128,21 @@ ServerResult DeliverAttributes(LDAP* connection, LDAPMessage* entry, DirectoryEn
   return result;
 }
 
+// The synchronous bind of wldap32 has no time limit: a server that takes the connection and
+// then never answers would hold the caller forever. The asynchronous bind is waited for instead.
+ServerResult BindWithin(LDAP* connection, const char* bind_dn, const char* password, l_timeval* timeout) {
+  const ULONG id = ldap_simple_bindA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password));
+  if (id == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
+  LDAPMessage* answer = nullptr;
+  const ULONG kind = ldap_result(connection, id, LDAP_MSG_ALL, timeout, &answer);
+  if (kind == 0) {
+    ldap_abandon(connection, id);
+    return ServerResult::kUnreachable;
+  }
+  if (kind == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
+  return ResultOfBind(ldap_result2error(connection, answer, 1));
+}
+
 }  // namespace
 
 ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const char* password,
@@ -140,9 +162,7 @@ ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const 
   l_timeval timeout{timeout_seconds, 0};
   // ldap_connect bounds the connection attempt; the bind would otherwise wait as long as TCP does.
   ServerResult result = ResultOfBind(ldap_connect(connection, &timeout));
-  if (result == ServerResult::kOk) {
-    result = ResultOfBind(ldap_simple_bind_sA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password)));
-  }
+  if (result == ServerResult::kOk) result = BindWithin(connection, bind_dn, password, &timeout);
   if (result != ServerResult::kOk) {
     ldap_unbind(connection);
     return result;
