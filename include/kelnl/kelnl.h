@@ -29,5 +29,6 @@
 #include "nltrmsg.h"
 #include "nlnv.h"
 #include "nlrn.h"
+#include "nlad.h"
 
 #endif
