@@ -1,46 +1,14 @@
 // nladini, nladini_t, nladget and nladtrm: argument checks, ownership and tracing around the
 // node tree.
 #include "address/address_node.h"
-#include "diagnostics/trace_config.h"
-#include "kelnl/nldt.h"
+#include "address/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "platform/core/allocator.h"
 
 namespace {
 
 using namespace kelnl::address;
-
-// Entry and exit are detail a developer asks for, not an administrator.
-constexpr std::uint32_t kTraceLevel = 15;
-constexpr int kEventGeneral = 1;
-
-class OperationTrace {
- public:
-  OperationTrace(const NlGlobalContext* context, std::uint32_t component) : component_(component) {
-    NlTraceContext* trace = context != nullptr ? context->trace : nullptr;
-    if (kelnl::diagnostics::TraceIsOn(trace)) trace_ = trace;
-  }
-  void Entry(std::uint32_t line) {
-    if (trace_ == nullptr) return;
-    nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_ENTRY, "");
-  }
-  void Exit(std::uint32_t line) {
-    if (trace_ == nullptr) return;
-    nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_EXIT, "");
-  }
-  std::int32_t Exit(std::uint32_t line, std::int32_t result) {
-    if (trace_ == nullptr) return result;
-    nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_EXIT_RESULT, "%d",
-             static_cast<int>(result));
-    return result;
-  }
-
- private:
-  NlTraceContext* trace_ = nullptr;
-  std::uint32_t component_;
-  // The trace's own failures are of no concern to callers, who get result codes only.
-  NlPrimaryErrorRecord scratch_{};
-};
+using kelnl::address::OperationTrace;
 
 std::int32_t Expand(NlGlobalContext* context, NlAddressIterator** handle_slot, NlnvBinding* descriptor,
                     std::uint16_t options) {

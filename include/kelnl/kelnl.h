@@ -30,5 +30,6 @@
 #include "nlnv.h"
 #include "nlrn.h"
 #include "nlad.h"
+#include "nlmad.h"
 
 #endif
