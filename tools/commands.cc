@@ -45,6 +45,7 @@ const NlCommandEntry kCommandTable[] = {
     Command<RunExplain>("explain", 1, 1, kHelpExplain),
     Command<RunTrace>("trace", 1, 2, kHelpTrace),
     Command<RunUuid>("uuid", 0, 1, kHelpUuid),
+    Command<RunResolve>("resolve", 1, 9, kHelpResolve),
     Command<RunVersion>("version", 0, 0, kHelpVersion),
     {"exit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpExit},
     {"quit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpQuit},

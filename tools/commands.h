@@ -23,6 +23,7 @@ enum HelpMessage : std::uint32_t {
   kHelpQuit = 106,
   kHelpTrace = 107,
   kHelpUuid = 108,
+  kHelpResolve = 120,
 };
 
 // What the commands of one run report back to main: the exit status of the last command that
@@ -44,6 +45,7 @@ int RunShow(int argc, char** argv);
 int RunExplain(int argc, char** argv);
 int RunTrace(int argc, char** argv);
 int RunUuid(int argc, char** argv);
+int RunResolve(int argc, char** argv);
 
 }  // namespace kelnl::tool
 
