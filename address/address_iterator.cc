@@ -5,10 +5,14 @@
 #include "kelnl/nltrmsg.h"
 #include "platform/core/allocator.h"
 
-namespace {
-
-using namespace kelnl::address;
+using kelnl::address::ExpandTree;
+using kelnl::address::kOk;
+using kelnl::address::kOther;
+using kelnl::address::NextAddress;
 using kelnl::address::OperationTrace;
+using kelnl::address::ReleaseTree;
+
+namespace {
 
 std::int32_t Expand(NlGlobalContext* context, NlAddressIterator** handle_slot, NlnvBinding* descriptor,
                     std::uint16_t options) {
