@@ -27,6 +27,11 @@ class RandomTest : public ::testing::Test {
 std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((value >> 16) ^ (value & 0xFFFF)); }
 
 TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
+  EXPECT_EQ(nlrnini(nullptr), NLRN_STATUS_NO_MEMORY);
+  std::uint16_t value = 0;
+  EXPECT_EQ(nlrngr(nullptr, &value), 1);
+  EXPECT_EQ(nlrngr(&context_, nullptr), 1);
+  nlrntrm(nullptr);
   nlrntrm(&context_);  // no state: only the slot
   EXPECT_EQ(context_.random_state, nullptr);
   ASSERT_EQ(nlrnini(&context_), 0u);
