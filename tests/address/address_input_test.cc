@@ -126,7 +126,7 @@ TEST_F(AddressInputTest, AllocationFailuresInExpansionAndIteration) {
       "(CONNECT_DATA=(SID=x)))(DESCRIPTION=(ADDRESS_LIST=(LOAD_BALANCE=on)(ADDRESS=(HOST=c))(ADDRESS=(HOST=d)))"
       "(ADDRESS=(HOST=e))))";
   long addresses = 0;
-  kelnl::testing::SweepAllocationFailures(
+  const long allocations = kelnl::testing::SweepAllocationFailures(
       [&] {
         context_.Reseed();
         const std::int32_t result = Start(text, NLAD_OPTION_NEXT_HOP | NLAD_OPTION_PROTOCOL);
@@ -141,6 +141,8 @@ TEST_F(AddressInputTest, AllocationFailuresInExpansionAndIteration) {
         EXPECT_EQ(addresses, 4);
       },
       [&] { nladtrm(&handle_); }, kelnl::testing::FailureForm::kBoth);
+  RecordProperty("allocations", static_cast<int>(allocations));
+  EXPECT_GT(allocations, 20);  // the nodes, the trees and the outputs each allocate
 }
 
 }  // namespace

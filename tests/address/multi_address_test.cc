@@ -156,7 +156,7 @@ TEST_F(MultiAddressTest, RefusedEmptyAndAddresslessDescriptors) {
 TEST_F(MultiAddressTest, AllocationFailuresLeaveAUsableHandleOrNone) {
   const std::string text = "(DESCRIPTION_LIST=(DESCRIPTION=(ADDRESS_LIST=" + kA + kB + "))(DESCRIPTION=(SOURCE_ROUTE=yes)"
                            "(HOP_COUNT=0)(ADDRESS_LIST=" + kC + "))" + std::string(10 * 40, ' ') + ")";
-  kelnl::testing::SweepAllocationFailures(
+  const long allocations = kelnl::testing::SweepAllocationFailures(
       [&] {
         const std::int32_t result = Start(text);
         if (result != 0) {
@@ -171,6 +171,8 @@ TEST_F(MultiAddressTest, AllocationFailuresLeaveAUsableHandleOrNone) {
         EXPECT_EQ(handed_out, 3);
       },
       [&] { nlmadtrm(&handle_); }, kelnl::testing::FailureForm::kBoth);
+  RecordProperty("allocations", static_cast<int>(allocations));
+  EXPECT_GT(allocations, 10);
 }
 
 }  // namespace
