@@ -46,6 +46,8 @@ std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((val
 }  // namespace
 
 extern "C" uint32_t nlrnini(NlGlobalContext* context) {
+  // Without a context there is nowhere to keep a state: to the caller, as good as no memory.
+  if (context == nullptr) return NLRN_STATUS_NO_MEMORY;
   if (context->random_state == nullptr) {
     auto* state = static_cast<NlRandomState*>(kelnl::AllocateZeroed(1, sizeof(NlRandomState)));
     if (state == nullptr) return NLRN_STATUS_NO_MEMORY;
@@ -61,6 +63,7 @@ extern "C" uint32_t nlrnini(NlGlobalContext* context) {
 }
 
 extern "C" int32_t nlrngr(NlGlobalContext* context, uint16_t* value_out) {
+  if (context == nullptr || value_out == nullptr) return 1;
   NlRandomState* state = context->random_state;
   if (state == nullptr || state->initialised == 0) {
     // A fresh seed is already unpredictable enough; it is handed out as it is.
@@ -74,6 +77,7 @@ extern "C" int32_t nlrngr(NlGlobalContext* context, uint16_t* value_out) {
 }
 
 extern "C" void nlrntrm(NlGlobalContext* context) {
+  if (context == nullptr) return;
   kelnl::Release(context->random_state);
   context->random_state = nullptr;
 }

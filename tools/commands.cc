@@ -50,6 +50,7 @@ const NlCommandEntry kCommandTable[] = {
     Command<RunSave>("save", 0, 0, kHelpSave),
     Command<RunCheckpoint>("checkpoint", 1, 1, kHelpCheckpoint),
     Command<RunLoad>("load", 1, 1, kHelpLoad),
+    Command<RunResolve>("resolve", 1, 9, kHelpResolve),
     Command<RunVersion>("version", 0, 0, kHelpVersion),
     {"exit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpExit},
     {"quit", EndRun, nullptr, 0, 0, NLCP_NONE, kHelpQuit},

@@ -28,6 +28,7 @@ enum HelpMessage : std::uint32_t {
   kHelpSave = 112,
   kHelpCheckpoint = 113,
   kHelpLoad = 114,
+  kHelpResolve = 120,
 };
 
 // What the commands of one run report back to main: the exit status of the last command that
@@ -54,6 +55,7 @@ int RunSet(int argc, char** argv);
 int RunSave(int argc, char** argv);
 int RunCheckpoint(int argc, char** argv);
 int RunLoad(int argc, char** argv);
+int RunResolve(int argc, char** argv);
 
 }  // namespace kelnl::tool
 

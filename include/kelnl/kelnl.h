@@ -30,5 +30,7 @@
 #include "nltrmsg.h"
 #include "nlnv.h"
 #include "nlrn.h"
+#include "nlad.h"
+#include "nlmad.h"
 
 #endif

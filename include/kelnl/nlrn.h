@@ -23,17 +23,18 @@ typedef struct NlRandomState {
 
 /* Makes the state when the context has none, then (re)seeds it from the time of day, the tick
  * count and the calling thread's id; every call re-seeds. Result 0, or NLRN_STATUS_NO_MEMORY
- * when the state cannot be allocated (the context is then unchanged). The state is not locked:
+ * when the state cannot be allocated (the context is then unchanged) or context is null. The state is not locked:
  * callers sharing a context serialise their calls. */
 uint32_t nlrnini(NlGlobalContext *context);
 
 /* Writes the next 16-bit value to *value_out. A context without a seeded state is seeded first
  * (nlrnini) and yields a value from the fresh seed without a step. Result 0, or 1 when the state
- * had to be made and that failed (*value_out is then not written). */
+ * had to be made and that failed, or context or value_out is null (*value_out is then not
+ * written). */
 int32_t nlrngr(NlGlobalContext *context, uint16_t *value_out);
 
 /* Frees the state and sets context->random_state to null; a context without state only has the
- * slot cleared. */
+ * slot cleared, a null context is nothing to do. */
 void nlrntrm(NlGlobalContext *context);
 
 KELNL_EXTERN_C_END

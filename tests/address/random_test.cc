@@ -26,19 +26,26 @@ class RandomTest : public ::testing::Test {
 
 std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((value >> 16) ^ (value & 0xFFFF)); }
 
-TEST_F(RandomTest, SeedingSetsTheFixedStartAndReseedsAnExistingState) {
+TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
+  EXPECT_EQ(nlrnini(nullptr), NLRN_STATUS_NO_MEMORY);
+  std::uint16_t value = 0;
+  EXPECT_EQ(nlrngr(nullptr, &value), 1);
+  EXPECT_EQ(nlrngr(&context_, nullptr), 1);
+  nlrntrm(nullptr);
+  nlrntrm(&context_);  // no state: only the slot
+  EXPECT_EQ(context_.random_state, nullptr);
   ASSERT_EQ(nlrnini(&context_), 0u);
   NlRandomState* state = context_.random_state;
   ASSERT_NE(state, nullptr);
   EXPECT_EQ(state->multiplier, 971u);
-  EXPECT_EQ(state->step_a, 11113u);
-  EXPECT_EQ(state->step_b, 104322u);
   EXPECT_EQ(state->initialised, 1u);
   Next();
   ASSERT_EQ(nlrnini(&context_), 0u);
   EXPECT_EQ(context_.random_state, state);
   EXPECT_EQ(state->step_a, 11113u);
   EXPECT_EQ(state->step_b, 104322u);
+  nlrntrm(&context_);
+  EXPECT_EQ(context_.random_state, nullptr);
 }
 
 TEST_F(RandomTest, FirstValueWithoutStateIsTheFoldedSeed) {
@@ -80,14 +87,6 @@ TEST_F(RandomTest, StepsArePulledBackAtTheirBounds) {
   Next();
   EXPECT_EQ(context_.random_state->value,
             971u * (0xFFFFFFF0u + 7u - 9871u) + context_.random_state->step_b + context_.random_state->step_a);
-}
-
-TEST_F(RandomTest, TerminationClearsTheSlot) {
-  nlrntrm(&context_);  // no state: only the slot
-  EXPECT_EQ(context_.random_state, nullptr);
-  ASSERT_EQ(nlrnini(&context_), 0u);
-  nlrntrm(&context_);
-  EXPECT_EQ(context_.random_state, nullptr);
 }
 
 TEST_F(RandomTest, AllocationFailureLeavesNoState) {
