@@ -305,38 +305,6 @@ std::int32_t Startup::CleanUp(std::int32_t code) {
   return code;
 }
 
-// The block nlstdgo starts with: the system parameter file only, the server's trace and log,
-// no banner and no locks.
-void FillDefaultBlock(NlStartupParameters* block) {
-  *block = NlStartupParameters{};
-  block->flags = NLSTD_READ_SYSTEM_FILE | NLSTD_OPEN_TRACE | NLSTD_OPEN_LOG | NLSTD_NO_LOG_TEST_OPEN |
-                 NLSTD_MESSAGE_ERRORS_FORGIVEN | NLSTD_TRACE_ERRORS_FORGIVEN | NLSTD_TTY_NOT_TERMINAL;
-  block->trace_file_parameter = "TRACE_FILE_SERVER";
-  block->trace_directory_parameter = "TRACE_DIRECTORY_SERVER";
-  block->trace_level_parameter = "TRACE_LEVEL_SERVER";
-  block->trace_events_parameter = "TRACE_MASK_SERVER";
-  block->trace_filters_parameter = "TRACE_FUNCTIONS_SERVER";
-  block->trace_file_count_parameter = "TRACE_FILENO_SERVER";
-  block->trace_time_stamp_parameter = "TRACE_TIMESTAMP_SERVER";
-  block->trace_secondary_level_parameter = "TRACE_PERCENT_FREE_SERVER";
-  block->trace_file_length_parameter = "TRACE_FILELEN_SERVER";
-  block->log_file_parameter = "LOG_FILE_SERVER";
-  block->log_directory_parameter = "LOG_DIRECTORY_SERVER";
-  block->system_file.base_name = "brisol";
-  block->system_file.base_name_length = 6;
-  block->system_file.extension = "kel";
-  block->system_file.extension_length = 3;
-  block->trace_file.base_name = "svr";
-  block->trace_file.base_name_length = 3;
-  block->trace_file.extension = "trc";
-  block->trace_file.extension_length = 3;
-  block->trace_file.flags = NLFN_UNIQUE_NAME;
-  block->log_file.base_name = "brisol";
-  block->log_file.base_name_length = 6;
-  block->log_file.extension = "log";
-  block->log_file.extension_length = 3;
-}
-
 std::int32_t StartWith(StartupCall call) {
   // A caller without a block of its own gets the one nlstdgo would use.
   NlStartupParameters defaults;
@@ -362,14 +330,6 @@ int32_t nlstdggo(NlGlobalContext** context_slot, NlStartupParameters* parameters
                  size_t error_buffer_size, size_t* error_length, int32_t source_kind, const char* profile_name) {
   return kelnl::startup::StartWith(
       {context_slot, parameters, error_buffer, error_buffer_size, error_length, true, source_kind, profile_name});
-}
-
-int32_t nlstdgo(NlGlobalContext** context_slot, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t,
-                uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, uintptr_t, char* error_buffer,
-                size_t error_buffer_size, size_t* error_length) {
-  NlStartupParameters block;
-  kelnl::startup::FillDefaultBlock(&block);
-  return nlstdgg(context_slot, &block, error_buffer, error_buffer_size, error_length);
 }
 
 }  // extern "C"

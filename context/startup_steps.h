@@ -44,6 +44,9 @@ void PushWithName(NlGlobalContext* context, std::int32_t error, const char* name
 
 bool RecordHoldsErrors(const NlPrimaryErrorRecord& record);
 
+// Fills the block nlstdgo starts with (also taken for a startup given no block).
+void FillDefaultBlock(NlStartupParameters* block);
+
 }  // namespace kelnl::startup
 
 #endif
