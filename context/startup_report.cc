@@ -36,9 +36,10 @@ std::size_t ReportLine(NlMessageFacility* messages, std::uint32_t number, std::s
   if (at == std::string_view::npos) {
     append(message);
   } else {
-    append(message.substr(0, at));
+    // Cut by hand: substr's exception support would pull the thread runtime DLL in on Windows.
+    append(std::string_view(message.data(), at));
     append(argument);
-    append(message.substr(at + 2));
+    append(std::string_view(message.data() + at + 2, message.size() - at - 2));
   }
   append("\n");
   return length;
