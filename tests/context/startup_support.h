@@ -18,14 +18,18 @@ class ProductHome {
     fs::copy(KELNL_TEST_BUILD_HOME, dir_.path(), fs::copy_options::recursive);
     fs::create_directories(dir_.path() / "network" / "admin");
     fs::create_directories(dir_.path() / "network" / "log");
+    fs::create_directories(dir_.path() / "trace");
   }
   // Writes a file below the home ("network/admin/brisol.kel") and returns its path.
-  std::string Write(const std::string& name, const std::string& text) const { return dir_.Write(name, text); }
-  std::string Read(const std::string& name) const { return dir_.Read(name); }
-  std::string File(const std::string& name) const { return dir_.File(name); }
+  // Names below the home are written with '/' and turned into the platform's form.
+  std::string Write(const std::string& name, const std::string& text) const { return dir_.Write(Native(name), text); }
+  std::string Read(const std::string& name) const { return dir_.Read(Native(name)); }
+  std::string File(const std::string& name) const { return dir_.File(Native(name)); }
   std::string SystemFile() const { return File("network/admin/brisol.kel"); }
 
  private:
+  static std::string Native(const std::string& name) { return std::filesystem::path(name).make_preferred().string(); }
+
   TempDir dir_;
   ScopedEnvironment home_;
   ScopedEnvironment admin_{"VQT_ADMIN", nullptr};
