@@ -47,8 +47,8 @@ std::int32_t PutPair(NlolPair*** pairs, std::uint32_t* count, std::string_view n
 // PutPair with built texts; NLOL_NO_MEMORY when either ran out of memory.
 std::int32_t PutPair(NlolPair*** pairs, std::uint32_t* count, const DirectoryText& name,
                      const DirectoryText& value, bool replace = false);
-// Sets the value of the pair at index (which takes the block value, allocated with CopyText or
-// DirectoryText::Take).
+// Replaces the value of a pair, releasing the old one; the pair takes the block value (from
+// CopyText or DirectoryText::Take, or null).
 void SetPairValue(NlolPair* pair, char* value);
 // Removes the pair at index, releasing it; the later pairs move up.
 void RemovePair(NlolPair** pairs, std::uint32_t* count, std::uint32_t index);

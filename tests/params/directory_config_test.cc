@@ -155,10 +155,13 @@ TEST_F(DirectoryConfigTest, ProfileNameFromEnvironment) {
     ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
     EXPECT_EQ(Get("trace_level_client"), "4");
   }
+#ifndef _WIN32
   {
+    // Windows' C runtime removes a variable set to nothing: only elsewhere can it be set empty.
     ScopedEnvironment profile("kelnet_profile", "");
     EXPECT_EQ(Load(NLOL_KIND_PROFILE, nullptr), NLE_PARAM_REFUSED);
   }
+#endif
   {
     // A name with an equals sign is an entry name: read as it is.
     ScopedEnvironment profile("kelnet_profile", "cn=base,cn=home1,o=kel");

@@ -1,6 +1,7 @@
 // The directory server client over the system's wldap32.
 #include "platform/os/directory_server.h"
 
+#include <winsock2.h>
 #include <windows.h>
 // winber.h needs the types winldap.h declares.
 #include <winldap.h>
@@ -18,7 +19,12 @@ struct DirectoryServer {
 
 namespace {
 
+// Some implementations of wldap32 report a failed connection with the Winsock error itself
+// (WSAENOTCONN, WSAECONNREFUSED, ...) rather than LDAP_SERVER_DOWN.
+bool IsSocketError(ULONG code) { return code >= WSABASEERR && code < WSABASEERR + 2000; }
+
 ServerResult ResultOfBind(ULONG code) {
+  if (IsSocketError(code)) return ServerResult::kUnreachable;
   switch (code) {
     case LDAP_SUCCESS:
       return ServerResult::kOk;
@@ -42,6 +48,7 @@ ServerResult ResultOfBind(ULONG code) {
 }
 
 ServerResult ResultOfSearch(ULONG code) {
+  if (IsSocketError(code)) return ServerResult::kUnreachable;
   switch (code) {
     case LDAP_SUCCESS:
       return ServerResult::kOk;
