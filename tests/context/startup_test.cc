@@ -161,6 +161,29 @@ TEST_F(Startup, TraceTellsTheSourcesAndTheParametersInUse) {
   EXPECT_NE(home_.Read("trace/failed.trc").find("NL-00280: cannot open log file"), std::string::npos);
 }
 
+TEST_F(Startup, DirectoryConfigurationReplacesTheFiles) {
+  ScopedEnvironment profile("kelnet_profile", nullptr);
+  home_.Write("network/admin/brisol.kel", "port = 1521\n");
+  home_.Write("network/admin/entries.ldif",
+              "dn: cn=NetProfile,cn=home1,o=kel\nobjectClass: Nexaprofile\nNexatracelevelclient: 16\n");
+  home_.Write("network/admin/ldap.kel",
+              "net_config_method = LDAP\nhomeid = home1\nsystemname_in_dir = o=kel\ndirectory_backend = ldif\n"
+              "directory_ldif_file = entries.ldif\n");
+  NlStartupParameters block = StartupBlock(kSystemOnly);
+  ASSERT_EQ(nlstdggo(&context_, &block, error_, sizeof error_, &error_length_, 2, "NetProfile"), 0) << ErrorText();
+  EXPECT_EQ(Parameter("trace_level_client"), "16");
+  EXPECT_EQ(Parameter("port"), "<none>") << "the files are not read";
+  EXPECT_EQ(block.system_status, NLSTD_STATUS_NOT_READ);
+  EXPECT_NE(context_->directory_parameters, nullptr);
+  nlstdtrm(&context_);
+
+  // nlstdgg reaches the directory through the loader of its system file step.
+  ASSERT_EQ(Start(&block), 0) << ErrorText();
+  EXPECT_EQ(Parameter("trace_level_client"), "16");
+  EXPECT_EQ(Parameter("port"), "<none>");
+  EXPECT_EQ(block.system_status, NLSTD_STATUS_READ);
+}
+
 TEST_F(Startup, RepeatedStartupsAddHoldsAndTheLastReleaseEmptiesTheRecord) {
   home_.Write("network/admin/brisol.kel", "expire_time = 10\n");
   NlStartupParameters block = StartupBlock(kSystemOnly);
