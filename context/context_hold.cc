@@ -1,6 +1,7 @@
 #include "context/context_hold.h"
 
 #include "context/context_lock.h"
+#include "kelnl/nlpa.h"
 #include "platform/core/core.h"
 #include "platform/os/os.h"
 
@@ -46,6 +47,8 @@ void nlstdtrm(NlGlobalContext** context_slot) {
   void* thread_context = context->thread_context;
   if (context->reference_count > 0) return;
 
+  // The directory-access parameters take the context mutex of their own, outside the worker.
+  (void)nlpagetldparam(context, nullptr, 0, 0, nullptr, nullptr, 2);
   kelnl::TearDownFacilities(context);
   if (thread_context != nullptr) kelnl::DestroyContextMutexes(context);
   snlstdtrm(context_slot);

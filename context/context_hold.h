@@ -17,6 +17,9 @@ void TakeContextHold(NlGlobalContext** context_slot, std::int32_t thread_safe);
 // startup_mutex. Each field is nulled after its release.
 void TearDownFacilities(NlGlobalContext* context);
 
+// Calls the networking library's registered teardown (nlstdregtrm) with the context, if any.
+void RunNetworkTeardown(NlGlobalContext* context);
+
 }  // namespace kelnl
 
 #endif

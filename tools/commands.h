@@ -24,6 +24,12 @@ enum HelpMessage : std::uint32_t {
   kHelpTrace = 107,
   kHelpUuid = 108,
   kHelpSpawn = 125,
+  kHelpStatus = 110,
+  kHelpSet = 111,
+  kHelpSave = 112,
+  kHelpCheckpoint = 113,
+  kHelpLoad = 114,
+  kHelpResolve = 120,
 };
 
 // What the commands of one run report back to main: the exit status of the last command that
@@ -46,6 +52,12 @@ int RunExplain(int argc, char** argv);
 int RunTrace(int argc, char** argv);
 int RunUuid(int argc, char** argv);
 int RunSpawn(int argc, char** argv);
+int RunStatusCommand(int argc, char** argv);
+int RunSet(int argc, char** argv);
+int RunSave(int argc, char** argv);
+int RunCheckpoint(int argc, char** argv);
+int RunLoad(int argc, char** argv);
+int RunResolve(int argc, char** argv);
 
 }  // namespace kelnl::tool
 

@@ -13,6 +13,7 @@
 #include "tools/error_chain.h"
 #include "tools/messages.h"
 #include "tools/parameter_files.h"
+#include "tools/session.h"
 
 namespace kelnl::tool {
 namespace {
@@ -85,6 +86,20 @@ int RunShow(int argc, char** argv) {
   }
   Messages messages;
   if (!messages.ready()) return 1;
+  // Without a file: the parameters the session runs with (system file, local file and -p), unless
+  // a source had errors, which the file's own reading then reports.
+  const Session* session = CurrentSession();
+  if (arguments.file.empty() && session != nullptr && session->context()->parameters != nullptr &&
+      session->startup().system_status != NLSTD_STATUS_READ_WITH_ERRORS &&
+      session->startup().local_status != NLSTD_STATUS_READ_WITH_ERRORS &&
+      session->startup().cmdline_status != NLSTD_STATUS_READ_WITH_ERRORS) {
+    NlParameterTable* table = session->context()->parameters;
+    if (arguments.name == nullptr) {
+      ShowAll(table);
+      return 0;
+    }
+    return ShowOne(messages, table, arguments);
+  }
   ParameterFile file;
   ReadParameterFile(arguments.file, &file);
   if (file.errors.count != 0) {

@@ -30,5 +30,8 @@
 #include "kelerrors.h"
 #include "nltrmsg.h"
 #include "nlnv.h"
+#include "nlrn.h"
+#include "nlad.h"
+#include "nlmad.h"
 
 #endif

@@ -162,6 +162,77 @@ int32_t nlifigbl(NlGlobalContext *context);
 /* Releases the data-representation descriptor, if any. */
 void nliftgbl(NlGlobalContext *context);
 
+/* ---- Startup and shutdown ---------------------------------------------------------------------
+ * Startup fills the record with every facility from the block's sources; a context that is
+ * already started only gains a hold. Every successful startup is matched by one nlstdtrm. Results
+ * are 0 or the failing code: 601 (no record, or no memory for the startup record), the message
+ * facility's code, 700/701 (error stack), 801 (date facility), 1 (descriptor memory), the table
+ * creation's code, 462 (parameter file), 511/512/513 (trace), 280 (log). On failure the formatted
+ * error stack is in error_buffer (always terminated when error_buffer_size is non-zero), its length
+ * in *error_length, the caller's pointer is null and the startup's hold is released (holds taken
+ * by others stay). The holds and releases of one record are serialised by the callers. */
+
+/* Starts with a block of its own: flags 0xEE9 (system parameter file only, trace and log, no
+ * banner), the server trace and log parameter names, brisol.kel, svr.trc with a unique name,
+ * brisol.log, no locks. The thirteen words after context_slot are not used. */
+int32_t nlstdgo(NlGlobalContext **context_slot, uintptr_t unused_1, uintptr_t unused_2, uintptr_t unused_3,
+                uintptr_t unused_4, uintptr_t unused_5, uintptr_t unused_6, uintptr_t unused_7,
+                uintptr_t unused_8, uintptr_t unused_9, uintptr_t unused_10, uintptr_t unused_11,
+                uintptr_t unused_12, uintptr_t unused_13, char *error_buffer, size_t error_buffer_size,
+                size_t *error_length);
+
+/* Starts from the sources the block names; the block's outputs (statuses, names) are filled. */
+int32_t nlstdgg(NlGlobalContext **context_slot, NlStartupParameters *parameters, char *error_buffer,
+                size_t error_buffer_size, size_t *error_length);
+
+/* As nlstdgg, but the parameters come from directory-stored configuration of source_kind and
+ * profile_name when the directory-access parameter net_config_method starts with "ldap"; a
+ * failure's text is also written to the log when one is open. */
+int32_t nlstdggo(NlGlobalContext **context_slot, NlStartupParameters *parameters, char *error_buffer,
+                 size_t error_buffer_size, size_t *error_length, int32_t source_kind,
+                 const char *profile_name);
+
+/* nlstdtrm on a pointer given by value; the caller's own variable keeps its value. */
+void nlstdstp(NlGlobalContext *context);
+
+/* Re-reads the sources named by the block's flags (4, 8, 16) into a new table and installs it when
+ * they gave no error (or when the context had none). 0 without a context or such flags, or when
+ * the sources gave no error or flag 1 is set; otherwise 462 on the error stack after the record
+ * of the source at fault; the table creation's code (its record copied onto the stack). */
+int32_t nlstdap(NlGlobalContext *context, NlStartupParameters *parameters);
+
+/* The second half of nlstdap for a caller that made the (empty) table: reads the sources into it,
+ * then either installs it in the context or releases it. The table is the library's afterwards. */
+int32_t nlstdp1_alter_param_1(NlGlobalContext *context, struct NlParameterTable *table,
+                              NlStartupParameters *parameters);
+
+/* Reopens the log of a running context as the block and the parameters now say: 0, or 280 on the
+ * error stack after the opening's record. The previous log stays on failure. */
+int32_t nlstdal(NlGlobalContext *context, NlStartupParameters *parameters);
+
+/* Reopens the trace likewise: 0, or 511 on the error stack after the opening's record. */
+int32_t nlstdat(NlGlobalContext *context, NlStartupParameters *parameters);
+
+/* A caller's buffer for a result text. */
+typedef struct NlResultBuffer {
+  char *buffer;
+  uint32_t capacity;
+  uint32_t length;    /* output: bytes copied */
+  uint32_t truncated; /* output: 1 when the text was longer than capacity */
+} NlResultBuffer;
+
+/* Copies min(length, capacity) bytes of source into destination's buffer, without a terminator,
+ * and fills its length and truncated flag. Returns the length copied. */
+int32_t nlstreturn(const char *source, uint32_t length, NlResultBuffer *destination);
+
+/* The networking library's own teardown, run by the last nlstdtrm of a context after the trace
+ * is closed and before the date facility goes. */
+typedef void (*NlNetworkTeardown)(NlGlobalContext *context);
+
+/* Registers the process's networking-library teardown (null removes it) and returns the one it
+ * replaces, so that a component may chain to it. Thread-safe. */
+NlNetworkTeardown nlstdregtrm(NlNetworkTeardown teardown);
+
 KELNL_EXTERN_C_END
 
 #endif

@@ -56,6 +56,14 @@ std::int32_t slzgetevar(SlCoreError* error, const char* name, std::size_t name_l
 // The clock: centiseconds since 1970-01-01 UTC, modulo 2^32.
 std::uint32_t sltmgcs(SlCoreError* error);
 
+// The core services' timer: a stopwatch that a component keeps in a context's `timer` word.
+// ltmini starts one (null when memory runs out; the block is the library allocator's and its
+// holder releases it after ltmdei); ltmela gives the centiseconds since the start, up to the stop
+// once stopped; ltmdei stops it (1 for a null timer, else 0; stopping twice keeps the first stop).
+void* ltmini(SlCoreError* error);
+std::uint32_t ltmela(SlCoreError* error, const void* timer);
+std::int32_t ltmdei(SlCoreError* error, void* timer);
+
 // Password encoding (method 3 with block_size-byte blocks; flags 0): writes the encoded
 // password into out as upper-case hexadecimal, terminated. *out_length is the size of out on
 // entry and the text's length on return. Returns that length, or 0 when the arguments are

@@ -103,6 +103,8 @@ std::int64_t WallClockMilliseconds();
 void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds);
 std::uint32_t ProcessId();
 std::uint32_t ThreadId();
+// Milliseconds since the system started (GetTickCount on Windows), wrapping at 2^32.
+std::uint32_t TickCount();
 
 // ---- Memory -----------------------------------------------------------------------------------
 // True when every byte of [address, address + length) can be read (the IsBadReadPtr test).

@@ -112,13 +112,71 @@ TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
 TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
   const Outcome help = Kelnl("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* command : {"check", "show", "explain", "uuid", "version"}) {
+  for (const char* command : {"check", "show", "explain", "uuid", "status", "set", "save", "checkpoint", "load", "version"}) {
     EXPECT_NE(help.out.find(command), std::string::npos) << command;
     const Outcome own = Kelnl(std::string(command) + " --help");
     EXPECT_EQ(own.status, 0);
     EXPECT_EQ(own.out.rfind(std::string("usage: kelnl ") + command, 0), 0u) << own.out;
   }
   EXPECT_EQ(Kelnl("frobnicate").status, 2);
+}
+
+TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
+  // The message files come with the home: the log and the trace are written in their texts.
+  std::filesystem::copy(KELNL_TEST_BUILD_HOME, dir_.path(), std::filesystem::copy_options::recursive);
+  std::filesystem::create_directories(dir_.path() / "network" / "admin");
+  std::filesystem::create_directories(dir_.path() / "logs");
+  std::filesystem::create_directories(dir_.path() / "traces");
+  dir_.Write("network/admin/brisol.kel", "trace_level_client = user\ntrace_directory_client = " +
+                                             dir_.File("traces") + "\nlog_directory_client = " + dir_.File("logs") +
+                                             "\n");
+  const std::string included = dir_.Write("site.kel", "site = yes\n");
+  kelnl::testing::ScopedEnvironment home("TARVO_HOME", dir_.path().string().c_str());
+  kelnl::testing::ScopedEnvironment admin("VQT_ADMIN", nullptr);
+  const Outcome run = Kelnl("-p ifile=" + included + " -p port=1600 status");
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const std::string& line :
+       {"system parameter file   " + dir_.File("network/admin/brisol.kel") + " (read)\n",
+        std::string("local parameter file    not read\n"), std::string("command-line parameters 2 (read)\n"),
+        "included file           " + included + "\n", std::string("trace level             user (4)\n"),
+        "trace file              " + dir_.File("traces/kelnl.trc") + "\n",
+        "log file                " + dir_.File("logs/kelnl.log") + "\n", std::string("holds                   1\n")}) {
+    EXPECT_NE(run.out.find(line), std::string::npos) << line << "in\n" << run.out;
+  }
+  EXPECT_NE(dir_.Read("logs/kelnl.log").find("Trace level:           4"), std::string::npos);
+  EXPECT_NE(dir_.Read("traces/kelnl.trc").find("nlstdgg:   port = 1600"), std::string::npos);
+  EXPECT_EQ(Kelnl("-p port=1600 show port").out, "1600\n");
+
+  const Outcome refused = Kelnl("-p novalue status");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("-p takes name=value"), std::string::npos);
+}
+
+TEST_F(KelnlProgram, SetSaveCheckpointAndLoad) {
+  const std::string work = dir_.File("work");
+  std::filesystem::create_directories(work);
+  dir_.Write("work/kelnl.kel", "# kept\nport = 1521\n");
+  const std::string in_work = "cd '" + work + "' && ";
+  const std::string kelnl = std::string("'") + KELNL_TOOL_PATH + "'";
+  const std::string script = "set port 1600\nset greeting hello world\nsave\ncheckpoint " + dir_.File("snap") +
+                             "\nsave\n";
+  dir_.Write("commands", script);
+  ASSERT_EQ(std::system((in_work + kelnl + " @'" + dir_.File("commands") + "' >'" + dir_.File("out") + "'").c_str()),
+            0);
+  EXPECT_EQ(dir_.Read("out"), "2 changes saved in kelnl.kel\nnothing to save in kelnl.kel\n");
+  const std::string saved = dir_.Read("work/kelnl.kel");
+  EXPECT_EQ(saved.rfind("# kept\nport = 1600\n", 0), 0u) << saved;
+  EXPECT_NE(saved.find("greeting = hello world\n"), std::string::npos) << saved;
+  EXPECT_EQ(dir_.Read("work/kelnl.bak"), "# kept\nport = 1521\n");
+  const std::string checkpoint = dir_.Read("snap.ckp");
+  EXPECT_NE(checkpoint.find("\ngreeting = hello world\n"), std::string::npos) << checkpoint;
+
+  const Outcome loaded = Kelnl("@" + dir_.Write("load", "load " + dir_.File("snap.ckp") + "\nshow greeting\n"));
+  EXPECT_EQ(loaded.status, 0) << loaded.err;
+  EXPECT_EQ(loaded.out, "hello world\n");
+  const Outcome missing = Kelnl("load " + dir_.File("none.ckp"));
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("NL-00405"), std::string::npos) << missing.err;
 }
 
 TEST_F(KelnlProgram, UuidPrintsDistinctIdentifiersInTheirTextForm) {

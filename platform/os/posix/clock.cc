@@ -24,6 +24,14 @@ void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds) {
   *milliseconds = static_cast<std::uint32_t>(now.tv_usec / 1000);
 }
 
+std::uint32_t TickCount() {
+  // The monotonic clock counts from boot on Linux, as the Windows tick count does.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
+                                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
+}
+
 std::uint32_t ProcessId() { return static_cast<std::uint32_t>(getpid()); }
 
 std::uint32_t ThreadId() {

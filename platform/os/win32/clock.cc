@@ -23,6 +23,8 @@ void TimeOfDay(std::int64_t* seconds, std::uint32_t* milliseconds) {
   *milliseconds = now.millitm;
 }
 
+std::uint32_t TickCount() { return GetTickCount(); }
+
 std::uint32_t ProcessId() { return GetCurrentProcessId(); }
 
 std::uint32_t ThreadId() { return GetCurrentThreadId(); }

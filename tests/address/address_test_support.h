@@ -1,0 +1,55 @@
+// Helpers for the iterator tests: a context with a known random seed and outputs as text.
+#ifndef KELNL_TESTS_ADDRESS_ADDRESS_TEST_SUPPORT_H
+#define KELNL_TESTS_ADDRESS_ADDRESS_TEST_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kelnl/nlad.h"
+#include "kelnl/nlrn.h"
+
+namespace kelnl::testing {
+
+inline std::string TextOf(const NlnvBinding* binding) {
+  if (binding == nullptr) return "<null>";
+  size_t size = 0;
+  nlnvszs(binding, &size);
+  std::string text(size + 1, '\0');
+  size_t length = 0;
+  nlnvcrs(binding, text.data(), text.size(), &length);
+  text.resize(length);
+  return text;
+}
+
+// A context whose generator starts from a known seed, and the draws it will make.
+class SeededContext {
+ public:
+  explicit SeededContext(std::uint32_t seed) : seed_(seed) { Reseed(); }
+  ~SeededContext() { nlrntrm(&context_); }
+  void Reseed() {
+    EXPECT_EQ(nlrnini(&context_), 0u);
+    context_.random_state->value = seed_;
+  }
+  // The first n values this context's generator gives from its seed, drawn on a twin.
+  std::vector<std::uint16_t> Draws(int n) const {
+    SeededContext twin(seed_);
+    std::vector<std::uint16_t> values;
+    for (int i = 0; i < n; ++i) {
+      std::uint16_t value = 0;
+      nlrngr(&twin.context_, &value);
+      values.push_back(value);
+    }
+    return values;
+  }
+  NlGlobalContext* get() { return &context_; }
+
+ private:
+  std::uint32_t seed_;
+  NlGlobalContext context_{};
+};
+
+}  // namespace kelnl::testing
+
+#endif

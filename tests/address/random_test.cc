@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "kelnl/nlrn.h"
+#include "tests/support/alloc_sweep.h"
+
+namespace {
+
+class RandomTest : public ::testing::Test {
+ protected:
+  void TearDown() override { nlrntrm(&context_); }
+
+  // Seeds through nlrnini, then replaces the clock-made seed with a known one.
+  void SeedWith(std::uint32_t seed) {
+    ASSERT_EQ(nlrnini(&context_), 0u);
+    context_.random_state->value = seed;
+  }
+
+  std::uint16_t Next() {
+    std::uint16_t value = 0;
+    EXPECT_EQ(nlrngr(&context_, &value), 0);
+    return value;
+  }
+
+  NlGlobalContext context_{};
+};
+
+std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((value >> 16) ^ (value & 0xFFFF)); }
+
+TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
+  EXPECT_EQ(nlrnini(nullptr), NLRN_STATUS_NO_MEMORY);
+  std::uint16_t value = 0;
+  EXPECT_EQ(nlrngr(nullptr, &value), 1);
+  EXPECT_EQ(nlrngr(&context_, nullptr), 1);
+  nlrntrm(nullptr);
+  nlrntrm(&context_);  // no state: only the slot
+  EXPECT_EQ(context_.random_state, nullptr);
+  ASSERT_EQ(nlrnini(&context_), 0u);
+  NlRandomState* state = context_.random_state;
+  ASSERT_NE(state, nullptr);
+  EXPECT_EQ(state->multiplier, 971u);
+  EXPECT_EQ(state->initialised, 1u);
+  Next();
+  ASSERT_EQ(nlrnini(&context_), 0u);
+  EXPECT_EQ(context_.random_state, state);
+  EXPECT_EQ(state->step_a, 11113u);
+  EXPECT_EQ(state->step_b, 104322u);
+  nlrntrm(&context_);
+  EXPECT_EQ(context_.random_state, nullptr);
+}
+
+TEST_F(RandomTest, FirstValueWithoutStateIsTheFoldedSeed) {
+  std::uint16_t value = 0;
+  ASSERT_EQ(nlrngr(&context_, &value), 0);
+  ASSERT_NE(context_.random_state, nullptr);
+  EXPECT_EQ(value, Fold(context_.random_state->value));
+  EXPECT_EQ(context_.random_state->step_a, 11113u);
+}
+
+TEST_F(RandomTest, StepsOnceFromAKnownSeed) {
+  SeedWith(1000);
+  // 1007 below the bound; step_a 13020, step_b 178261 below theirs.
+  const std::uint32_t expected = 971u * 1007u + 178261u + 13020u;
+  EXPECT_EQ(Next(), Fold(expected));
+  EXPECT_EQ(context_.random_state->value, expected);
+}
+
+TEST_F(RandomTest, BoundsAreTestedBeforeTheProduct) {
+  SeedWith(9965);  // steps to 9972: below the bound, unchanged
+  Next();
+  EXPECT_EQ(context_.random_state->value, 971u * 9972u + 178261u + 13020u);
+  SeedWith(9966);  // steps to 9973: pulled back to 102
+  Next();
+  EXPECT_EQ(context_.random_state->value, 971u * 102u + 178261u + 13020u);
+}
+
+TEST_F(RandomTest, StepsArePulledBackAtTheirBounds) {
+  SeedWith(0);
+  context_.random_state->step_a = 99991 - 1907;  // reaches its bound exactly
+  context_.random_state->step_b = 224729 - 73939 - 1;  // stays just below
+  Next();
+  EXPECT_EQ(context_.random_state->step_a, 99991u - 89989u);
+  EXPECT_EQ(context_.random_state->step_b, 224729u - 1u);
+  Next();
+  EXPECT_EQ(context_.random_state->step_b, 224729u - 1u + 73939u - 96233u);
+  // Large running values wrap in 32 bits instead of being pulled below the bound only once.
+  context_.random_state->value = 0xFFFFFFF0u;
+  Next();
+  EXPECT_EQ(context_.random_state->value,
+            971u * (0xFFFFFFF0u + 7u - 9871u) + context_.random_state->step_b + context_.random_state->step_a);
+}
+
+TEST_F(RandomTest, AllocationFailureLeavesNoState) {
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        const std::uint32_t result = nlrnini(&context_);
+        if (kelnl::testing::AllocationFailed()) {
+          EXPECT_EQ(result, NLRN_STATUS_NO_MEMORY);
+          EXPECT_EQ(context_.random_state, nullptr);
+        } else {
+          EXPECT_EQ(result, 0u);
+        }
+      },
+      [&] { nlrntrm(&context_); });
+  kelnl::testing::SweepAllocationFailures(
+      [&] {
+        std::uint16_t value = 7;
+        const std::int32_t result = nlrngr(&context_, &value);
+        EXPECT_EQ(result, kelnl::testing::AllocationFailed() ? 1 : 0);
+        if (result != 0) {
+          EXPECT_EQ(value, 7);
+        }
+      },
+      [&] { nlrntrm(&context_); });
+}
+
+}  // namespace
