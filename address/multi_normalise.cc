@@ -28,11 +28,14 @@ constexpr Wrapping kWrappings[] = {
 // The longest wrapping and the terminator.
 constexpr std::size_t kWrappingRoom = 34;
 
+// Slices are made by hand: substr's range check brings exception support, which pulls the
+// thread runtime DLL into the Windows library.
+
 // The text after its leading '(' and blank characters.
 std::string_view TopWord(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size() && (text[start] == '(' || text[start] == ' ')) ++start;
-  return text.substr(start);
+  return {text.data() + start, text.size() - start};
 }
 
 // Callers write a descriptor inside extra parentheses, as in "((DESCRIPTION=...))"; a binding
@@ -53,14 +56,14 @@ std::string_view WithoutOuterParentheses(std::string_view text) {
       return text;
     }
   }
-  return extra == 0 ? text.substr(innermost, end - innermost) : text;
+  return extra == 0 ? std::string_view(text.data() + innermost, end - innermost) : text;
 }
 
 const Wrapping* WrappingOf(std::string_view text) {
   const std::string_view word = TopWord(text);
   for (const Wrapping& wrapping : kWrappings) {
     if (word.size() >= wrapping.keyword.size() &&
-        EqualsIgnoringCase(word.substr(0, wrapping.keyword.size()), wrapping.keyword)) {
+        EqualsIgnoringCase({word.data(), wrapping.keyword.size()}, wrapping.keyword)) {
       return &wrapping;
     }
   }

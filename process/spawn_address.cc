@@ -46,7 +46,7 @@ class BufferWriter {
 
 bool MatchesStartOf(std::string_view value, std::string_view word) {
   const std::size_t compared = std::min(value.size(), word.size());
-  return StartsWithIgnoringCase(word, value.substr(0, compared));
+  return StartsWithIgnoringCase(word, std::string_view(value.data(), compared));
 }
 
 void ReadFlags(const AddressFields& fields, NlSpawnRecord* record) {

@@ -63,7 +63,7 @@ std::int32_t SplitEnvironmentText(char* text, std::size_t length, char** items) 
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
-  return EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+  return EqualsIgnoringCase(std::string_view(text.data(), prefix.size()), prefix);
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
