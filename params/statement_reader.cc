@@ -1,5 +1,6 @@
 #include "params/statement_reader.h"
 
+#include <array>
 #include <cctype>
 #include <cstring>
 
@@ -38,20 +39,32 @@ bool IsEscapable(int c) {
   return c == '\'' || c == '"' || c == '#' || c == '\\' || c == '(' || c == ')' || c == '=' || c == '\n';
 }
 
+// The characters that end a run of ordinary ones (ParameterSource::RunLength): those with a
+// meaning of their own, and always the carriage return and NUL.
+template <typename Special>
+constexpr std::array<bool, 256> RunStops(Special special) {
+  std::array<bool, 256> stops{};
+  for (int c = 0; c < 256; ++c) stops[c] = c == '\0' || c == '\r' || special(c);
+  return stops;
+}
+
+// In a value outside quotes, and inside each kind of quote.
+constexpr std::array<bool, 256> kValueStops = RunStops([](int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '#' || c == '\'' || c == '"' || c == '(' || c == ')' || c == '\\';
+});
+constexpr std::array<bool, 256> kSingleQuotedStops = RunStops([](int c) { return c == '\'' || c == '\\'; });
+constexpr std::array<bool, 256> kDoubleQuotedStops = RunStops([](int c) { return c == '"' || c == '\\'; });
+
 }  // namespace
 
 StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup)
     : table_(table), errors_(errors), lookup_(lookup), token_(table), folding_(CaseFolding::FromRuntime()) {
   regression_ = (table->flags & NLPA_LOOKUP_MODE) == 0 && RegressionSideFileWanted();
-  // Names run over what the C runtime classes as letters, digits or punctuation, except '='
-  // and ','; the classes are taken once per read, in the locale the caller runs in.
+  // '=' and ',' separate names whatever the runtime says. NUL and the carriage return are no
+  // letters, digits or punctuation, so they end runs of name characters.
   for (int c = 0; c < 256; ++c) {
     name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
     not_name_char_[c] = !name_char_[c];
-    value_special_[c] = c == ' ' || c == '\t' || c == '\n' || c == '#' || c == '\'' || c == '"' || c == '(' ||
-                        c == ')' || c == '\\';
-    single_quoted_special_[c] = c == '\'' || c == '\\';
-    double_quoted_special_[c] = c == '"' || c == '\\';
   }
 }
 
@@ -174,19 +187,25 @@ StatementReader::Outcome StatementReader::ReadStatement(ParameterSource& source,
   Outcome outcome = ReadNames(source, c, include, wanted);
   if (outcome != Outcome::kContinue || c != '=') return outcome;
 
-  const Outcome value_end = ReadValue(source);
-  if (exhausted_) return Outcome::kStop;
-  if (value_end == Outcome::kStop) {  // the input ended right after '=': there is no value
-    DropPendingNames();
-    return Outcome::kEndSource;
+  c = SkipBlankSpace(source, source.Next());
+  TokenText value;
+  Outcome value_end = Outcome::kContinue;
+  // Include names and wanted values are rare enough to take the general way only.
+  if (include || wanted || !TakePlainValue(source, c, value)) {
+    value_end = ReadValue(source, c);
+    if (exhausted_) return Outcome::kStop;
+    if (value_end == Outcome::kStop) {  // the input ended right after '=': there is no value
+      DropPendingNames();
+      return Outcome::kEndSource;
+    }
+    value = TokenText{nullptr, token_.Finish()};
   }
-  const std::uint32_t length = token_.Finish();
   if (include) {
-    outcome = Include(length);
+    outcome = Include(value.length);
   } else if (wanted) {
-    outcome = Deliver(length);
+    outcome = Deliver(value.length);
   } else if ((table_->flags & NLPA_LOOKUP_MODE) == 0) {
-    outcome = Store(length);
+    outcome = Store(value);
   }
   return outcome != Outcome::kContinue ? outcome : value_end;
 }
@@ -207,18 +226,13 @@ StatementReader::Outcome StatementReader::ReadNames(ParameterSource& source, int
       c = 0;
       return Outcome::kContinue;
     }
-    if (!token_.Begin()) return OutOfMemory();
-    do {
-      if (!token_.Append(static_cast<char>(c)) || !KeepRun(source, not_name_char_, true)) return OutOfMemory();
-      c = source.Next();
-    } while (c != kEndOfInput && name_char_[c]);
-    const std::uint32_t length = token_.Finish();
-
-    if (first && token_.Equals("ifile", 5, false)) {
+    TokenText name;
+    if (!TakeName(source, c, name)) return OutOfMemory();
+    if (first && TokenEquals(name, "ifile", 5, false)) {
       include = true;
-    } else if (lookup && token_.Equals(lookup_.name, lookup_.length, case_sensitive)) {
+    } else if (lookup && TokenEquals(name, lookup_.name, lookup_.length, case_sensitive)) {
       wanted = true;
-    } else if (!lookup && !KeepName(length)) {
+    } else if (!lookup && !KeepName(name)) {
       return OutOfMemory();
     }
     if (include || wanted) {
@@ -252,10 +266,51 @@ StatementReader::Outcome StatementReader::SkipToEquals(ParameterSource& source, 
   return Outcome::kContinue;
 }
 
-bool StatementReader::KeepName(std::uint32_t length) {
-  NlParamBinding* binding = NewParamBinding(table_, nullptr, length);
+// A name that ends inside the buffer is taken where it stands (most names do); one that may go
+// on past the buffer's end is gathered. On return c is the character after the name.
+bool StatementReader::TakeName(ParameterSource& source, int& c, TokenText& name) {
+  if (const char* start = source.TakenInPlace(c)) {
+    const std::size_t run = source.RunLength(not_name_char_);
+    if (source.Buffered(run)) {
+      source.Skip(run);
+      name = TokenText{start, static_cast<std::uint32_t>(run + 1)};
+      c = source.Next();
+      return true;
+    }
+  }
+  if (!token_.Begin()) return false;
+  do {
+    if (!token_.Append(static_cast<char>(c)) || !KeepRun(source, not_name_char_, true)) return false;
+    c = source.Next();
+  } while (c != kEndOfInput && name_char_[c]);
+  name = TokenText{nullptr, token_.Finish()};
+  return true;
+}
+
+bool StatementReader::TokenEquals(const TokenText& token, const char* text, std::uint32_t length,
+                                  bool case_sensitive) const {
+  if (token.in_place == nullptr) return token_.Equals(text, length, case_sensitive);
+  if (token.length != length) return false;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    const auto a = static_cast<unsigned char>(token.in_place[i]);
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (a != b && (case_sensitive || std::tolower(a) != std::tolower(b))) return false;
+  }
+  return true;
+}
+
+void StatementReader::CopyToken(const TokenText& token, char* destination) const {
+  if (token.in_place == nullptr) {
+    token_.CopyTo(destination);
+  } else {
+    std::memcpy(destination, token.in_place, token.length);
+  }
+}
+
+bool StatementReader::KeepName(const TokenText& name) {
+  NlParamBinding* binding = NewParamBinding(table_, nullptr, name.length);
   if (binding == nullptr) return false;
-  token_.CopyTo(binding->name);
+  CopyToken(name, binding->name);
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = binding;
   return true;
@@ -273,12 +328,29 @@ void StatementReader::DropPendingNames() {
 
 // ---- Values --------------------------------------------------------------------------------
 
-// Gathers the value after '='. Returns kContinue when the value ended at a line that starts the
-// next statement, kEndSource when the input ended, and kStop when the input ended before any
-// value began (or memory ran out, with exhausted_ set).
-StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
+// The usual value: ordinary characters to the end of its line, where the next line starts the
+// next statement, all within the buffer. It is then taken where it stands, and the source moves
+// past its line end, exactly as ReadValue would leave it. c is the value's first character.
+bool StatementReader::TakePlainValue(ParameterSource& source, int c, TokenText& value) {
+  if (c == kEndOfInput || kValueStops[static_cast<unsigned char>(c)]) return false;
+  const char* start = source.TakenInPlace(c);
+  if (start == nullptr) return false;
+  const std::size_t run = source.RunLength(kValueStops.data());
+  // The line end and the first character of the next line must be buffered; a carriage return
+  // there might make that line empty, and blanks, '#' or an empty line continue the value.
+  if (!source.Buffered(run + 1) || source.RunStart()[run] != '\n') return false;
+  const int next = static_cast<unsigned char>(source.RunStart()[run + 1]);
+  if (IsBlank(next) || next == '\n' || next == '#' || next == '\r') return false;
+  source.Skip(run + 1);
+  value = TokenText{start, static_cast<std::uint32_t>(run + 1)};
+  return true;
+}
+
+// Gathers the value after '=', whose first character c is. Returns kContinue when the value
+// ended at a line that starts the next statement, kEndSource when the input ended, and kStop
+// when the input ended before any value began (or memory ran out, with exhausted_ set).
+StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source, int c) {
   if (!token_.Begin()) return OutOfMemory();
-  int c = SkipBlankSpace(source, source.Next());
   if (c == kEndOfInput) {
     Push(NLE_PARAM_UNEXPECTED_END);
     return Outcome::kStop;
@@ -332,7 +404,7 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
         if (c == '\'' && !keep(c)) return OutOfMemory();  // single quotes stay in the value
         quote = 0;
       } else if (!keep(c) ||
-                 !KeepRun(source, quote == '"' ? double_quoted_special_ : single_quoted_special_, depth >= 0)) {
+                 !KeepRun(source, quote == '"' ? kDoubleQuotedStops.data() : kSingleQuotedStops.data(), depth >= 0)) {
         return OutOfMemory();
       }
     } else if (c == '\'' || c == '"') {
@@ -347,7 +419,7 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
       if (!keep(c)) return OutOfMemory();
       --depth;
     } else {
-      if (!keep(c) || !KeepRun(source, value_special_, depth >= 0)) return OutOfMemory();
+      if (!keep(c) || !KeepRun(source, kValueStops.data(), depth >= 0)) return OutOfMemory();
       if (depth == 0) plain = true;
     }
     c = source.Next();
@@ -361,10 +433,10 @@ StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
 // ---- What a statement does -------------------------------------------------------------------
 
 // Binds the statement's names, last first, to one shared value.
-StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
-  NlParamValue* value = NewParamValue(table_, nullptr, length);
+StatementReader::Outcome StatementReader::Store(const TokenText& text) {
+  NlParamValue* value = NewParamValue(table_, nullptr, text.length);
   if (value == nullptr) return OutOfMemory();
-  token_.CopyTo(value->text);
+  CopyToken(text, value->text);
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = nullptr;
   std::int32_t failure = 0;

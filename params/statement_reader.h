@@ -50,18 +50,28 @@ class StatementReader {
 
  private:
   enum class Outcome { kContinue, kEndSource, kStop };
+  // A name or value read: where it stands in the source's buffer, or null when it was gathered
+  // in the token.
+  struct TokenText {
+    const char* in_place = nullptr;
+    std::uint32_t length = 0;
+  };
 
   Outcome ReadSource(ParameterSource& source);
   Outcome ReadStatement(ParameterSource& source, int c);
   Outcome ReadNames(ParameterSource& source, int& c, bool& include, bool& wanted);
-  Outcome ReadValue(ParameterSource& source);
+  bool TakeName(ParameterSource& source, int& c, TokenText& name);
+  bool TakePlainValue(ParameterSource& source, int c, TokenText& value);
+  Outcome ReadValue(ParameterSource& source, int c);
   Outcome SkipToEquals(ParameterSource& source, int& c);
-  Outcome Store(std::uint32_t length);
+  bool TokenEquals(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const;
+  void CopyToken(const TokenText& token, char* destination) const;
+  Outcome Store(const TokenText& text);
   Outcome Include(std::uint32_t length);
   bool RepeatsLastInclude(std::uint32_t length) const;
   void RememberInclude(char* name, std::uint32_t length, bool pushed);
   Outcome Deliver(std::uint32_t length);
-  bool KeepName(std::uint32_t length);
+  bool KeepName(const TokenText& name);
   bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
   void DropPendingNames();
   void RecordFileName(const char* name, std::uint32_t length);
@@ -88,12 +98,10 @@ class StatementReader {
   } last_include_;
 
   CaseFolding folding_;
+  // Names run over what the C runtime classes as letters, digits or punctuation, in the locale
+  // the caller runs in, so these are taken once per read.
   bool name_char_[256];
   bool not_name_char_[256];
-  // Characters with a meaning of their own in a value outside quotes, and inside each quote.
-  bool value_special_[256];
-  bool single_quoted_special_[256];
-  bool double_quoted_special_[256];
 };
 
 }  // namespace kelnl
