@@ -24,6 +24,8 @@ struct HashProbe {
   std::uint8_t tag = 0;      // a byte of the key's second hash (default functions only)
 };
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);
+// The same probe for a caller that computed the key's hash under the table's function already.
+HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::uint32_t length, std::uint32_t hash);
 // Stores a key that ProbeForKey did not find, exactly as nlhthput would (growing at half load);
 // returns value, or null when the growth failed and the table is as it was.
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value);

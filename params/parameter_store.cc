@@ -29,25 +29,54 @@ void FoldCase(const char* name, std::uint32_t length, const CaseFolding* folding
   key[length] = '\0';
 }
 
-// A key folded into a short stack buffer, or an allocated one for long names.
+// A key: the name itself when folding changes nothing (the usual lower-case name), else the
+// name folded into a short stack buffer, or an allocated one for long names. Folding through a
+// runtime table also yields the key's nlhthskey value on the way, so the probe need not read the
+// key again for it.
 class FoldedKey {
  public:
   FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr) : length_(length) {
-    text_ = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
-    if (text_ != nullptr) FoldCase(name, length, folding, text_);
+    if (folding != nullptr && HashFolded(name, length, *folding)) {
+      text_ = name;  // borrowed: folding changes nothing
+      return;
+    }
+    char* folded = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
+    if (folded != nullptr) FoldCase(name, length, folding, folded);
+    text_ = folded;
+    owned_ = folded != local_;
   }
   ~FoldedKey() {
-    if (text_ != local_) Release(text_);
+    if (owned_) Release(const_cast<char*>(text_));
   }
   FoldedKey(const FoldedKey&) = delete;
   FoldedKey& operator=(const FoldedKey&) = delete;
   const char* text() const { return text_; }
   std::uint32_t length() const { return length_; }
+  bool hash_known() const { return hash_known_; }
+  std::uint32_t hash() const { return hash_; }
 
  private:
+  // Takes the nlhthskey value of the folded name; true when folding changes no character.
+  bool HashFolded(const char* name, std::uint32_t length, const CaseFolding& folding) {
+    unsigned changed = 0;
+    std::uint32_t hash = 0;
+    for (std::uint32_t i = 0; i < length; ++i) {
+      const auto c = static_cast<unsigned char>(name[i]);
+      const unsigned char lower = folding.lower[c];
+      changed |= lower ^ c;
+      hash = hash * 8 + lower;
+    }
+    hash_ = hash;
+    hash_known_ = true;
+    return changed == 0;
+  }
+
   char local_[128];
-  char* text_;
+  const char* text_ = nullptr;
   std::uint32_t length_;
+  std::uint32_t hash_ = 0;
+  bool hash_known_ = false;
+  bool owned_ = false;
 };
 
 // A new entry for key. When the first binding's name is spelt exactly as the key (the usual
@@ -56,7 +85,7 @@ class FoldedKey {
 // regression side file, which rewrites that first name in place.
 NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* first, bool regression) {
   const bool shared = !regression && first->name_length == key.length() &&
-                      std::memcmp(first->name, key.text(), key.length()) == 0;
+                      (key.text() == first->name || std::memcmp(first->name, key.text(), key.length()) == 0);
   const std::size_t text_bytes = shared ? 0 : key.length() + std::size_t{1};
   auto* entry = static_cast<NlParamEntry*>(CarveRecord(table, sizeof(NlParamEntry) + text_bytes));
   if (entry == nullptr) return nullptr;
@@ -81,7 +110,8 @@ NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
 std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* binding, bool regression,
                             NlParamEntry** entry, bool* added) {
   SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
-  const HashProbe probe = ProbeForKey(table->index, key.text(), key.length());
+  const HashProbe probe = key.hash_known() ? ProbeForKeyWithHash(table->index, key.text(), key.length(), key.hash())
+                                           : ProbeForKey(table->index, key.text(), key.length());
   *added = !probe.found;
   if (probe.found) {
     *entry = static_cast<NlParamEntry*>(table->index->slots[probe.slot].value);
