@@ -254,6 +254,14 @@ HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t l
   return Probe(table, key, length, table->equal);
 }
 
+void PrefetchHome(const NlHashTable* table, std::uint32_t hash) {
+  const SlotBlock block = Block(table);
+  const uint32_t home = hash & block.mask;
+  __builtin_prefetch(&block.hashes[home], 1);
+  __builtin_prefetch(&block.slots[home], 1);
+  __builtin_prefetch(&block.occupancy[home / 32], 1);
+}
+
 HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::uint32_t length, std::uint32_t hash) {
   return ProbeWithHash(table, key, length, hash, table->equal);
 }

@@ -6,6 +6,7 @@
 
 #include "kelnl/nlerrors.h"
 #include "kelnl/snlf.h"
+#include "params/hash_table.h"
 #include "params/parameter_store.h"
 #include "params/regression_side_file.h"
 #include "platform/core/allocator.h"
@@ -313,6 +314,13 @@ bool StatementReader::KeepName(const TokenText& name) {
   CopyToken(name, binding->name);
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = binding;
+  // The index is far larger than the cache for a large file: its slots for this name are fetched
+  // now, while the value is read, rather than waited for when the statement is stored.
+  std::uint32_t hash = 0;
+  for (std::uint32_t i = 0; i < name.length; ++i) {
+    hash = hash * 8 + folding_.lower[static_cast<unsigned char>(binding->name[i])];
+  }
+  if (table_->index != nullptr) PrefetchHome(table_->index, hash);
   return true;
 }
 
