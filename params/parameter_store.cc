@@ -35,8 +35,13 @@ void FoldCase(const char* name, std::uint32_t length, const CaseFolding* folding
 // key again for it.
 class FoldedKey {
  public:
-  FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr) : length_(length) {
-    if (folding != nullptr && HashFolded(name, length, *folding)) {
+  FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr,
+            const FoldedNameHash* known = nullptr)
+      : length_(length) {
+    FoldedNameHash learnt{};
+    if (known == nullptr && folding != nullptr) learnt = FoldedNameHash::Of(name, length, *folding), known = &learnt;
+    if (known != nullptr) hash_ = known->hash, hash_known_ = true;
+    if (known != nullptr && known->already_folded) {
       text_ = name;  // borrowed: folding changes nothing
       return;
     }
@@ -56,21 +61,6 @@ class FoldedKey {
   std::uint32_t hash() const { return hash_; }
 
  private:
-  // Takes the nlhthskey value of the folded name; true when folding changes no character.
-  bool HashFolded(const char* name, std::uint32_t length, const CaseFolding& folding) {
-    unsigned changed = 0;
-    std::uint32_t hash = 0;
-    for (std::uint32_t i = 0; i < length; ++i) {
-      const auto c = static_cast<unsigned char>(name[i]);
-      const unsigned char lower = folding.lower[c];
-      changed |= lower ^ c;
-      hash = hash * 8 + lower;
-    }
-    hash_ = hash;
-    hash_known_ = true;
-    return changed == 0;
-  }
-
   char local_[128];
   const char* text_ = nullptr;
   std::uint32_t length_;
@@ -166,6 +156,18 @@ void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
   ReleaseRecord(table, binding, BindingRecordBytes(binding->name_length));
 }
 
+FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const CaseFolding& folding) {
+  unsigned changed = 0;
+  std::uint32_t hash = 0;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const unsigned char lower = folding.lower[c];
+    changed |= lower ^ c;
+    hash = hash * 8 + lower;
+  }
+  return FoldedNameHash{hash, changed == 0};
+}
+
 CaseFolding CaseFolding::FromRuntime() {
   CaseFolding folding;
   for (int c = 0; c < 256; ++c) folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
@@ -173,8 +175,8 @@ CaseFolding CaseFolding::FromRuntime() {
 }
 
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression,
-                          const CaseFolding* folding) {
-  FoldedKey key(binding->name, binding->name_length, folding);
+                          const CaseFolding* folding, const FoldedNameHash* known) {
+  FoldedKey key(binding->name, binding->name_length, folding, known);
   if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
   NlParamEntry* entry = nullptr;
   bool new_entry = false;

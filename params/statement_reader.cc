@@ -315,12 +315,10 @@ bool StatementReader::KeepName(const TokenText& name) {
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = binding;
   // The index is far larger than the cache for a large file: its slots for this name are fetched
-  // now, while the value is read, rather than waited for when the statement is stored.
-  std::uint32_t hash = 0;
-  for (std::uint32_t i = 0; i < name.length; ++i) {
-    hash = hash * 8 + folding_.lower[static_cast<unsigned char>(binding->name[i])];
-  }
-  if (table_->index != nullptr) PrefetchHome(table_->index, hash);
+  // now, while the value is read, rather than waited for when the statement is stored. The
+  // store then takes the hash from here.
+  newest_name_ = FoldedNameHash::Of(binding->name, name.length, folding_);
+  if (table_->index != nullptr) PrefetchHome(table_->index, newest_name_.hash);
   return true;
 }
 
@@ -448,9 +446,12 @@ StatementReader::Outcome StatementReader::Store(const TokenText& text) {
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = nullptr;
   std::int32_t failure = 0;
+  // The newest name kept is the first stored.
+  const FoldedNameHash* known = &newest_name_;
   while (binding != nullptr) {
     NlParamBinding* next = binding->next;
-    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_, &folding_);
+    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_, &folding_, known);
+    known = nullptr;
     if (failure != 0) ReleaseBinding(table_, binding);  // this name and the remaining ones stay unbound
     binding = next;
   }

@@ -98,6 +98,7 @@ class StatementReader {
   } last_include_;
 
   CaseFolding folding_;
+  FoldedNameHash newest_name_{};  // of the name kept last
   // Names run over what the C runtime classes as letters, digits or punctuation, in the locale
   // the caller runs in, so these are taken once per read.
   bool name_char_[256];
