@@ -288,10 +288,10 @@ bool StatementReader::TakeName(ParameterSource& source, int& c, TokenText& name)
   return true;
 }
 
-bool StatementReader::TokenEquals(const TokenText& token, const char* text, std::uint32_t length,
-                                  bool case_sensitive) const {
+// Texts of the same length.
+bool StatementReader::SameText(const TokenText& token, const char* text, std::uint32_t length,
+                               bool case_sensitive) const {
   if (token.in_place == nullptr) return token_.Equals(text, length, case_sensitive);
-  if (token.length != length) return false;
   for (std::uint32_t i = 0; i < length; ++i) {
     const auto a = static_cast<unsigned char>(token.in_place[i]);
     const auto b = static_cast<unsigned char>(text[i]);

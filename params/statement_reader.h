@@ -64,7 +64,10 @@ class StatementReader {
   bool TakePlainValue(ParameterSource& source, int c, TokenText& value);
   Outcome ReadValue(ParameterSource& source, int c);
   Outcome SkipToEquals(ParameterSource& source, int& c);
-  bool TokenEquals(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const;
+  bool TokenEquals(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const {
+    return token.length == length && SameText(token, text, length, case_sensitive);
+  }
+  bool SameText(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const;
   void CopyToken(const TokenText& token, char* destination) const;
   Outcome Store(const TokenText& text);
   Outcome Include(std::uint32_t length);
