@@ -47,6 +47,8 @@ constexpr int32_t kInitialCapacity = 128;
 // Entries of one hash value that a run holds before further keys of that value go elsewhere.
 constexpr uint32_t kSpillAfter = 8;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
+// The steps of a probe whose key hashes PrefetchHome fetches.
+constexpr uint32_t kPrefetchSteps = 3;
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
@@ -257,9 +259,12 @@ HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t l
 void PrefetchHome(const NlHashTable* table, std::uint32_t hash) {
   const SlotBlock block = Block(table);
   const uint32_t home = hash & block.mask;
-  __builtin_prefetch(&block.hashes[home], 1);
   __builtin_prefetch(&block.slots[home], 1);
   __builtin_prefetch(&block.occupancy[home / 32], 1);
+  // A probe seldom goes further than a few steps; each step lands far from the one before.
+  for (uint32_t slot = home, step = 0; step < kPrefetchSteps; ++step, slot = block.Next(slot)) {
+    __builtin_prefetch(&block.hashes[slot], 1);
+  }
 }
 
 HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::uint32_t length, std::uint32_t hash) {
