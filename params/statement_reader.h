@@ -51,7 +51,9 @@ class StatementReader {
  private:
   enum class Outcome { kContinue, kEndSource, kStop };
   // A name or value read: where it stands in the source's buffer, or null when it was gathered
-  // in the token.
+  // in the token. The token's chunks are there for text of any length, across buffer refills,
+  // escapes and continuation lines; text that ends inside the buffer needs none of that and is
+  // copied once from there into its record, as a gathered one would be from the chunks.
   struct TokenText {
     const char* in_place = nullptr;
     std::uint32_t length = 0;
