@@ -47,6 +47,8 @@ constexpr int32_t kInitialCapacity = 128;
 // Entries of one hash value that a run holds before further keys of that value go elsewhere.
 constexpr uint32_t kSpillAfter = 8;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
+// The steps of a probe whose key hashes PrefetchHome fetches.
+constexpr uint32_t kPrefetchSteps = 3;
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
@@ -172,6 +174,32 @@ void ReleaseSlots(NlHashSlot* slots, int32_t capacity) {
 // in index order, found in the bitmap alone (no key is read); then the entries of large groups
 // of one hash value, which meet the first ones of their group in the home run again and go to
 // their second runs. On failure the table is untouched.
+// Places the entries of one word of the old bitmap. Their home slots are scattered over the new
+// array, so the slots and hashes they will most likely take are fetched for all of them first:
+// the misses then overlap instead of coming one after another.
+void PlaceWord(const SlotBlock& from, SlotBlock& to, uint32_t word, uint32_t bits, bool second_runs,
+               bool spread) {
+  if (!second_runs) {
+    for (uint32_t rest = bits; rest != 0; rest &= rest - 1) {
+      const uint32_t home = from.hashes[word * 32 + static_cast<uint32_t>(std::countr_zero(rest))] & to.mask;
+      __builtin_prefetch(&to.slots[home], 1);
+      __builtin_prefetch(&to.hashes[home], 1);
+    }
+  }
+  for (; bits != 0; bits &= bits - 1) {
+    const uint32_t i = word * 32 + static_cast<uint32_t>(std::countr_zero(bits));
+    const NlHashSlot& entry = from.slots[i];
+    const uint32_t hash = from.hashes[i];
+    uint32_t slot = hash & to.mask;
+    if (second_runs) {
+      slot = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread).slot;
+    } else {
+      while (to.Occupied(slot)) slot = to.Next(slot);
+    }
+    to.FillFresh(slot, entry, hash, second_runs, from.tags[i]);
+  }
+}
+
 bool Rebuild(NlHashTable* table, int32_t capacity) {
   NlHashSlot* slots = AllocateSlots(capacity);
   if (slots == nullptr) return false;
@@ -182,19 +210,8 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
   for (const bool second_runs : {false, true}) {
     for (uint32_t word = 0; word < words; ++word) {
       // The bits of the entries this pass places, taken lowest first.
-      for (uint32_t bits = from.occupancy[word] & (second_runs ? from.shared[word] : ~from.shared[word]); bits != 0;
-           bits &= bits - 1) {
-        const uint32_t i = word * 32 + static_cast<uint32_t>(std::countr_zero(bits));
-        const NlHashSlot& entry = from.slots[i];
-        const uint32_t hash = from.hashes[i];
-        uint32_t slot = hash & to.mask;
-        if (second_runs) {
-          slot = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread).slot;
-        } else {
-          while (to.Occupied(slot)) slot = to.Next(slot);
-        }
-        to.FillFresh(slot, entry, hash, second_runs, from.tags[i]);
-      }
+      const uint32_t bits = from.occupancy[word] & (second_runs ? from.shared[word] : ~from.shared[word]);
+      if (bits != 0) PlaceWord(from, to, word, bits, second_runs, spread);
     }
   }
   ReleaseSlots(table->slots, table->capacity);
@@ -203,9 +220,14 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
   return true;
 }
 
-kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
+kelnl::HashProbe ProbeWithHash(const NlHashTable* table, const void* key, uint32_t length, uint32_t hash,
+                               NlKeyMatchFunction match) {
   const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
-  return Locate(Block(table), table->hash(key, length), key, length, match, by_hash, SpreadsCollisions(table));
+  return Locate(Block(table), hash, key, length, match, by_hash, SpreadsCollisions(table));
+}
+
+kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
+  return ProbeWithHash(table, key, length, table->hash(key, length), match);
 }
 
 }  // namespace
@@ -232,6 +254,21 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
 
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length) {
   return Probe(table, key, length, table->equal);
+}
+
+void PrefetchHome(const NlHashTable* table, std::uint32_t hash) {
+  const SlotBlock block = Block(table);
+  const uint32_t home = hash & block.mask;
+  __builtin_prefetch(&block.slots[home], 1);
+  __builtin_prefetch(&block.occupancy[home / 32], 1);
+  // A probe seldom goes further than a few steps; each step lands far from the one before.
+  for (uint32_t slot = home, step = 0; step < kPrefetchSteps; ++step, slot = block.Next(slot)) {
+    __builtin_prefetch(&block.hashes[slot], 1);
+  }
+}
+
+HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::uint32_t length, std::uint32_t hash) {
+  return ProbeWithHash(table, key, length, hash, table->equal);
 }
 
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {

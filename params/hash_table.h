@@ -24,6 +24,12 @@ struct HashProbe {
   std::uint8_t tag = 0;      // a byte of the key's second hash (default functions only)
 };
 HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t length);
+// The same probe for a caller that computed the key's hash under the table's function already.
+HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::uint32_t length, std::uint32_t hash);
+// Starts fetching the parts of the table that a probe for a key of this hash (under the table's
+// function) reads and writes first, so that a caller who knows the key well before it stores it
+// does not wait for them then. Changes nothing.
+void PrefetchHome(const NlHashTable* table, std::uint32_t hash);
 // Stores a key that ProbeForKey did not find, exactly as nlhthput would (growing at half load);
 // returns value, or null when the growth failed and the table is as it was.
 void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value);

@@ -8,15 +8,18 @@
 
 namespace kelnl {
 
-ParameterSource::ParameterSource(const char* text) : position_(text), end_(text + std::strlen(text)) {}
+ParameterSource::ParameterSource(const char* text) : begin_(text), position_(text), end_(text + std::strlen(text)) {}
 
 ParameterSource::ParameterSource(std::FILE* file, NlOsErrorRecord* os_error, std::uint64_t limit)
-    : position_(buffer_),
+    : begin_(buffer_),
+      position_(buffer_),
       end_(buffer_),
       file_(file),
       os_error_(os_error),
       limit_(limit),
-      join_line_ends_(!os::kTextStreamsJoinLineEnds) {}
+      join_line_ends_(!os::kTextStreamsJoinLineEnds) {
+  buffer_[0] = '\0';
+}
 
 // Only the carriage return directly before a newline belongs to the line end. The character
 // after this one is looked at now; another carriage return is given back unread, so that its
@@ -58,13 +61,17 @@ int ParameterSource::Refill() {
     return kEndOfInput;
   }
   std::uint32_t count = 0;
-  if (snlfrd(os_error_, file_, buffer_, sizeof buffer_, &count) != 0 || count == 0) {
-    file_ = nullptr;  // the end of a source is final
+  if (snlfrd(os_error_, file_, buffer_, kBufferCharacters, &count) != 0 || count == 0) {
+    // The end of a source is final. A failed read may have written over the buffer, its NUL too.
+    file_ = nullptr;
+    position_ = end_ = buffer_;
+    buffer_[0] = '\0';
     return kEndOfInput;
   }
   read_ += count;
   position_ = buffer_;
   end_ = buffer_ + count;
+  buffer_[count] = '\0';
   return static_cast<unsigned char>(*position_++);
 }
 

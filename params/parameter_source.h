@@ -39,16 +39,28 @@ class ParameterSource {
   void PushBack(int c) { pushed_[pushed_count_++] = c; }
 
   // Bulk scanning: the length of the run of buffered characters, from the current position,
-  // that stop[] does not mark (a carriage return always ends a run, so that its rule applies),
-  // and moving past such a run. A run is empty while characters are given back.
+  // that stop[] does not mark, and moving past such a run. A run is empty while characters are
+  // given back. stop[] must mark the carriage return, so that its rule applies, and NUL: the
+  // buffered characters are always followed by a NUL, which ends the scan without a bounds test
+  // on every character (a NUL inside the text merely ends a run early).
   std::size_t RunLength(const bool* stop) const {
     if (pushed_count_ > 0) return 0;
     const char* p = position_;
-    while (p < end_ && !stop[static_cast<unsigned char>(*p)] && *p != '\r') ++p;
+    while (!stop[static_cast<unsigned char>(*p)]) ++p;
     return static_cast<std::size_t>(p - position_);
   }
   const char* RunStart() const { return position_; }
   void Skip(std::size_t count) { position_ += count; }
+  // Where c, which Next() just returned, stands in the buffer; null when it came from elsewhere
+  // (given back, or a line end made of two characters). A token that starts there and ends
+  // within the buffer can be taken from it in place instead of being gathered character by
+  // character.
+  const char* TakenInPlace(int c) const {
+    const bool in_place = pushed_count_ == 0 && position_ > begin_ && static_cast<unsigned char>(position_[-1]) == c;
+    return in_place ? position_ - 1 : nullptr;
+  }
+  // The character count places past the current position is buffered (not the end of the buffer).
+  bool Buffered(std::size_t count) const { return count < static_cast<std::size_t>(end_ - position_); }
 
   // Moves past the next newline (or to the end) without looking at what lies before it: the
   // rest of a line nobody reads. Returns the newline or kEndOfInput.
@@ -66,6 +78,7 @@ class ParameterSource {
   int AfterCarriageReturn();
   int Refill();
 
+  const char* begin_;  // the buffer, or the string
   const char* position_;
   const char* end_;
   std::FILE* file_ = nullptr;
@@ -76,7 +89,8 @@ class ParameterSource {
   std::uint64_t limit_ = 0;
   bool cut_ = false;
   bool join_line_ends_ = true;
-  char buffer_[16384];
+  static constexpr std::uint32_t kBufferCharacters = 16384;
+  char buffer_[kBufferCharacters + 1];  // and the NUL behind the characters read
 };
 
 }  // namespace kelnl

@@ -29,25 +29,44 @@ void FoldCase(const char* name, std::uint32_t length, const CaseFolding* folding
   key[length] = '\0';
 }
 
-// A key folded into a short stack buffer, or an allocated one for long names.
+// A key: the name itself when folding changes nothing (the usual lower-case name), else the
+// name folded into a short stack buffer, or an allocated one for long names. Folding through a
+// runtime table also yields the key's nlhthskey value on the way, so the probe need not read the
+// key again for it.
 class FoldedKey {
  public:
-  FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr) : length_(length) {
-    text_ = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
-    if (text_ != nullptr) FoldCase(name, length, folding, text_);
+  FoldedKey(const char* name, std::uint32_t length, const CaseFolding* folding = nullptr,
+            const FoldedNameHash* known = nullptr)
+      : length_(length) {
+    FoldedNameHash learnt{};
+    if (known == nullptr && folding != nullptr) learnt = FoldedNameHash::Of(name, length, *folding), known = &learnt;
+    if (known != nullptr) hash_ = known->hash, hash_known_ = true;
+    if (known != nullptr && known->already_folded) {
+      text_ = name;  // borrowed: folding changes nothing
+      return;
+    }
+    char* folded = length < sizeof local_ ? local_ : static_cast<char*>(Allocate(length + std::size_t{1}));
+    if (folded != nullptr) FoldCase(name, length, folding, folded);
+    text_ = folded;
+    owned_ = folded != local_;
   }
   ~FoldedKey() {
-    if (text_ != local_) Release(text_);
+    if (owned_) Release(const_cast<char*>(text_));
   }
   FoldedKey(const FoldedKey&) = delete;
   FoldedKey& operator=(const FoldedKey&) = delete;
   const char* text() const { return text_; }
   std::uint32_t length() const { return length_; }
+  bool hash_known() const { return hash_known_; }
+  std::uint32_t hash() const { return hash_; }
 
  private:
   char local_[128];
-  char* text_;
+  const char* text_ = nullptr;
   std::uint32_t length_;
+  std::uint32_t hash_ = 0;
+  bool hash_known_ = false;
+  bool owned_ = false;
 };
 
 // A new entry for key. When the first binding's name is spelt exactly as the key (the usual
@@ -56,7 +75,7 @@ class FoldedKey {
 // regression side file, which rewrites that first name in place.
 NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* first, bool regression) {
   const bool shared = !regression && first->name_length == key.length() &&
-                      std::memcmp(first->name, key.text(), key.length()) == 0;
+                      (key.text() == first->name || std::memcmp(first->name, key.text(), key.length()) == 0);
   const std::size_t text_bytes = shared ? 0 : key.length() + std::size_t{1};
   auto* entry = static_cast<NlParamEntry*>(CarveRecord(table, sizeof(NlParamEntry) + text_bytes));
   if (entry == nullptr) return nullptr;
@@ -81,7 +100,8 @@ NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
 std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlParamBinding* binding, bool regression,
                             NlParamEntry** entry, bool* added) {
   SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
-  const HashProbe probe = ProbeForKey(table->index, key.text(), key.length());
+  const HashProbe probe = key.hash_known() ? ProbeForKeyWithHash(table->index, key.text(), key.length(), key.hash())
+                                           : ProbeForKey(table->index, key.text(), key.length());
   *added = !probe.found;
   if (probe.found) {
     *entry = static_cast<NlParamEntry*>(table->index->slots[probe.slot].value);
@@ -136,6 +156,18 @@ void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
   ReleaseRecord(table, binding, BindingRecordBytes(binding->name_length));
 }
 
+FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const CaseFolding& folding) {
+  unsigned changed = 0;
+  std::uint32_t hash = 0;
+  for (std::uint32_t i = 0; i < length; ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const unsigned char lower = folding.lower[c];
+    changed |= lower ^ c;
+    hash = hash * 8 + lower;
+  }
+  return FoldedNameHash{hash, changed == 0};
+}
+
 CaseFolding CaseFolding::FromRuntime() {
   CaseFolding folding;
   for (int c = 0; c < 256; ++c) folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
@@ -143,8 +175,8 @@ CaseFolding CaseFolding::FromRuntime() {
 }
 
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value, bool regression,
-                          const CaseFolding* folding) {
-  FoldedKey key(binding->name, binding->name_length, folding);
+                          const CaseFolding* folding, const FoldedNameHash* known) {
+  FoldedKey key(binding->name, binding->name_length, folding, known);
   if (key.text() == nullptr) return NLE_PARAM_NO_MEMORY;
   NlParamEntry* entry = nullptr;
   bool new_entry = false;

@@ -29,14 +29,24 @@ struct CaseFolding {
   static CaseFolding FromRuntime();
 };
 
+// What a reader may learn of a name while it reads it, through the same folding: the nlhthskey
+// value of the folded name, and whether folding leaves the name as it is.
+struct FoldedNameHash {
+  std::uint32_t hash;
+  bool already_folded;
+  static FoldedNameHash Of(const char* name, std::uint32_t length, const CaseFolding& folding);
+};
+
 // Stores one name of a statement: finds or makes the entry of the lower-cased name, replaces a
 // binding of exactly the same spelling, and puts the binding at the head with its value (whose
 // reference count rises by 1). Returns 0, or the code to push: 402 (no memory for the key or
 // entry) or 406 (the entry could not be indexed); on failure the binding is not stored and
 // remains the caller's. regression names whether new entries go to the regression side file;
-// folding, when given, lowers the name (else the runtime is asked character by character).
+// folding, when given, lowers the name (else the runtime is asked character by character), and
+// known, when given, is what the same folding made of the binding's name already.
 std::int32_t StoreBinding(NlParameterTable* table, NlParamBinding* binding, NlParamValue* value,
-                          bool regression, const CaseFolding* folding = nullptr);
+                          bool regression, const CaseFolding* folding = nullptr,
+                          const FoldedNameHash* known = nullptr);
 
 // The entry of a name, looked up case-folded in the index; null when none (or no memory for
 // a long name's folded copy, reported through *out_of_memory when given).

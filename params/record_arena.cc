@@ -107,8 +107,13 @@ RecordChunk* StartChunk(RecordArena* arena, std::size_t need) {
   return chunk;
 }
 
+// Records are written into a fresh chunk one after another: asking for the memory a little
+// ahead of them lets its cache misses overlap with the parsing instead of stalling the writes.
+constexpr std::size_t kFetchAhead = 512;
+
 void* Fill(RecordChunk* chunk, std::size_t need) {
   char* item = chunk->storage + chunk->used;
+  if (chunk->used + kFetchAhead < chunk->size) __builtin_prefetch(item + kFetchAhead, 1);
   chunk->used += need;
   chunk->live += 1;
   MarkUsable(item, need);

@@ -5,8 +5,10 @@
 
 #include "kelnl/nlerrors.h"
 #include "kelnl/snlf.h"
+#include "params/hash_table.h"
 #include "params/parameter_store.h"
 #include "params/regression_side_file.h"
+#include "params/statement_scanning.h"
 #include "platform/core/allocator.h"
 #include "platform/os/os.h"
 
@@ -21,37 +23,16 @@ constexpr std::int32_t kKindOther = 4;
 constexpr std::uint8_t kOperatingSystemFacility = 3;
 constexpr std::uint64_t kEndlessSourceLimit = std::uint64_t{256} << 20;
 
-bool IsBlank(int c) { return c == ' ' || c == '\t'; }
-
-// Reads to the end of the line; returns the newline (or the end of input) it stopped at.
-int SkipLine(ParameterSource& source, int c) {
-  return c == '\n' || c == kEndOfInput ? c : source.SkipLine();
-}
-
-int SkipBlankSpace(ParameterSource& source, int c) {
-  while (IsBlank(c) || c == '\n') c = source.Next();
-  return c;
-}
-
-// Characters a backslash takes literally, without their special meaning.
-bool IsEscapable(int c) {
-  return c == '\'' || c == '"' || c == '#' || c == '\\' || c == '(' || c == ')' || c == '=' || c == '\n';
-}
-
 }  // namespace
 
 StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* errors, const LookupRequest& lookup)
     : table_(table), errors_(errors), lookup_(lookup), token_(table), folding_(CaseFolding::FromRuntime()) {
   regression_ = (table->flags & NLPA_LOOKUP_MODE) == 0 && RegressionSideFileWanted();
-  // Names run over what the C runtime classes as letters, digits or punctuation, except '='
-  // and ','; the classes are taken once per read, in the locale the caller runs in.
+  // '=' and ',' separate names whatever the runtime says. NUL and the carriage return are no
+  // letters, digits or punctuation, so they end runs of name characters.
   for (int c = 0; c < 256; ++c) {
     name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
     not_name_char_[c] = !name_char_[c];
-    value_special_[c] = c == ' ' || c == '\t' || c == '\n' || c == '#' || c == '\'' || c == '"' || c == '(' ||
-                        c == ')' || c == '\\';
-    single_quoted_special_[c] = c == '\'' || c == '\\';
-    double_quoted_special_[c] = c == '"' || c == '\\';
   }
 }
 
@@ -174,19 +155,25 @@ StatementReader::Outcome StatementReader::ReadStatement(ParameterSource& source,
   Outcome outcome = ReadNames(source, c, include, wanted);
   if (outcome != Outcome::kContinue || c != '=') return outcome;
 
-  const Outcome value_end = ReadValue(source);
-  if (exhausted_) return Outcome::kStop;
-  if (value_end == Outcome::kStop) {  // the input ended right after '=': there is no value
-    DropPendingNames();
-    return Outcome::kEndSource;
+  c = SkipBlankSpace(source, source.Next());
+  TokenText value;
+  Outcome value_end = Outcome::kContinue;
+  // Include names and wanted values are rare enough to take the general way only.
+  if (include || wanted || !TakePlainValue(source, c, value)) {
+    value_end = ReadValue(source, c);
+    if (exhausted_) return Outcome::kStop;
+    if (value_end == Outcome::kStop) {  // the input ended right after '=': there is no value
+      DropPendingNames();
+      return Outcome::kEndSource;
+    }
+    value = TokenText{nullptr, token_.Finish()};
   }
-  const std::uint32_t length = token_.Finish();
   if (include) {
-    outcome = Include(length);
+    outcome = Include(value.length);
   } else if (wanted) {
-    outcome = Deliver(length);
+    outcome = Deliver(value.length);
   } else if ((table_->flags & NLPA_LOOKUP_MODE) == 0) {
-    outcome = Store(length);
+    outcome = Store(value);
   }
   return outcome != Outcome::kContinue ? outcome : value_end;
 }
@@ -207,18 +194,13 @@ StatementReader::Outcome StatementReader::ReadNames(ParameterSource& source, int
       c = 0;
       return Outcome::kContinue;
     }
-    if (!token_.Begin()) return OutOfMemory();
-    do {
-      if (!token_.Append(static_cast<char>(c)) || !KeepRun(source, not_name_char_, true)) return OutOfMemory();
-      c = source.Next();
-    } while (c != kEndOfInput && name_char_[c]);
-    const std::uint32_t length = token_.Finish();
-
-    if (first && token_.Equals("ifile", 5, false)) {
+    TokenText name;
+    if (!TakeName(source, c, name)) return OutOfMemory();
+    if (first && TokenEquals(name, "ifile", 5, false)) {
       include = true;
-    } else if (lookup && token_.Equals(lookup_.name, lookup_.length, case_sensitive)) {
+    } else if (lookup && TokenEquals(name, lookup_.name, lookup_.length, case_sensitive)) {
       wanted = true;
-    } else if (!lookup && !KeepName(length)) {
+    } else if (!lookup && !KeepName(name)) {
       return OutOfMemory();
     }
     if (include || wanted) {
@@ -252,12 +234,17 @@ StatementReader::Outcome StatementReader::SkipToEquals(ParameterSource& source, 
   return Outcome::kContinue;
 }
 
-bool StatementReader::KeepName(std::uint32_t length) {
-  NlParamBinding* binding = NewParamBinding(table_, nullptr, length);
+bool StatementReader::KeepName(const TokenText& name) {
+  NlParamBinding* binding = NewParamBinding(table_, nullptr, name.length);
   if (binding == nullptr) return false;
-  token_.CopyTo(binding->name);
+  CopyToken(name, binding->name);
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = binding;
+  // The index is far larger than the cache for a large file: its slots for this name are fetched
+  // now, while the value is read, rather than waited for when the statement is stored. The
+  // store then takes the hash from here.
+  newest_name_ = FoldedNameHash::Of(binding->name, name.length, folding_);
+  if (table_->index != nullptr) PrefetchHome(table_->index, newest_name_.hash);
   return true;
 }
 
@@ -271,106 +258,22 @@ void StatementReader::DropPendingNames() {
   table_->pending_names = nullptr;
 }
 
-// ---- Values --------------------------------------------------------------------------------
-
-// Gathers the value after '='. Returns kContinue when the value ended at a line that starts the
-// next statement, kEndSource when the input ended, and kStop when the input ended before any
-// value began (or memory ran out, with exhausted_ set).
-StatementReader::Outcome StatementReader::ReadValue(ParameterSource& source) {
-  if (!token_.Begin()) return OutOfMemory();
-  int c = SkipBlankSpace(source, source.Next());
-  if (c == kEndOfInput) {
-    Push(NLE_PARAM_UNEXPECTED_END);
-    return Outcome::kStop;
-  }
-  int quote = 0;   // 0, '\'' or '"'
-  int depth = 0;   // parenthesis depth; negative after an unmatched ')'
-  bool plain = false;  // set by text at depth 0: parentheses are then ordinary characters
-  bool at_end = false;
-  auto keep = [&](int ch) { return depth < 0 || token_.Append(static_cast<char>(ch)); };
-
-  for (;;) {
-    if (c == kEndOfInput) {
-      at_end = true;
-      break;
-    }
-    if (quote == 0 && IsBlank(c)) {
-      do c = source.Next(); while (IsBlank(c));
-      const bool dropped = c == '#' || c == '\n' || c == kEndOfInput || (depth > 0 && c == ')');
-      if (!dropped && !keep(' ')) return OutOfMemory();
-      continue;
-    }
-    if (quote == 0 && c == '#') {
-      c = SkipLine(source, c);
-      continue;
-    }
-    if (quote == 0 && c == '\n') {
-      // The next line's first character decides whether the value goes on.
-      const int next = source.Next();
-      if (IsBlank(next) || next == '\n' || next == '#' || (next == ')' && depth == 1)) {
-        c = next;
-        continue;
-      }
-      if (next == kEndOfInput) {
-        at_end = true;
-      } else {
-        source.PushBack(next);
-      }
-      break;
-    }
-    if (c == '\\') {
-      const int next = source.Next();
-      if (next == kEndOfInput) {
-        at_end = true;
-        break;
-      }
-      if (!IsEscapable(next) && !keep('\\')) return OutOfMemory();
-      if (!keep(next)) return OutOfMemory();
-      if (quote == 0 && depth == 0) plain = true;
-    } else if (quote != 0) {
-      if (c == quote) {
-        if (c == '\'' && !keep(c)) return OutOfMemory();  // single quotes stay in the value
-        quote = 0;
-      } else if (!keep(c) ||
-                 !KeepRun(source, quote == '"' ? double_quoted_special_ : single_quoted_special_, depth >= 0)) {
-        return OutOfMemory();
-      }
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-      if (c == '\'' && !keep(c)) return OutOfMemory();
-    } else if (!plain && c == '(') {
-      if (depth >= 0) {
-        if (!keep(c)) return OutOfMemory();
-        ++depth;
-      }
-    } else if (!plain && c == ')') {
-      if (!keep(c)) return OutOfMemory();
-      --depth;
-    } else {
-      if (!keep(c) || !KeepRun(source, value_special_, depth >= 0)) return OutOfMemory();
-      if (depth == 0) plain = true;
-    }
-    c = source.Next();
-  }
-
-  if (depth != 0) Push(NLE_PARAM_BAD_LIST);
-  if (at_end && (quote != 0 || depth > 0)) Push(NLE_PARAM_UNEXPECTED_END);
-  return at_end ? Outcome::kEndSource : Outcome::kContinue;
-}
-
 // ---- What a statement does -------------------------------------------------------------------
 
 // Binds the statement's names, last first, to one shared value.
-StatementReader::Outcome StatementReader::Store(std::uint32_t length) {
-  NlParamValue* value = NewParamValue(table_, nullptr, length);
+StatementReader::Outcome StatementReader::Store(const TokenText& text) {
+  NlParamValue* value = NewParamValue(table_, nullptr, text.length);
   if (value == nullptr) return OutOfMemory();
-  token_.CopyTo(value->text);
+  CopyToken(text, value->text);
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = nullptr;
   std::int32_t failure = 0;
+  // The newest name kept is the first stored.
+  const FoldedNameHash* known = &newest_name_;
   while (binding != nullptr) {
     NlParamBinding* next = binding->next;
-    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_, &folding_);
+    if (failure == 0) failure = StoreBinding(table_, binding, value, regression_, &folding_, known);
+    known = nullptr;
     if (failure != 0) ReleaseBinding(table_, binding);  // this name and the remaining ones stay unbound
     binding = next;
   }

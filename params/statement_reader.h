@@ -50,18 +50,33 @@ class StatementReader {
 
  private:
   enum class Outcome { kContinue, kEndSource, kStop };
+  // A name or value read: where it stands in the source's buffer, or null when it was gathered
+  // in the token. The token's chunks are there for text of any length, across buffer refills,
+  // escapes and continuation lines; text that ends inside the buffer needs none of that and is
+  // copied once from there into its record, as a gathered one would be from the chunks.
+  struct TokenText {
+    const char* in_place = nullptr;
+    std::uint32_t length = 0;
+  };
 
   Outcome ReadSource(ParameterSource& source);
   Outcome ReadStatement(ParameterSource& source, int c);
   Outcome ReadNames(ParameterSource& source, int& c, bool& include, bool& wanted);
-  Outcome ReadValue(ParameterSource& source);
+  bool TakeName(ParameterSource& source, int& c, TokenText& name);
+  bool TakePlainValue(ParameterSource& source, int c, TokenText& value);
+  Outcome ReadValue(ParameterSource& source, int c);
   Outcome SkipToEquals(ParameterSource& source, int& c);
-  Outcome Store(std::uint32_t length);
+  bool TokenEquals(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const {
+    return token.length == length && SameText(token, text, length, case_sensitive);
+  }
+  bool SameText(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const;
+  void CopyToken(const TokenText& token, char* destination) const;
+  Outcome Store(const TokenText& text);
   Outcome Include(std::uint32_t length);
   bool RepeatsLastInclude(std::uint32_t length) const;
   void RememberInclude(char* name, std::uint32_t length, bool pushed);
   Outcome Deliver(std::uint32_t length);
-  bool KeepName(std::uint32_t length);
+  bool KeepName(const TokenText& name);
   bool KeepRun(ParameterSource& source, const bool* stop, bool keep);
   void DropPendingNames();
   void RecordFileName(const char* name, std::uint32_t length);
@@ -88,12 +103,11 @@ class StatementReader {
   } last_include_;
 
   CaseFolding folding_;
+  FoldedNameHash newest_name_{};  // of the name kept last
+  // Names run over what the C runtime classes as letters, digits or punctuation, in the locale
+  // the caller runs in, so these are taken once per read.
   bool name_char_[256];
   bool not_name_char_[256];
-  // Characters with a meaning of their own in a value outside quotes, and inside each quote.
-  bool value_special_[256];
-  bool single_quoted_special_[256];
-  bool double_quoted_special_[256];
 };
 
 }  // namespace kelnl
