@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -31,9 +32,12 @@ constexpr SampleObject kSampleObjects[] = {
 
 class DirectoryBackendsTest : public DirectoryHome {
  protected:
+  // The sample is copied beside ldap.kel and named relative to it: the build tree's path is no
+  // absolute name to a Windows program.
   void UseLdifFile() {
-    WriteLdapParameters(std::string(kHomeParameters) + "directory_backend = ldif\ndirectory_ldif_file = " +
-                        KELNL_DIRECTORY_EXAMPLES "/home1.ldif\n");
+    std::filesystem::copy_file(KELNL_DIRECTORY_EXAMPLES "/home1.ldif", home_.path() / admin_ / "home1.ldif",
+                               std::filesystem::copy_options::overwrite_existing);
+    WriteLdapParameters(std::string(kHomeParameters) + "directory_backend = ldif\ndirectory_ldif_file = home1.ldif\n");
   }
 
   // False when no private server runs for this test.
