@@ -2,6 +2,7 @@
 
 #include "diagnostics/output_names.h"
 #include "diagnostics/trace_config.h"
+#include "files/admin_file.h"
 #include "kelnl/nlba.h"
 #include "kelnl/nldt.h"
 #include "kelnl/nltrmsg.h"
@@ -29,15 +30,7 @@ void WriteBanner(NlGlobalContext* context, const NlStartupParameters& parameters
 
 std::int32_t StartExternalTrace(NlGlobalContext* context, const NlStartupParameters& parameters,
                                 const char* trace_name) {
-  NlFileNameDesc configuration{};
-  configuration.first_component = "NETWORK";
-  configuration.first_component_length = 7;
-  configuration.second_component = "admin";
-  configuration.second_component_length = 5;
-  configuration.base_name = "brisol";
-  configuration.base_name_length = 6;
-  configuration.extension = "fdf";
-  configuration.extension_length = 3;
+  const NlFileNameDesc configuration = kelnl::files::AdminFile("brisol", "fdf", false);
   char path[kPathBufferSize + 1];
   std::uint32_t length = 0;
   if (nlfncons(nullptr, &configuration, path, kPathBufferSize, &length) != 0) return 0;

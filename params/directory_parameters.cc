@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "context/context_lock.h"
+#include "files/admin_file.h"
 #include "kelnl/nlerrors.h"
 #include "kelnl/nlpa.h"
 
@@ -18,15 +19,7 @@ constexpr std::int32_t kModeSet = 3;
 // can set. The base name is written in lower case because the file is ldap.kel on disk next to
 // the other parameter files; on Windows, where names ignore case, this changes nothing.
 std::int32_t ReadDirectoryParameters(NlGlobalContext* context, NlPrimaryErrorRecord* errors) {
-  NlFileNameDesc desc{};
-  desc.first_component = "NETWORK";
-  desc.first_component_length = 7;
-  desc.second_component = "ADMIN";
-  desc.second_component_length = 5;
-  desc.base_name = "ldap";
-  desc.base_name_length = 4;
-  desc.extension = "kel";
-  desc.extension_length = 3;
+  NlFileNameDesc desc = kelnl::files::AdminFile("ldap", "kel", false);
   const std::int32_t result =
       nlpains(errors, &context->directory_parameters, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
   // A table left behind by a failed read would hide the file from every later call (a file

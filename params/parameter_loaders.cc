@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "diagnostics/trace_config.h"
+#include "files/admin_file.h"
 #include "kelnl/nldt.h"
 #include "kelnl/nlerrors.h"
 #include "kelnl/nlpa.h"
@@ -152,13 +153,7 @@ extern "C" int32_t nlpaload(NlGlobalContext* context, NlParameterTable** table_s
     TraceNotRead(context, __LINE__, here);
     errors = NlPrimaryErrorRecord{};
   }
-  NlFileNameDesc admin = ProtocolFile();
-  admin.environment_variable = "VQT_ADMIN";
-  admin.environment_variable_length = 9;
-  admin.first_component = "network";
-  admin.first_component_length = 7;
-  admin.second_component = "admin";
-  admin.second_component_length = 5;
+  NlFileNameDesc admin = kelnl::files::AdminFile("protocol", "kel", true);
   const std::int32_t result = nlpains(&errors, table_slot, 0, &admin, nullptr, 0, nullptr, nullptr, 0, nullptr);
   if (result == 0) {
     TraceProtocolFile(context, __LINE__, NLTR_PROTOCOL_FILE_READ, FileReadName(table_slot));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "files/admin_file.h"
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
 #include "process/service_names.h"
@@ -59,7 +60,7 @@ void NamesServiceBaseName(char** argv, char* buffer, std::size_t size) {
     desc.base_name = file;
     desc.base_name_length = static_cast<std::uint32_t>(std::strlen(file));
   } else {
-    desc = NlFileNameDesc{"network", 7, "admin", 5, nullptr, 0, "NAMES", 5, "kel", 3, "VQT_ADMIN", 9, 0};
+    desc = kelnl::files::AdminFile("NAMES", "kel", true);
   }
   char value[kNameCapacity + 1] = {};
   char* value_slot = value;

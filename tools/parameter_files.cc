@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "files/admin_file.h"
+
 namespace kelnl::tool {
 
 ParameterFile::~ParameterFile() {
@@ -12,16 +14,7 @@ ParameterFile::~ParameterFile() {
 void ReadParameterFile(const std::string& path, ParameterFile* file) {
   NlFileNameDesc desc{};
   if (path.empty()) {
-    desc.first_component = "network";
-    desc.first_component_length = 7;
-    desc.second_component = "admin";
-    desc.second_component_length = 5;
-    desc.base_name = "brisol";
-    desc.base_name_length = 6;
-    desc.extension = "kel";
-    desc.extension_length = 3;
-    desc.environment_variable = "VQT_ADMIN";
-    desc.environment_variable_length = 9;
+    desc = kelnl::files::AdminFile("brisol", "kel", true);
   } else {
     desc.base_name = path.c_str();
     desc.base_name_length = static_cast<uint32_t>(path.size());
