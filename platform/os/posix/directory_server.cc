@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/core/allocator.h"
+#include "platform/os/ldap_results.h"
 
 namespace kelnl::os {
 
@@ -15,48 +16,6 @@ struct DirectoryServer {
 };
 
 namespace {
-
-ServerResult ResultOfBind(int code) {
-  switch (code) {
-    case LDAP_SUCCESS:
-      return ServerResult::kOk;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
-    case LDAP_TIMEOUT:
-      return ServerResult::kUnreachable;
-    case LDAP_NO_MEMORY:
-      return ServerResult::kNoMemory;
-    case LDAP_INVALID_CREDENTIALS:
-    case LDAP_INAPPROPRIATE_AUTH:
-    case LDAP_INSUFFICIENT_ACCESS:
-    case LDAP_UNWILLING_TO_PERFORM:
-    case LDAP_INVALID_DN_SYNTAX:
-    case LDAP_STRONG_AUTH_REQUIRED:
-    case LDAP_CONFIDENTIALITY_REQUIRED:
-      return ServerResult::kBindRefused;
-    default:
-      return ServerResult::kFailed;
-  }
-}
-
-ServerResult ResultOfSearch(int code) {
-  switch (code) {
-    case LDAP_SUCCESS:
-      return ServerResult::kOk;
-    // A name the server cannot parse names no entry, as it would in a file of entries.
-    case LDAP_NO_SUCH_OBJECT:
-    case LDAP_INVALID_DN_SYNTAX:
-      return ServerResult::kNotFound;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
-    case LDAP_TIMEOUT:
-      return ServerResult::kUnreachable;
-    case LDAP_NO_MEMORY:
-      return ServerResult::kNoMemory;
-    default:
-      return ServerResult::kFailed;
-  }
-}
 
 void Unbind(LDAP* connection) { ldap_unbind_ext_s(connection, nullptr, nullptr); }
 

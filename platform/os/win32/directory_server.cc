@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/core/allocator.h"
+#include "platform/os/ldap_results.h"
 
 namespace kelnl::os {
 
@@ -23,48 +24,13 @@ namespace {
 // (WSAENOTCONN, WSAECONNREFUSED, ...) rather than LDAP_SERVER_DOWN.
 bool IsSocketError(ULONG code) { return code >= WSABASEERR && code < WSABASEERR + 2000; }
 
-ServerResult ResultOfBind(ULONG code) {
-  if (IsSocketError(code)) return ServerResult::kUnreachable;
-  switch (code) {
-    case LDAP_SUCCESS:
-      return ServerResult::kOk;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
-    case LDAP_TIMEOUT:
-      return ServerResult::kUnreachable;
-    case LDAP_NO_MEMORY:
-      return ServerResult::kNoMemory;
-    case LDAP_INVALID_CREDENTIALS:
-    case LDAP_INAPPROPRIATE_AUTH:
-    case LDAP_INSUFFICIENT_RIGHTS:
-    case LDAP_UNWILLING_TO_PERFORM:
-    case LDAP_INVALID_DN_SYNTAX:
-    case LDAP_STRONG_AUTH_REQUIRED:
-    case LDAP_CONFIDENTIALITY_REQUIRED:
-      return ServerResult::kBindRefused;
-    default:
-      return ServerResult::kFailed;
-  }
+// Winsock errors are checked first: they mean the server could not be reached.
+ServerResult BindResult(ULONG code) {
+  return IsSocketError(code) ? ServerResult::kUnreachable : ResultOfBind(static_cast<long>(code));
 }
 
-ServerResult ResultOfSearch(ULONG code) {
-  if (IsSocketError(code)) return ServerResult::kUnreachable;
-  switch (code) {
-    case LDAP_SUCCESS:
-      return ServerResult::kOk;
-    // A name the server cannot parse names no entry, as it would in a file of entries.
-    case LDAP_NO_SUCH_OBJECT:
-    case LDAP_INVALID_DN_SYNTAX:
-      return ServerResult::kNotFound;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
-    case LDAP_TIMEOUT:
-      return ServerResult::kUnreachable;
-    case LDAP_NO_MEMORY:
-      return ServerResult::kNoMemory;
-    default:
-      return ServerResult::kFailed;
-  }
+ServerResult SearchResult(ULONG code) {
+  return IsSocketError(code) ? ServerResult::kUnreachable : ResultOfSearch(static_cast<long>(code));
 }
 
 // The parts of ldap://host:port/ or ldaps://host:port/ that wldap32 takes separately (it has
@@ -139,15 +105,15 @@ ServerResult DeliverAttributes(LDAP* connection, LDAPMessage* entry, DirectoryEn
 // then never answers would hold the caller forever. The asynchronous bind is waited for instead.
 ServerResult BindWithin(LDAP* connection, const char* bind_dn, const char* password, l_timeval* timeout) {
   const ULONG id = ldap_simple_bindA(connection, const_cast<char*>(bind_dn), const_cast<char*>(password));
-  if (id == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
+  if (id == static_cast<ULONG>(-1)) return BindResult(LdapGetLastError());
   LDAPMessage* answer = nullptr;
   const ULONG kind = ldap_result(connection, id, LDAP_MSG_ALL, timeout, &answer);
   if (kind == 0) {
     ldap_abandon(connection, id);
     return ServerResult::kUnreachable;
   }
-  if (kind == static_cast<ULONG>(-1)) return ResultOfBind(LdapGetLastError());
-  return ResultOfBind(ldap_result2error(connection, answer, 1));
+  if (kind == static_cast<ULONG>(-1)) return BindResult(LdapGetLastError());
+  return BindResult(ldap_result2error(connection, answer, 1));
 }
 
 }  // namespace
@@ -168,7 +134,7 @@ ServerResult ConnectDirectoryServer(const char* uri, const char* bind_dn, const 
   ldap_set_option(connection, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
   l_timeval timeout{timeout_seconds, 0};
   // ldap_connect bounds the connection attempt; the bind would otherwise wait as long as TCP does.
-  ServerResult result = ResultOfBind(ldap_connect(connection, &timeout));
+  ServerResult result = BindResult(ldap_connect(connection, &timeout));
   if (result == ServerResult::kOk) result = BindWithin(connection, bind_dn, password, &timeout);
   if (result != ServerResult::kOk) {
     ldap_unbind(connection);
@@ -199,7 +165,7 @@ ServerResult ReadDirectoryServerEntry(DirectoryServer* server, const char* entry
   const ULONG code = ldap_search_ext_sA(server->connection, const_cast<char*>(entry_name), LDAP_SCOPE_BASE,
                                        const_cast<char*>(filter), const_cast<char**>(attributes), 0, nullptr,
                                        nullptr, &timeout, 1, &answer);
-  ServerResult result = ResultOfSearch(code);
+  ServerResult result = SearchResult(code);
   LDAPMessage* entry = result == ServerResult::kOk ? ldap_first_entry(server->connection, answer) : nullptr;
   // A base entry that does not match the filter comes back as a search with no entry.
   if (result == ServerResult::kOk && entry == nullptr) result = ServerResult::kNotFound;
