@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "platform/os/posix/child_processes.h"
+#include "platform/os/posix/slice_wait.h"
 #include "platform/os/processes.h"
 
 namespace kelnl::os {
@@ -23,19 +24,11 @@ struct RemoteThreadRequest {
 // Windows answers a remote thread at once; a server that has not answered within this time is
 // taken as one that never will.
 constexpr int kReplySlices = 300;
-constexpr long kSliceNanoseconds = 100L * 1000 * 1000;
 
 bool WaitForReply(sem_t* reply, pid_t server) {
   for (int slice = 0; slice < kReplySlices; ++slice) {
-    timespec deadline{};
-    clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_nsec += kSliceNanoseconds;
-    if (deadline.tv_nsec >= 1000000000L) {
-      deadline.tv_sec += 1;
-      deadline.tv_nsec -= 1000000000L;
-    }
-    if (sem_timedwait(reply, &deadline) == 0) return true;
-    if (errno != ETIMEDOUT && errno != EINTR) return false;
+    const SliceWait wait = WaitOneSlice(reply);
+    if (wait != SliceWait::kTimedOut) return wait == SliceWait::kPosted;
     if (!ProcessExists(server)) return false;
   }
   return false;
@@ -46,7 +39,7 @@ int OpenRequestBlock(const char* name, pid_t server) {
   for (int slice = 0; slice < kReplySlices; ++slice) {
     const int descriptor = shm_open(name, O_RDWR, 0);
     if (descriptor >= 0 || errno != ENOENT || !ProcessExists(server)) return descriptor;
-    const timespec pause{0, kSliceNanoseconds};
+    const timespec pause{0, kWaitSliceNanoseconds};
     nanosleep(&pause, nullptr);
   }
   errno = ETIMEDOUT;

@@ -16,6 +16,7 @@
 
 #include "platform/core/allocator.h"
 #include "platform/os/posix/child_processes.h"
+#include "platform/os/posix/slice_wait.h"
 #include "platform/os/processes.h"
 
 extern char** environ;
@@ -25,7 +26,6 @@ namespace {
 
 constexpr std::size_t kPathCapacity = 1100;
 constexpr std::size_t kReportBytes = 3 * sizeof(std::uint32_t);
-constexpr long kSliceNanoseconds = 100L * 1000 * 1000;
 constexpr std::uint32_t kServiceStateStopped = 1;
 constexpr std::uint32_t kInvalidServiceName = 123;  // ERROR_INVALID_NAME
 
@@ -211,15 +211,8 @@ bool WaitForServiceReport(ServiceReport* report, void* manager, const char* serv
   if (!ServicePaths(static_cast<Manager*>(manager), service_name, &paths)) return false;
   auto* event = static_cast<sem_t*>(report->event);
   for (;;) {
-    timespec deadline{};
-    clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_nsec += kSliceNanoseconds;
-    if (deadline.tv_nsec >= 1000000000L) {
-      deadline.tv_sec += 1;
-      deadline.tv_nsec -= 1000000000L;
-    }
-    if (sem_timedwait(event, &deadline) == 0) return true;
-    if (errno != ETIMEDOUT && errno != EINTR) return false;
+    const SliceWait wait = WaitOneSlice(event);
+    if (wait != SliceWait::kTimedOut) return wait == SliceWait::kPosted;
     pid_t pid = 0;
     // The service may have set the event just before it ended.
     if (!RunningPid(paths.pid_file, &pid)) return sem_trywait(event) == 0;
