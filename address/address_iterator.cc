@@ -1,7 +1,7 @@
 // nladini, nladini_t, nladget and nladtrm: argument checks, ownership and tracing around the
 // node tree.
 #include "address/address_node.h"
-#include "address/operation_trace.h"
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "platform/core/allocator.h"
 
@@ -9,7 +9,7 @@ using kelnl::address::ExpandTree;
 using kelnl::address::kOk;
 using kelnl::address::kOther;
 using kelnl::address::NextAddress;
-using kelnl::address::OperationTrace;
+using kelnl::diagnostics::OperationTrace;
 using kelnl::address::ReleaseTree;
 
 namespace {

@@ -1,12 +1,16 @@
 // nlmadini, nlmadget and nlmadtrm: handle ownership, seeding and tracing.
 #include "address/multi_address.h"
-#include "address/operation_trace.h"
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nlrn.h"
+#include "kelnl/nltrmsg.h"
 #include "platform/core/allocator.h"
 
-using kelnl::address::OperationTrace;
+using kelnl::diagnostics::OperationTrace;
 
 namespace {
+
+// A refused descriptor is an error a user must see at the error level.
+constexpr std::uint32_t kErrorLevel = 2;
 
 void ReleaseHandle(NlMultiAddressIterator* handle) {
   kelnl::address::ClearEntry(handle);
@@ -43,7 +47,7 @@ extern "C" int32_t nlmadini(NlGlobalContext* context, NlMultiAddressIterator** h
   OperationTrace trace(context, NLTR_COMPONENT_MULTI_ADDRESS_INIT);
   trace.Entry(__LINE__);
   const std::int32_t result = Start(context, handle_slot, text, text_length, options);
-  if (result == NLMAD_INIT_REFUSED) trace.Refused(__LINE__);
+  if (result == NLMAD_INIT_REFUSED) trace.Message(__LINE__, kErrorLevel, NLTR_DESCRIPTOR_REFUSED);
   return trace.Exit(__LINE__, result);
 }
 

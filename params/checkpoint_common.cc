@@ -1,18 +1,11 @@
 #include "params/checkpoint_common.h"
 
-#include "diagnostics/trace_config.h"
-#include "kelnl/nltrmsg.h"
-
 namespace kelnl::params {
 
 namespace {
 
 constexpr char kDefaultBaseName[] = "chkpoint";
 constexpr char kExtension[] = "ckp";
-
-// Entry and exit are detail a developer asks for, not an administrator.
-constexpr std::uint32_t kTraceLevel = 15;
-constexpr int kEventGeneral = 1;
 
 }  // namespace
 
@@ -36,29 +29,6 @@ bool BuildCheckpointName(NlOsErrorRecord* record, const NlFileNameDesc& complete
   }
   buffer[*length] = '\0';
   return true;
-}
-
-CheckpointTrace::CheckpointTrace(NlGlobalContext* context, std::uint32_t component)
-    : component_(component) {
-  NlTraceContext* trace = context != nullptr ? context->trace : nullptr;
-  if (kelnl::diagnostics::TraceIsOn(trace)) trace_ = trace;
-}
-
-void CheckpointTrace::Entry(std::uint32_t line) {
-  if (trace_ == nullptr) return;
-  nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_ENTRY, "");
-}
-
-void CheckpointTrace::Exit(std::uint32_t line, std::int32_t result) {
-  if (trace_ == nullptr) return;
-  nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_EXIT_RESULT, "%d",
-           static_cast<int>(result));
-}
-
-void CheckpointTrace::FileName(std::uint32_t line, const char* name) {
-  if (trace_ == nullptr) return;
-  nldtotrc(&scratch_, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_CHECKPOINT_FILE, "%s",
-           name);
 }
 
 }  // namespace kelnl::params

@@ -22,21 +22,6 @@ NlFileNameDesc CompleteCheckpointDesc(const NlFileNameDesc* desc);
 bool BuildCheckpointName(NlOsErrorRecord* record, const NlFileNameDesc& completed, char* buffer,
                          std::uint32_t* length);
 
-// Entry, exit and file-name records of one operation, written only while the trace is on. The
-// trace's own failures go to a record of its own: they are not the operation's.
-class CheckpointTrace {
- public:
-  CheckpointTrace(NlGlobalContext* context, std::uint32_t component);
-  void Entry(std::uint32_t line);
-  void Exit(std::uint32_t line, std::int32_t result);
-  void FileName(std::uint32_t line, const char* name);
-
- private:
-  NlTraceContext* trace_ = nullptr;
-  std::uint32_t component_;
-  NlPrimaryErrorRecord scratch_{};
-};
-
 }  // namespace kelnl::params
 
 #endif

@@ -2,6 +2,7 @@
 // moved over it only once complete, so a failure never leaves a half-written checkpoint.
 #include <cstdio>
 
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nlba.h"
 #include "kelnl/nlckp.h"
 #include "kelnl/nlda.h"
@@ -132,7 +133,7 @@ extern "C" int32_t nlckpdcf_dump_ckp_file(NlGlobalContext* context, NlParameterT
                                           const NlFileNameDesc* file, const char* product,
                                           size_t product_length, uint32_t version, uint32_t status) {
   if (context == nullptr || context->error_stack == nullptr) return -1;
-  kelnl::params::CheckpointTrace trace(context, NLTR_COMPONENT_CHECKPOINT_DUMP);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_CHECKPOINT_DUMP);
   trace.Entry(__LINE__);
   NlErrorStack* stack = context->error_stack;
   DumpState dump{};

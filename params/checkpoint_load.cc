@@ -1,4 +1,5 @@
 // nlckpclp_ckp_load_ptable: a checkpoint is an ordinary parameter file, read by the parser.
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nlckp.h"
 #include "kelnl/nler.h"
 #include "kelnl/nltrmsg.h"
@@ -9,7 +10,7 @@ namespace {
 constexpr std::int32_t kOperatingSystemFacility = 3;
 
 std::int32_t Load(NlGlobalContext* context, NlParameterTable** table_slot, const NlFileNameDesc* file,
-                  kelnl::params::CheckpointTrace& trace) {
+                  kelnl::diagnostics::OperationTrace& trace) {
   if (context == nullptr || table_slot == nullptr) return -1;
   NlOsErrorRecord record{};
   char name[kelnl::params::kCheckpointNameBuffer];
@@ -19,7 +20,7 @@ std::int32_t Load(NlGlobalContext* context, NlParameterTable** table_slot, const
     nlercrs(context->error_stack, kOperatingSystemFacility, &record);
     return -1;
   }
-  trace.FileName(__LINE__, name);
+  trace.Text(__LINE__, NLTR_CHECKPOINT_FILE, name);
   // A context started without a primary record still gets the reading's outcome judged.
   NlPrimaryErrorRecord local{};
   NlPrimaryErrorRecord* primary = context->primary_errors != nullptr ? context->primary_errors : &local;
@@ -32,7 +33,7 @@ std::int32_t Load(NlGlobalContext* context, NlParameterTable** table_slot, const
 
 extern "C" int32_t nlckpclp_ckp_load_ptable(NlGlobalContext* context, NlParameterTable** table_slot,
                                             const NlFileNameDesc* file) {
-  kelnl::params::CheckpointTrace trace(context, NLTR_COMPONENT_CHECKPOINT_LOAD);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_CHECKPOINT_LOAD);
   trace.Entry(__LINE__);
   const std::int32_t result = Load(context, table_slot, file, trace);
   trace.Exit(__LINE__, result);

@@ -2,6 +2,7 @@
 // listener's name.
 #include <cstring>
 
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 #include "platform/core/allocator.h"
@@ -58,7 +59,7 @@ std::int32_t ConvertRow(NlolEntry* entry, const char* entry_name, std::string_vi
 extern "C" int32_t nlolglist(NlGlobalContext* context, const char* name, NlolPair*** pairs, uint32_t* count,
                              NlolEntry* entry, const char* entry_name) {
   using namespace kelnl::params;
-  DirectoryTrace trace(context, NLTR_COMPONENT_DIRECTORY_LISTENER);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_DIRECTORY_LISTENER);
   trace.Entry(__LINE__);
   if (name == nullptr || pairs == nullptr || count == nullptr || entry == nullptr || entry_name == nullptr) {
     return trace.Exit(__LINE__, NLOL_FAILED);

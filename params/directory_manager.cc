@@ -1,5 +1,6 @@
 // nlolgcman: a connection manager entry as its three parameters: the end-point address text, the
 // parameter list (name_profile) and the rule list (name_rules).
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 
@@ -66,7 +67,7 @@ std::int32_t SetAddress(NlolEntry* entry, const char* entry_name, char* const* v
 extern "C" int32_t nlolgcman(NlGlobalContext* context, const char* name, NlolPair*** pairs, uint32_t* count,
                              NlolEntry* entry, const char* entry_name) {
   using namespace kelnl::params;
-  DirectoryTrace trace(context, NLTR_COMPONENT_DIRECTORY_MANAGER);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_DIRECTORY_MANAGER);
   trace.Entry(__LINE__);
   if (name == nullptr || pairs == nullptr || count == nullptr || *count < 3 || entry == nullptr ||
       entry_name == nullptr) {

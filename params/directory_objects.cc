@@ -1,4 +1,5 @@
 // nlolgobj: reads the directory entry of an object and converts it into parameter pairs.
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 
@@ -113,7 +114,7 @@ std::int32_t LoadObject(NlGlobalContext* context, dir::Directory* directory, con
 extern "C" int32_t nlolgobj(NlGlobalContext* context, const char* name, int32_t kind, NlolPair*** pairs,
                             uint32_t* count) {
   using namespace kelnl::params;
-  DirectoryTrace trace(context, NLTR_COMPONENT_DIRECTORY_OBJECTS);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_DIRECTORY_OBJECTS);
   trace.Entry(__LINE__);
   if (pairs == nullptr || count == nullptr) return trace.Exit(__LINE__, NLOL_FAILED);
   *pairs = nullptr;

@@ -1,6 +1,7 @@
 // nlolgprof: a profile entry as the parameters of a profile file.
 #include <cstring>
 
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 
@@ -61,7 +62,7 @@ std::int32_t ConvertRow(NlolEntry* entry, const char* entry_name, std::string_vi
 extern "C" int32_t nlolgprof(NlGlobalContext* context, const char* name, NlolPair*** pairs, uint32_t* count,
                              NlolEntry* entry, const char* entry_name, int32_t replace) {
   using namespace kelnl::params;
-  DirectoryTrace trace(context, NLTR_COMPONENT_DIRECTORY_PROFILE);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_DIRECTORY_PROFILE);
   trace.Entry(__LINE__);
   if (name == nullptr || pairs == nullptr || count == nullptr || entry == nullptr || entry_name == nullptr) {
     return trace.Exit(__LINE__, NLOL_FAILED);

@@ -1,4 +1,5 @@
 // nlolgserv: a net service name entry as the connect descriptor a names file would hold.
+#include "diagnostics/operation_trace.h"
 #include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 
@@ -29,7 +30,7 @@ std::int32_t ServiceDescriptor(NlolEntry* entry, const char* entry_name, char** 
 extern "C" int32_t nlolgserv(NlGlobalContext* context, const char* name, NlolPair*** pairs, uint32_t* count,
                              NlolEntry* entry, const char* entry_name) {
   using namespace kelnl::params;
-  DirectoryTrace trace(context, NLTR_COMPONENT_DIRECTORY_SERVICE);
+  kelnl::diagnostics::OperationTrace trace(context, NLTR_COMPONENT_DIRECTORY_SERVICE);
   trace.Entry(__LINE__);
   if (name == nullptr || pairs == nullptr || count == nullptr || *count < 1 || entry == nullptr ||
       entry_name == nullptr) {

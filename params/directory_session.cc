@@ -3,11 +3,8 @@
 #include <cstring>
 
 #include "context/context_lock.h"
-#include "diagnostics/trace_config.h"
-#include "kelnl/nldt.h"
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
-#include "kelnl/nltrmsg.h"
 #include "params/directory_session.h"
 #include "platform/core/allocator.h"
 
@@ -16,8 +13,6 @@ namespace {
 
 constexpr std::uint32_t kParameterSize = 512;
 constexpr std::uint32_t kPathSize = 1024;
-constexpr std::uint32_t kTraceLevel = 15;
-constexpr int kEventGeneral = 1;
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
@@ -112,25 +107,6 @@ std::int32_t BuildEntryName(NlGlobalContext* context, const char* name, Director
   }
   entry_name->Append("cn=").Append(name).Append(",cn=").Append(home).Append(",").Append(system);
   return entry_name->failed() ? NLOL_NO_MEMORY : NLOL_OK;
-}
-
-DirectoryTrace::DirectoryTrace(NlGlobalContext* context, std::uint32_t component) : component_(component) {
-  NlTraceContext* trace = context != nullptr ? context->trace : nullptr;
-  if (diagnostics::TraceIsOn(trace)) trace_ = trace;
-}
-
-void DirectoryTrace::Entry(std::uint32_t line) {
-  if (trace_ == nullptr) return;
-  NlPrimaryErrorRecord scratch{};
-  nldtotrc(&scratch, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_ENTRY, "");
-}
-
-std::int32_t DirectoryTrace::Exit(std::uint32_t line, std::int32_t result) {
-  if (trace_ == nullptr) return result;
-  NlPrimaryErrorRecord scratch{};
-  nldtotrc(&scratch, trace_, 0, component_, line, kTraceLevel, kEventGeneral, 0, NLTR_EXIT_RESULT, "%d",
-           static_cast<int>(result));
-  return result;
 }
 
 }  // namespace kelnl::params

@@ -73,18 +73,6 @@ std::int32_t AppendAddressText(dir::Directory* directory, char* const* values, c
 std::int32_t BuildAddressValue(dir::Directory* directory, char* const* values, const char* referrer,
                                char** value);
 
-// Entry and exit records of one operation, written only while the trace is on.
-class DirectoryTrace {
- public:
-  DirectoryTrace(NlGlobalContext* context, std::uint32_t component);
-  void Entry(std::uint32_t line);
-  std::int32_t Exit(std::uint32_t line, std::int32_t result);
-
- private:
-  NlTraceContext* trace_ = nullptr;
-  std::uint32_t component_;
-};
-
 }  // namespace kelnl::params
 
 #endif

@@ -133,7 +133,7 @@ std::int32_t Fill(NlGlobalContext* context, NlnvBinding* address, NlSpawnRecord*
                   const AddressFields& fields) {
   SpawnTrace trace(context, NLTR_COMPONENT_PROCESS_ADDRESS);
   for (int field = 0; field < kFieldCount; ++field) {
-    if (fields.texts[field] != nullptr) trace.Field(__LINE__, kFieldNames[field], fields.texts[field]);
+    if (fields.texts[field] != nullptr) trace.Texts(__LINE__, NLTR_ADDRESS_FIELD, kFieldNames[field], fields.texts[field]);
   }
   static constexpr char kPrivsPath[] = "ADDRESS/PRIVS";
   static constexpr char kOsdsPath[] = "ADDRESS/OSDS";

@@ -1,28 +1,21 @@
-// Trace records of the spawn operations: entry, exit and the steps worth seeing. The trace's own
-// failures are of no concern to callers that get no errors back, so they land in a scratch record.
+// The trace of the spawn operations: entry, exit and the steps worth seeing.
 #ifndef KELNL_PROCESS_SPAWN_TRACE_H
 #define KELNL_PROCESS_SPAWN_TRACE_H
 
 #include <cstdint>
 
-#include "kelnl/nldt.h"
-#include "kelnl/nlstd.h"
+#include "diagnostics/operation_trace.h"
 
 namespace kelnl::process {
 
-class SpawnTrace {
- public:
-  SpawnTrace(NlGlobalContext* context, std::uint32_t component);
-  void Entry(std::uint32_t line);
-  void Exit(std::uint32_t line, std::int32_t result);
-  // message takes one %s argument.
-  void Text(std::uint32_t line, std::uint32_t message, const char* text);
-  void Field(std::uint32_t line, const char* keyword, const char* value);
+// Spawning is rare and its steps are what an administrator looks for when a server does not
+// come up, so they are written at a level an administrator sets.
+inline constexpr std::uint32_t kSpawnTraceLevel = 6;
 
- private:
-  NlTraceContext* trace_ = nullptr;  // null while the trace is off
-  std::uint32_t component_;
-  NlPrimaryErrorRecord scratch_{};
+class SpawnTrace : public diagnostics::OperationTrace {
+ public:
+  SpawnTrace(const NlGlobalContext* context, std::uint32_t component)
+      : OperationTrace(context, component, kSpawnTraceLevel) {}
 };
 
 }  // namespace kelnl::process
