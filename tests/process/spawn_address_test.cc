@@ -6,7 +6,6 @@
 #include "kelnl/nlpc.h"
 #include "process/spawn_internal.h"
 #include "tests/process/spawn_test_support.h"
-#include "tests/support/alloc_sweep.h"
 
 namespace kelnl::testing {
 namespace {
@@ -103,16 +102,6 @@ TEST(SpawnAddress, TablesAreExported) {
   EXPECT_STREQ(nlpcglutab()[5], "ARGS:ARGUMENTS:ARG");
   EXPECT_STREQ(nlpcglutabfc()[11], "(ENV_POLICY=)");
   EXPECT_EQ(nlpcglutabfc()[12], nullptr);
-}
-
-TEST(SpawnAddress, AllocationFailuresLeaveNothing) {
-  NlnvBinding* binding = nullptr;
-  static constexpr char kText[] = "(ADDRESS=(PROGRAM=p)(ARGS=a,b)(ENVS=A=1,B=2)(OSDS=(WAIT=1)))";
-  ASSERT_EQ(nlnvcrb(kText, sizeof kText - 1, &binding, nullptr), 0);
-  NlSpawnRecord record{};
-  SweepExpectingCode([&] { return nlpcaini(nullptr, binding, &record); }, -1,
-                     [&] { nlpcatrm(nullptr, &record); });
-  nlnvdeb(binding);
 }
 
 }  // namespace

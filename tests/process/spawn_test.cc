@@ -89,7 +89,9 @@ TEST_F(SpawnTest, FailuresStartNothing) {
 }
 
 TEST_F(SpawnTest, AllocationFailuresSpawnOnlyWhenNothingFailed) {
-  const std::string text = "(ADDRESS=(PROGRAM=spawn_helper)(ARGV0=spawn_helperS)(ARGS=" + ReportPath() + ",z))";
+  // The environment list and the operating-system block give reading its every allocation too.
+  const std::string text = "(ADDRESS=(PROGRAM=spawn_helper)(ARGV0=spawn_helperS)(ARGS=" + ReportPath() +
+                           ",z)(ENVS=A=1,B=2)(OSDS=(WAIT=1)))";
   SweepExpectingCode([&] { return nlpcsp(nullptr, text.c_str(), static_cast<uint32_t>(text.size())) == 0 ? 0 : 1; },
                      1);
   EXPECT_NE(WaitForReport().find("sid S\n"), std::string::npos);
