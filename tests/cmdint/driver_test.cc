@@ -15,13 +15,15 @@ class Driver : public InterpreterTest {
     return Line("@" + dir_.File(name), flags);
   }
   std::string At(const std::string& name) { return "@" + dir_.File(name); }
-  // A line-input file over a command file, for runs of the driver itself.
-  NlDiagStream* OpenCommandFile(const std::string& name) {
-    path_ = dir_.File(name);
-    NlFileNameDesc desc = DescriptorFor(path_);
+  // Runs the driver itself over a command file as its line input.
+  std::int32_t Drive(const std::string& name, const char* prompt, std::int32_t interactive) {
+    const std::string path = dir_.File(name);
+    NlFileNameDesc desc = DescriptorFor(path);
     NlDiagStream* file = nullptr;
     EXPECT_EQ(nlfiini(nullptr, nullptr, &file, nullptr, NLDS_KIND_FILE, NLDS_OPTION_LINE_INPUT, &desc), 0);
-    return file;
+    const std::int32_t result = nlcpdrv(&context_, 1, prompt, interactive, kTestTable, 0, &calls_, file);
+    EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
+    return result;
   }
   std::vector<std::string> Commands() {
     std::vector<std::string> names;
@@ -30,7 +32,6 @@ class Driver : public InterpreterTest {
     }
     return names;
   }
-  std::string path_;
 };
 
 TEST_F(Driver, CommentsAndEmptyLinesDoNothing) {
@@ -53,29 +54,20 @@ TEST_F(Driver, RefusedLinesArePrintedAndTheRunGoesOn) {
   EXPECT_EQ(context_.error_stack->depth, 0);
 }
 
-TEST_F(Driver, AHandlerEndsTheRunWith851) {
+TEST_F(Driver, AHandlerOrTheEndOfTheInputEndsTheRunWith851) {
   dir_.Write("q.cmd", "ping before\nstatus quit\nping after\n");
-  NlDiagStream* file = OpenCommandFile("q.cmd");
-  EXPECT_EQ(nlcpdrv(&context_, 1, "test", 0, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
+  EXPECT_EQ(Drive("q.cmd", "test", 0), NLE_CONTROL_END);
   EXPECT_EQ(calls_.size(), 2u) << "the line after the end is not read";
   EXPECT_EQ(Output(), "") << "not interactive: no prompt";
-  EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
-
   ClearErrors();
-  file = OpenCommandFile("q.cmd");
-  EXPECT_EQ(nlcpdrv(&context_, 1, "test", 1, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
+  EXPECT_EQ(Drive("q.cmd", "test", 1), NLE_CONTROL_END);
   EXPECT_EQ(Output(), "test: enter help for a list of commands.\ntest> test> ") << "welcome and a prompt per line";
-  EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
-}
+  ClearErrors();
 
-TEST_F(Driver, TheEndOfTheInputEndsTheRun) {
   dir_.Write("e.cmd", "ping last");
-  NlDiagStream* file = OpenCommandFile("e.cmd");
-  EXPECT_EQ(nlcpdrv(&context_, 1, "", 0, kTestTable, 0, &calls_, file), NLE_CONTROL_END);
+  EXPECT_EQ(Drive("e.cmd", "", 0), NLE_CONTROL_END);
   EXPECT_EQ(Errors(), "NL-00851: end of control program\n");
-  ASSERT_EQ(calls_.size(), 1u);
-  EXPECT_EQ(calls_[0].words, (std::vector<std::string>{"1", "las"})) << "the last character is taken as the line end";
-  EXPECT_EQ(nlfidst(nullptr, nullptr, &file), 0);
+  EXPECT_EQ(calls_.back().words, (std::vector<std::string>{"1", "las"})) << "the last character is taken as the line end";
 }
 
 TEST_F(Driver, AFileThatNamesItselfStopsNesting) {

@@ -19,70 +19,68 @@ const std::string kLegend = "(a name marked * takes further words)\n";
 
 using Interpreter = InterpreterTest;
 
-TEST_F(Interpreter, HelpListsTheTableInColumns) {
-  EXPECT_EQ(Line("help"), 0);
+// The handler call a line made, as "command words... / mode / path", or "" for none.
+std::string CallOf(const std::vector<HandlerCall>& calls, std::size_t before) {
+  if (calls.size() == before) return "";
+  const HandlerCall& call = calls.back();
+  std::string text = call.command;
+  for (const std::string& word : call.words) text += " " + word;
+  text += " / " + std::to_string(call.mode) + " /";
+  for (std::int32_t index : call.path) text += " " + std::to_string(index);
+  return text;
+}
+
+TEST_F(Interpreter, HelpMatchingModifiersKeywordsAndRepeat) {
   // Widest name "shutdown" plus 5: six columns fit in 79, the seventh starts a line.
-  std::string expected = "Commands:\n" + kLegend + "\n";
-  for (const char* name : {"show*", "set*", "repeat*", "shutdown", "status", "stat"}) expected += Column(name, 13);
-  expected += "\n" + Column("ping", 13) + Column("trace*", 13) + "\n\n";
-  EXPECT_EQ(Output(), expected);
-
-  EXPECT_EQ(Line("HELP help show"), 0) << "help is seen any number of times, in any case";
-  EXPECT_EQ(Output(), "Commands of show:\n" + kLegend + "\n" + Column("status", 11) + Column("trace*", 11) + "\n\n");
-  EXPECT_EQ(Line("help status"), 0);
-  EXPECT_EQ(Output(), kLegend) << "the command's help text";
-  EXPECT_EQ(Line("help stat"), 0);
-  EXPECT_EQ(Output(), "") << "a command without a help text prints nothing";
-  EXPECT_TRUE(calls_.empty());
-}
-
-TEST_F(Interpreter, PrefixesMatchUniquelyOrListTheCandidates) {
-  EXPECT_EQ(Line("sh"), 0);
-  EXPECT_EQ(Output(), "sh is ambiguous; it may be one of:\n\n" + Column("show", 12) + Column("shutdown", 12) + "\n\n");
-  EXPECT_EQ(Line("sho"), 0) << "show alone lists what accepts show";
-  EXPECT_EQ(Output().rfind("Commands of show:\n", 0), 0u);
-  EXPECT_EQ(Line("stat x"), 0) << "an exact name wins over a longer one";
-  EXPECT_EQ(Line("STATU"), 0);
-  ASSERT_EQ(calls_.size(), 2u);
-  EXPECT_EQ(calls_[0].command, "stat");
-  EXPECT_EQ(calls_[0].words, (std::vector<std::string>{"x"}));
-  EXPECT_EQ(calls_[0].mode, NLCP_NONE);
-  EXPECT_EQ(calls_[1].command, "status");
-  EXPECT_EQ(calls_[1].path, (std::vector<std::int32_t>{4}));
-  EXPECT_EQ(Line("status help"), 0) << "help after the command is an argument";
-  EXPECT_EQ(calls_.back().words, (std::vector<std::string>{"help"}));
-}
-
-TEST_F(Interpreter, ModifiersAndKeywords) {
-  EXPECT_EQ(Line("show status a b"), 0);
-  EXPECT_EQ(calls_.back().mode, NLCP_SHOW);
-  EXPECT_EQ(calls_.back().words, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(Line("trace beta 1"), 0);
-  EXPECT_EQ(calls_.back().command, "beta");
-  EXPECT_EQ(calls_.back().path, (std::vector<std::int32_t>{7, 1}));
-  EXPECT_EQ(Line("show trace"), 0);
-  EXPECT_EQ(Output(), "Commands of show trace:\n" + kLegend + "\n" + Column("beta", 9) + "\n\n");
-  EXPECT_EQ(Line("set trace"), 0);
-  EXPECT_EQ(Output(), "Commands of set trace:\n" + kLegend + "\n    [none]\n\n");
-  EXPECT_EQ(Line("show ping"), 0);
-  EXPECT_EQ(Output(), "modifier not accepted; this command accepts:\n\n        [none]         repeat\n\n");
-  EXPECT_EQ(calls_.size(), 2u);
-}
-
-TEST_F(Interpreter, RepeatHandsTheCountInTheCommandsSlot) {
-  EXPECT_EQ(Line("repeat 5 ping a b"), 0);
-  EXPECT_EQ(calls_.back().words, (std::vector<std::string>{"5", "a", "b"}));
-  EXPECT_EQ(calls_.back().mode, NLCP_REPEAT);
-  EXPECT_EQ(Line("ping a"), 0);
-  EXPECT_EQ(calls_.back().words, (std::vector<std::string>{"1", "a"}));
-  EXPECT_EQ(Line("repeat 5"), 0);
-  EXPECT_EQ(Output(), "Commands of repeat:\n" + kLegend + "\n" + Column("ping", 9) + "\n\n");
+  std::string help = "Commands:\n" + kLegend + "\n";
+  for (const char* name : {"show*", "set*", "repeat*", "shutdown", "status", "stat"}) help += Column(name, 13);
+  help += "\n" + Column("ping", 13) + Column("trace*", 13) + "\n\n";
+  const std::string help_show =
+      "Commands of show:\n" + kLegend + "\n" + Column("status", 11) + Column("trace*", 11) + "\n\n";
+  const std::string none = std::to_string(NLCP_NONE);
+  const std::string show = std::to_string(NLCP_SHOW);
+  const std::string repeat = std::to_string(NLCP_REPEAT);
+  const struct {
+    std::string line;
+    std::uint32_t flags;
+    std::string output;
+    std::string call;
+  } cases[] = {
+      {"help", 0, help, ""},
+      {"HELP help show", 0, help_show, ""},  // help is seen any number of times, in any case
+      {"help status", 0, kLegend, ""},       // the command's help text
+      {"help stat", 0, "", ""},              // a command without a help text prints nothing
+      {"sh", 0, "sh is ambiguous; it may be one of:\n\n" + Column("show", 12) + Column("shutdown", 12) + "\n\n", ""},
+      {"sho", 0, help_show, ""},                   // show alone lists what accepts show
+      {"stat x", 0, "", "stat x / " + none + " / 5"},         // an exact name wins over a longer one
+      {"STATU", 0, "", "status / " + none + " / 4"},
+      {"status help", 0, "", "status help / " + none + " / 4"},  // help after the command is an argument
+      {"show status a b", 0, "", "status a b / " + show + " / 4"},
+      {"trace beta 1", 0, "", "beta 1 / " + none + " / 7 1"},
+      {"show trace", 0, "Commands of show trace:\n" + kLegend + "\n" + Column("beta", 9) + "\n\n", ""},
+      {"set trace", 0, "Commands of set trace:\n" + kLegend + "\n    [none]\n\n", ""},
+      {"show ping", 0, "modifier not accepted; this command accepts:\n\n        [none]         repeat\n\n", ""},
+      // Repeat hands the count in the command's first slot, and 1 without it.
+      {"repeat 5 ping a b", 0, "", "ping 5 a b / " + repeat + " / 6"},
+      {"ping a", 0, "", "ping 1 a / " + none + " / 6"},
+      {"repeat 5", 0, "Commands of repeat:\n" + kLegend + "\n" + Column("ping", 9) + "\n\n", ""},
+      {"_secret", NLCP_EXPERT, "", "_secret / " + none + " / 8"},
+      {"shutdown", NLCP_FROM_FILE, "", "shutdown / " + none + " / 3"},  // no question from a command file
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = calls_.size();
+    EXPECT_EQ(Line(c.line, c.flags), 0) << c.line;
+    EXPECT_EQ(Output(), c.output) << c.line;
+    EXPECT_EQ(CallOf(calls_, before), c.call) << c.line;
+  }
   EXPECT_EQ(Line("repeat 5 ping a b c d"), NLE_CONTROL_ARGUMENT_RANGE) << "the count is not an argument";
 }
 
 TEST_F(Interpreter, RefusedLinesPushTheirError) {
+  std::string words_129;
+  for (int i = 0; i < 129; ++i) words_129 += "w ";
   const struct {
-    const char* line;
+    std::string line;
     std::int32_t code;
     const char* text;
   } cases[] = {
@@ -95,21 +93,16 @@ TEST_F(Interpreter, RefusedLinesPushTheirError) {
       {"show stat x", NLE_CONTROL_NO_MODIFIER, "NL-00864: stat takes no modifier"},
       {"@no-such-file.cmd", NLE_CONTROL_NO_COMMAND_FILE,
        "NL-00865: cannot open command file no-such-file.cmd"},
+      // 129 words are split; the 130th is one too many.
+      {words_129, NLE_CONTROL_UNKNOWN_COMMAND, "NL-00853: unknown command: w; enter help for a list"},
+      {words_129 + "w", NLE_CONTROL_TOO_MANY_WORDS, "NL-00852: too many words on the line"},
   };
   for (const auto& refused : cases) {
-    EXPECT_EQ(Line(refused.line), refused.code) << refused.line;
-    EXPECT_EQ(Errors(), std::string(refused.text) + "\n") << refused.line;
+    EXPECT_EQ(Line(refused.line), refused.code) << refused.line.substr(0, 20);
+    EXPECT_EQ(Errors(), std::string(refused.text) + "\n") << refused.line.substr(0, 20);
     ClearErrors();
   }
   EXPECT_TRUE(calls_.empty());
-  EXPECT_EQ(Output(), "");
-}
-
-TEST_F(Interpreter, ExpertAndFileFlags) {
-  EXPECT_EQ(Line("_secret", NLCP_EXPERT), 0);
-  EXPECT_EQ(calls_.back().command, "_secret");
-  EXPECT_EQ(Line("shutdown", NLCP_FROM_FILE), 0) << "no question from a command file";
-  EXPECT_EQ(calls_.back().command, "shutdown");
   EXPECT_EQ(Output(), "");
 }
 
@@ -181,15 +174,6 @@ TEST(WordSplitting, SeparatorsAndTheWordLimit) {
   EXPECT_EQ(count, 0);
   char five[] = "a b c d e";
   EXPECT_EQ(nlcpprs(nullptr, five, 0, words, 4, &count), NLE_CONTROL_TOO_MANY_WORDS);
-}
-
-TEST_F(Interpreter, ALineOf130WordsIsRefused) {
-  std::string line;
-  for (int i = 0; i < 129; ++i) line += "w ";
-  EXPECT_EQ(Line(line), NLE_CONTROL_UNKNOWN_COMMAND) << "129 words are split";
-  ClearErrors();
-  EXPECT_EQ(Line(line + "w"), NLE_CONTROL_TOO_MANY_WORDS);
-  EXPECT_EQ(Errors(), "NL-00852: too many words on the line\n");
 }
 
 TEST(OptionWords, MoveBehindThePlainOnes) {

@@ -38,15 +38,6 @@ TEST(CoreEnvironment, CopiesWithoutTerminatorAndCutsAtTheBuffer) {
   EXPECT_NE(error.code, 0);
 }
 
-TEST(CoreClock, CentisecondsAdvance) {
-  SlCoreError error{};
-  const uint32_t first = sltmgcs(&error);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  const uint32_t second = sltmgcs(&error);
-  EXPECT_GE(static_cast<uint32_t>(second - first), 1u);
-  EXPECT_EQ(error.code, 0);
-}
-
 // Four threads count under a lock; a lost increment shows a lock that does not exclude.
 template <typename Acquire, typename Release>
 long CountUnderLock(int rounds, Acquire acquire, Release release) {

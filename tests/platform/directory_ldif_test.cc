@@ -20,10 +20,14 @@ using testing::SampleLdif;
 using testing::ValuesOf;
 using Strings = std::vector<std::string>;
 
-Strings StoredValues(const EntryStore& store, std::string_view name, std::string_view type) {
+std::string Key(std::string_view name) {
   std::string key(name.size(), '\0');
   key.resize(NormalizeName(name, key.data()));
-  const StoredEntry* entry = store.Find(key);
+  return key;
+}
+
+Strings StoredValues(const EntryStore& store, std::string_view name, std::string_view type) {
+  const StoredEntry* entry = store.Find(Key(name));
   const StoredAttribute* attribute = entry == nullptr ? nullptr : FindAttribute(*entry, type);
   Strings values;
   if (attribute != nullptr) {
@@ -63,16 +67,11 @@ TEST(LdifParser, ReadsFoldingBase64CommentsAndMultipleValuesInFileOrder) {
 }
 
 TEST(LdifParser, NamesCompareIgnoringCaseAndSpacesAroundSeparators) {
-  auto key = [](std::string_view name) {
-    std::string out(name.size(), '\0');
-    out.resize(NormalizeName(name, out.data()));
-    return out;
-  };
-  EXPECT_EQ(key("  CN = Foo Bar ,DC=Example + O=x  "), "cn=foo bar,dc=example+o=x");
+  EXPECT_EQ(Key("  CN = Foo Bar ,DC=Example + O=x  "), "cn=foo bar,dc=example+o=x");
   // Spaces inside a value count; an escaped separator is part of the value.
-  EXPECT_NE(key("cn=a  b"), key("cn=a b"));
-  EXPECT_EQ(key("cn=a\\, B ,dc=x"), "cn=a\\, b,dc=x");
-  EXPECT_EQ(key("cn=a\\ "), "cn=a\\ ");
+  EXPECT_NE(Key("cn=a  b"), Key("cn=a b"));
+  EXPECT_EQ(Key("cn=a\\, B ,dc=x"), "cn=a\\, b,dc=x");
+  EXPECT_EQ(Key("cn=a\\ "), "cn=a\\ ");
 }
 
 TEST(LdifParser, MalformedInputNamesItsLineAndLoadsNothing) {
@@ -177,22 +176,20 @@ TEST_F(SampleDirectory, CutsTheNameToTheBufferAndReleasesHeldResultsOnClose) {
 }
 
 TEST_F(SampleDirectory, NameLookupCompletesPlainServiceNames) {
-  DirectoryResult* result = nullptr;
   const char* const table[] = {"nexaNetDescName", "nexaNetDescString", nullptr};
-  ASSERT_EQ(NameLookupReadEntry(directory_, "sales", nullptr, table, 0, &result, name_, sizeof name_, &name_length_),
-            0);
+  auto lookup = [&](const char* name, DirectoryResult** result) {
+    return NameLookupReadEntry(directory_, name, nullptr, table, 0, result, name_, sizeof name_, &name_length_);
+  };
+  DirectoryResult* result = nullptr;
+  ASSERT_EQ(lookup("sales", &result), 0);
   EXPECT_STREQ(name_, "cn=sales,cn=home1,dc=example,dc=com");
   EXPECT_EQ(ValuesOf(directory_, result, "nexanetdescname"), (Strings{"0:cn=sales_desc"}));
-  DirectoryReleaseResult(directory_, &result);
-  ASSERT_EQ(NameLookupReadEntry(directory_, "cn=hr,cn=home1,dc=example,dc=com", nullptr, table, 0, &result, name_,
-                                sizeof name_, &name_length_),
-            0);
-  EXPECT_EQ(ValuesOf(directory_, result, "nexaNetDescString").size(), 1u);
-  DirectoryReleaseResult(directory_, &result);
-  EXPECT_EQ(NameLookupReadEntry(directory_, "payroll", nullptr, table, 0, &result, name_, sizeof name_,
-                                &name_length_),
-            kDirectoryEntryNotFound);
-}
+  DirectoryResult* full = nullptr;
+  ASSERT_EQ(lookup("cn=hr,cn=home1,dc=example,dc=com", &full), 0);
+  EXPECT_EQ(ValuesOf(directory_, full, "nexaNetDescString").size(), 1u);
+  DirectoryResult* none = nullptr;
+  EXPECT_EQ(lookup("payroll", &none), kDirectoryEntryNotFound);
+}  // the fixture's close releases the results still held
 
 TEST(DirectoryOpen, RefusesWhatItCannotOpen) {
   Directory* directory = nullptr;

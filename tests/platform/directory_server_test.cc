@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dir/directory.h"
@@ -49,7 +50,13 @@ class DirectoryServer : public ::testing::Test {
     const DirectorySettings settings{"ldap", nullptr, uri_.c_str(), bind_dn, password, "cn=home1,dc=example,dc=com"};
     return DirectoryOpen(settings, directory);
   }
+  std::int32_t Read(Directory* directory, const char* entry, const char* object_class, const char* const* table,
+                    DirectoryResult** result) {
+    return DirectoryReadEntry(directory, entry, object_class, table, 0, result, name_, sizeof name_, &length_);
+  }
   std::string uri_;
+  char name_[512] = {};
+  std::uint32_t length_ = 0;
 };
 
 TEST_F(DirectoryServer, ReadsEveryEntryOfTheSampleAsTheFileBackendDoes) {
@@ -75,16 +82,10 @@ TEST_F(DirectoryServer, ReadsEveryEntryOfTheSampleAsTheFileBackendDoes) {
     table.push_back(nullptr);
     DirectoryResult* file_result = nullptr;
     DirectoryResult* server_result = nullptr;
-    char file_name[512];
-    char server_name[512];
-    std::uint32_t length = 0;
-    ASSERT_EQ(DirectoryReadEntry(from_file, entry.name, "top", table.data(), 0, &file_result, file_name,
-                                 sizeof file_name, &length),
-              0);
-    ASSERT_EQ(DirectoryReadEntry(from_server, entry.name, "top", table.data(), 0, &server_result, server_name,
-                                 sizeof server_name, &length),
-              0);
-    EXPECT_EQ(Key(file_name), Key(server_name));
+    ASSERT_EQ(Read(from_file, entry.name, "top", table.data(), &file_result), 0);
+    const std::string file_name = name_;
+    ASSERT_EQ(Read(from_server, entry.name, "top", table.data(), &server_result), 0);
+    EXPECT_EQ(Key(file_name), Key(name_));
     for (const char* type : table) {
       if (type == nullptr) break;
       EXPECT_EQ(ValuesOf(from_file, file_result, type), ValuesOf(from_server, server_result, type)) << type;
@@ -103,32 +104,25 @@ TEST_F(DirectoryServer, AnonymousReadsWithClassChecksAndNameLookup) {
   ASSERT_EQ(Open(nullptr, nullptr, &directory), 0);
   DirectoryResult* result = nullptr;
   const char* const table[] = {"objectclass", "Nexatracelevel", "Nexapasswords", ""};
-  char name[512];
-  std::uint32_t length = 0;
-  ASSERT_EQ(DirectoryReadEntry(directory, "cn=listener, cn=home1, dc=example, dc=com", "NexaListener", table, 0,
-                               &result, name, sizeof name, &length),
-            0);
+  ASSERT_EQ(Read(directory, "cn=listener, cn=home1, dc=example, dc=com", "NexaListener", table, &result), 0);
   EXPECT_EQ(ValuesOf(directory, result, "NEXATRACELEVEL"), (std::vector<std::string>{"16"}));
   char** values = nullptr;
   EXPECT_EQ(DirectoryGetValues(directory, result, "Nexalogfile", &values), kDirectoryNoSuchAttribute);
   DirectoryReleaseResult(directory, &result);
 
-  EXPECT_EQ(DirectoryReadEntry(directory, "cn=LISTENER,cn=home1,dc=example,dc=com", "Nexaprofile", table, 0, &result,
-                               name, sizeof name, &length),
-            kDirectoryEntryNotFound);
-  EXPECT_EQ(DirectoryReadEntry(directory, "cn=nobody,cn=home1,dc=example,dc=com", nullptr, table, 0, &result, name,
-                               sizeof name, &length),
-            kDirectoryEntryNotFound);
-  EXPECT_EQ(DirectoryReadEntry(directory, "not a name", nullptr, table, 0, &result, name, sizeof name, &length),
-            kDirectoryEntryNotFound);
-  // A class with filter characters in it must not change the filter's meaning.
-  EXPECT_EQ(DirectoryReadEntry(directory, "cn=LISTENER,cn=home1,dc=example,dc=com", "*)(cn=*", table, 0, &result,
-                               name, sizeof name, &length),
-            kDirectoryEntryNotFound);
+  // The last: a class with filter characters in it must not change the filter's meaning.
+  const std::pair<const char*, const char*> missing[] = {{"cn=LISTENER,cn=home1,dc=example,dc=com", "Nexaprofile"},
+                                                         {"cn=nobody,cn=home1,dc=example,dc=com", nullptr},
+                                                         {"not a name", nullptr},
+                                                         {"cn=LISTENER,cn=home1,dc=example,dc=com", "*)(cn=*"}};
+  for (const auto& [entry, object_class] : missing) {
+    EXPECT_EQ(Read(directory, entry, object_class, table, &result), kDirectoryEntryNotFound) << entry;
+  }
   const char* const no_attributes[] = {nullptr};
-  ASSERT_EQ(NameLookupReadEntry(directory, "sales", nullptr, no_attributes, 0, &result, name, sizeof name, &length),
+  ASSERT_EQ(NameLookupReadEntry(directory, "sales", nullptr, no_attributes, 0, &result, name_, sizeof name_,
+                                &length_),
             0);
-  EXPECT_EQ(Key(name), "cn=sales,cn=home1,dc=example,dc=com");
+  EXPECT_EQ(Key(name_), "cn=sales,cn=home1,dc=example,dc=com");
   EXPECT_EQ(DirectoryGetValues(directory, result, "cn", &values), kDirectoryNoSuchAttribute);
   DirectoryClose(&directory);  // releases the result still held
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ztrace/trace_file.h"
@@ -50,19 +51,16 @@ ReadStatus ReadAll(const std::vector<std::uint8_t>& file, int* count, std::strin
 
 TEST(TraceFileReader, RejectsForeignOrUnreadHeaders) {
   int count = 0;
-  auto file = FileOf({});
+  const auto file = FileOf({});
   EXPECT_EQ(ReadAll(file, &count), ReadStatus::kEnd) << "a header alone is an empty trace";
-  EXPECT_EQ(ReadAll(std::vector<std::uint8_t>(file.begin(), file.end() - 1), &count), ReadStatus::kBadHeader);
-  auto wrong_magic = file;
-  wrong_magic[0] = 'X';
-  EXPECT_EQ(ReadAll(wrong_magic, &count), ReadStatus::kBadHeader);
-  auto wrong_version = file;
-  wrong_version[4] = 2;
-  EXPECT_EQ(ReadAll(wrong_version, &count), ReadStatus::kBadHeader);
-  auto header_past_end = file;
-  header_past_end[6] = 200;
-  EXPECT_EQ(ReadAll(header_past_end, &count), ReadStatus::kBadHeader);
   EXPECT_EQ(ReadAll({}, &count), ReadStatus::kBadHeader);
+  EXPECT_EQ(ReadAll(std::vector<std::uint8_t>(file.begin(), file.end() - 1), &count), ReadStatus::kBadHeader);
+  // The magic, the version and a header length past the end.
+  for (const auto& [offset, value] : {std::pair<std::size_t, std::uint8_t>{0, 'X'}, {4, 2}, {6, 200}}) {
+    auto damaged = file;
+    damaged[offset] = value;
+    EXPECT_EQ(ReadAll(damaged, &count), ReadStatus::kBadHeader) << offset;
+  }
   kelzt::TraceFileReader reader(file);
   kelzt::Record record;
   EXPECT_EQ(reader.Next(&record), ReadStatus::kBadHeader) << "records need the header first";

@@ -1,7 +1,9 @@
 // The external trace library through its eight operations, as the trace bridge calls them.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/os/os.h"
 #include "platform/ztrace/registration.h"
@@ -24,16 +26,22 @@ class ExternalTrace : public ::testing::Test {
   std::filesystem::path TraceFile(const std::string& name) const {
     return kelnl::testing::TraceFilePath(dir_.path(), name, kelnl::os::ProcessId());
   }
-  // Every record of a trace file, after checking its header.
-  std::vector<kelzt::Record> Records(const std::vector<std::uint8_t>& bytes, kelzt::FileHeader* header = nullptr) {
+  // Every record of a trace file as "type/sequence/argument/key/bytes", after checking its header.
+  std::vector<std::string> Records(const std::vector<std::uint8_t>& bytes, kelzt::FileHeader* header = nullptr) {
     kelzt::TraceFileReader reader(bytes);
     kelzt::FileHeader read_header;
     EXPECT_EQ(reader.ReadHeader(&read_header), kelzt::ReadStatus::kRecord);
     if (header != nullptr) *header = read_header;
-    std::vector<kelzt::Record> records;
+    std::vector<std::string> records;
     kelzt::Record record;
     kelzt::ReadStatus status;
-    while ((status = reader.Next(&record)) == kelzt::ReadStatus::kRecord) records.push_back(record);
+    while ((status = reader.Next(&record)) == kelzt::ReadStatus::kRecord) {
+      char key[17];
+      for (int i = 0; i < 8; ++i) std::snprintf(key + 2 * i, 3, "%02x", record.key[i]);
+      records.push_back(std::to_string(record.type) + "/" + std::to_string(record.sequence) + "/" +
+                        std::to_string(record.external_argument) + "/" + key + "/" +
+                        std::string(record.bytes.begin(), record.bytes.end()));
+    }
     EXPECT_EQ(status, kelzt::ReadStatus::kEnd);
     return records;
   }
@@ -57,21 +65,11 @@ TEST_F(ExternalTrace, RecordsOfEnabledTypesReachTheFileWithKeyAndArgument) {
 
   kelzt::FileHeader header;
   const auto bytes = kelnl::testing::ReadBytes(TraceFile("listener"));
-  const auto records = Records(bytes, &header);
+  // Dropped records take no sequence number.
+  EXPECT_EQ(Records(bytes, &header),
+            (std::vector<std::string>{"1/1/77/0000000000000000/abc", "4/2/0/0123456789abcdef/"}));
   EXPECT_STREQ(header.startup_name, "LISTENER_01");
   EXPECT_EQ(header.process_id, kelnl::os::ProcessId());
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].type, 1);
-  EXPECT_EQ(records[0].sequence, 1u);
-  EXPECT_EQ(records[0].external_argument, 77u);
-  EXPECT_EQ(std::string(records[0].bytes.begin(), records[0].bytes.end()), "abc");
-  const std::uint8_t zero_key[8] = {};
-  EXPECT_EQ(std::memcmp(records[0].key, zero_key, 8), 0);
-  EXPECT_EQ(records[1].type, 4);
-  EXPECT_EQ(records[1].sequence, 2u) << "dropped records take no sequence number";
-  const std::uint8_t key[8] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
-  EXPECT_EQ(std::memcmp(records[1].key, key, 8), 0);
-  EXPECT_TRUE(records[1].bytes.empty());
 
   ASSERT_EQ(trace_.Deregister(), 0);
   EXPECT_EQ(trace_.OnWord(), 0u);
@@ -87,9 +85,6 @@ TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
   EXPECT_EQ(zt11_control(2, 3, 0, 0, &size), 0);
   // The size is a key record in the file plus 8; the bridge takes 8 off again.
   EXPECT_EQ(size, static_cast<std::int32_t>(kelzt::kLengthFieldBytes + kelzt::kRecordFixedBytes + 8 + 8));
-  size = 0;
-  EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, &size), 0);
-  EXPECT_GT(size, 0);
   EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, nullptr), 0);
   EXPECT_EQ(zt11_control(2, 3, trace_.state + 1000, 0, &size), kelzt::kErrorNoRegistration);
   EXPECT_EQ(zt11_control(2, 4, 0, 0, &size), kelzt::kErrorBadArgument);
@@ -152,9 +147,8 @@ TEST_F(ExternalTrace, ComingBackToTheSameFileContinuesItAndNoTwoTracesShareOne) 
   ASSERT_EQ(trace_.Write(1, "two", 3), 0);
   ASSERT_EQ(trace_.Deregister(), 0);
 
-  const auto records = Records(kelnl::testing::ReadBytes(TraceFile("cli")));
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[1].sequence, 2u);
+  EXPECT_EQ(Records(kelnl::testing::ReadBytes(TraceFile("cli"))),
+            (std::vector<std::string>{"1/1/0/0000000000000000/one", "1/2/0/0000000000000000/two"}));
 }
 
 TEST_F(ExternalTrace, RegistrationAndConfigurationSurviveEveryFailingAllocation) {

@@ -2,62 +2,52 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "kelnl/nlpc.h"
 #include "process/spawn_internal.h"
 #include "tests/process/spawn_test_support.h"
-#include "tests/support/alloc_sweep.h"
 
 namespace kelnl::testing {
 namespace {
 
-std::vector<std::string> Arguments(const NlSpawnRecord& record) {
-  std::vector<std::string> arguments;
+// The record as one line, so that a case states everything it expects in one text.
+std::string Describe(const NlSpawnRecord& record) {
+  auto text = [](const char* field) { return field == nullptr ? std::string("-") : std::string(field); };
+  std::string line = text(record.program) + "/" + std::to_string(record.program_length) + " type=" +
+                     text(record.type) + " in=" + text(record.in) + " out=" + text(record.out) +
+                     " timeout=" + std::to_string(record.timeout) + " options=" +
+                     std::to_string(record.options) + " env=" + std::to_string(record.env_policy) +
+                     (record.privs != nullptr ? " privs" : "") + (record.osds != nullptr ? " osds" : "") +
+                     " argc=" + std::to_string(record.argc) + " argv=";
   for (char** argument = record.argv; argument != nullptr && *argument != nullptr; ++argument) {
-    arguments.emplace_back(*argument);
+    line += std::string(argument == record.argv ? "" : ",") + *argument;
   }
-  return arguments;
+  return line;
 }
 
-TEST(SpawnAddress, FieldsLandInTheRecord) {
-  ReadAddress address("(ADDRESS=(PROGRAM=prog)(TYPE=t1)(IN=i1)(OUT=o1)(TIMEOUT=42)(DETACH=NO)"
-                      "(ENV_POLICY=Speci)(PRIVS=(USER=u))(OSDS=(WAIT=1)))");
-  ASSERT_EQ(address.status(), 0);
-  const NlSpawnRecord& record = address.record();
-  EXPECT_STREQ(record.program, "prog");
-  EXPECT_EQ(record.program_length, 4u);
-  EXPECT_STREQ(record.type, "t1");
-  EXPECT_STREQ(record.in, "i1");
-  EXPECT_STREQ(record.out, "o1");
-  EXPECT_EQ(record.timeout, 42);
-  EXPECT_EQ(record.options, NLPC_OPTION_NO_DETACH);
-  EXPECT_EQ(record.env_policy, NLPC_ENV_POLICY_SPECIAL);
-  EXPECT_NE(record.privs, nullptr);
-  EXPECT_NE(record.osds, nullptr);
-  EXPECT_EQ(record.argc, 1);
-  EXPECT_EQ(Arguments(record), std::vector<std::string>{"prog"});
-}
-
-TEST(SpawnAddress, FlagsFollowTheirWords) {
-  ReadAddress yes("(ADDRESS=(PROGRAM=p)(DETACH=YES)(ENV_POLICY=N))");
-  EXPECT_EQ(yes.record().options, 0);
-  EXPECT_EQ(yes.record().env_policy, NLPC_ENV_POLICY_NONE);
-  ReadAddress falsely("(ADDRESS=(PROGRAM=p)(DETACH=False)(ENV_POLICY=SPECIALX))");
-  EXPECT_EQ(falsely.record().options, NLPC_OPTION_NO_DETACH);
-  // Only the first seven characters are compared with SPECIAL.
-  EXPECT_EQ(falsely.record().env_policy, NLPC_ENV_POLICY_SPECIAL);
-}
-
-TEST(SpawnAddress, ArgumentsSplitAtCommasAndStopAtAnEmptyOne) {
-  ReadAddress plain("(ADDRESS=(PROGRAM=p)(ARGS=a,b,c))");
-  EXPECT_EQ(plain.record().argc, 4);
-  EXPECT_EQ(Arguments(plain.record()), (std::vector<std::string>{"p", "a", "b", "c"}));
-  ReadAddress gap("(ADDRESS=(PROGRAM=p)(ARGV0=pX)(ARGS=a,,c))");
-  EXPECT_EQ(Arguments(gap.record()), (std::vector<std::string>{"pX", "a"}));
-  ReadAddress nameless("(ADDRESS=(ARGS=a))");
-  EXPECT_EQ(Arguments(nameless.record()), (std::vector<std::string>{"???", "a"}));
-  EXPECT_EQ(nameless.record().program, nullptr);
+TEST(SpawnAddress, FieldsFlagsAndArgumentsLandInTheRecord) {
+  const struct {
+    const char* text;
+    const char* record;
+  } cases[] = {
+      {"(ADDRESS=(PROGRAM=prog)(TYPE=t1)(IN=i1)(OUT=o1)(TIMEOUT=42)(DETACH=NO)(ENV_POLICY=Speci)"
+       "(PRIVS=(USER=u))(OSDS=(WAIT=1)))",
+       "prog/4 type=t1 in=i1 out=o1 timeout=42 options=1 env=2 privs osds argc=1 argv=prog"},
+      {"(ADDRESS=(PROGRAM=p)(DETACH=YES)(ENV_POLICY=N))", "p/1 type=- in=- out=- timeout=0 options=0 env=1 argc=1 argv=p"},
+      // Only the first seven characters are compared with SPECIAL.
+      {"(ADDRESS=(PROGRAM=p)(DETACH=False)(ENV_POLICY=SPECIALX))",
+       "p/1 type=- in=- out=- timeout=0 options=1 env=2 argc=1 argv=p"},
+      {"(ADDRESS=(PROGRAM=p)(ARGS=a,b,c))", "p/1 type=- in=- out=- timeout=0 options=0 env=0 argc=4 argv=p,a,b,c"},
+      // An empty argument ends the list; argc still counts the commas.
+      {"(ADDRESS=(PROGRAM=p)(ARGV0=pX)(ARGS=a,,c))",
+       "p/1 type=- in=- out=- timeout=0 options=0 env=0 argc=4 argv=pX,a"},
+      {"(ADDRESS=(ARGS=a))", "-/0 type=- in=- out=- timeout=0 options=0 env=0 argc=2 argv=???,a"},
+  };
+  for (const auto& c : cases) {
+    ReadAddress address(c.text);
+    ASSERT_EQ(address.status(), 0) << c.text;
+    EXPECT_EQ(Describe(address.record()), c.record) << c.text;
+  }
 }
 
 TEST(SpawnAddress, EveryAcceptedFormReadsTheSame) {
@@ -75,29 +65,26 @@ TEST(SpawnAddress, EveryAcceptedFormReadsTheSame) {
   EXPECT_EQ(nlpcsp(nullptr, "(ADDRESS=", 9), NLNV_ERROR_CLOSE);
 }
 
-TEST(SpawnAddress, EnvironmentItemsMayHoldCommas) {
+TEST(SpawnAddress, EnvironmentItemsMayHoldCommasAndHaveALimit) {
   std::string text = "A=1,2,B=x=y,C=3,tail";
   char* items[8] = {};
   ASSERT_EQ(process::SplitEnvironmentText(text.data(), text.size(), items), 3);
   EXPECT_STREQ(items[0], "A=1,2");
   EXPECT_STREQ(items[1], "B=x=y");
   EXPECT_STREQ(items[2], "C=3");
-  // Where the platform keeps the list, the record holds the same items.
-  ReadAddress address("(ADDRESS=(PROGRAM=p)(ENVS=" + std::string("A=1,2,B=x=y,C=3,tail") + "))");
+  // Where the platform keeps the list, the record holds the same items, and refuses an
+  // overlong one.
+  char** own = nullptr;
+  snlpcgetenvv(&own);
+  ReadAddress address("(ADDRESS=(PROGRAM=p)(ENVS=A=1,2,B=x=y,C=3,tail))");
   const NlSpawnRecord& record = address.record();
-  if (record.envv != nullptr) {
+  if (own != nullptr) {
     ASSERT_EQ(record.envc, 3);
     EXPECT_STREQ(record.envv[1], "B=x=y");
     EXPECT_EQ(record.envv[3], nullptr);
   }
-}
-
-TEST(SpawnAddress, OverlongEnvironmentIsRefused) {
-  std::string text = "(ADDRESS=(PROGRAM=p)(ENVS=A=" + std::string(40000, 'v') + "))";
-  ReadAddress address(text);
-  char** list = nullptr;
-  snlpcgetenvv(&list);
-  EXPECT_EQ(address.status(), list != nullptr ? -1 : 0);
+  ReadAddress overlong("(ADDRESS=(PROGRAM=p)(ENVS=A=" + std::string(40000, 'v') + "))");
+  EXPECT_EQ(overlong.status(), own != nullptr ? -1 : 0);
 }
 
 TEST(SpawnAddress, CallerStorageIsLeftAlone) {
@@ -115,16 +102,6 @@ TEST(SpawnAddress, TablesAreExported) {
   EXPECT_STREQ(nlpcglutab()[5], "ARGS:ARGUMENTS:ARG");
   EXPECT_STREQ(nlpcglutabfc()[11], "(ENV_POLICY=)");
   EXPECT_EQ(nlpcglutabfc()[12], nullptr);
-}
-
-TEST(SpawnAddress, AllocationFailuresLeaveNothing) {
-  NlnvBinding* binding = nullptr;
-  static constexpr char kText[] = "(ADDRESS=(PROGRAM=p)(ARGS=a,b)(ENVS=A=1,B=2)(OSDS=(WAIT=1)))";
-  ASSERT_EQ(nlnvcrb(kText, sizeof kText - 1, &binding, nullptr), 0);
-  NlSpawnRecord record{};
-  SweepExpectingCode([&] { return nlpcaini(nullptr, binding, &record); }, -1,
-                     [&] { nlpcatrm(nullptr, &record); });
-  nlnvdeb(binding);
 }
 
 }  // namespace

@@ -49,12 +49,6 @@ TEST_F(SpawnLibrary, ThreadedAgentGetsTheHomeNameInLowerCase) {
   EXPECT_EQ(home_dir_.Read("report"), "[extprocZ] [homeaz]");
 }
 
-}  // namespace
-}  // namespace kelnl::testing
-
-namespace kelnl::testing {
-namespace {
-
 #ifndef _WIN32
 // qlbxsrv runs as threads of one server process, which the helper plays here.
 TEST_F(SpawnLibrary, ServerThreadsShareOneServerProcess) {

@@ -1,5 +1,5 @@
 // Driving: what is due runs, earliest first, and callbacks may change any timer meanwhile.
-#include <string>
+#include <functional>
 
 #include "tests/process/timer_test_support.h"
 
@@ -14,6 +14,7 @@ struct Call {
   NlTimer* timer;
   std::uint32_t now;
   std::int32_t value;
+  bool operator==(const Call&) const = default;
 };
 std::vector<Call> g_calls;
 
@@ -38,12 +39,8 @@ TEST_F(TimerDriver, RunsWhatIsDueAndReportsTheNextDelay) {
   ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
   EXPECT_EQ(fired, 1u) << "due exactly now counts as due";
   EXPECT_EQ(next, 30u);
-  ASSERT_EQ(g_calls.size(), 1u);
-  EXPECT_EQ(g_calls[0].context, &context_);
-  EXPECT_EQ(g_calls[0].argument, &argument);
-  EXPECT_EQ(g_calls[0].timer, now_due);
-  EXPECT_EQ(g_calls[0].now, Now());
-  EXPECT_EQ(g_calls[0].value, 7);
+  const std::vector<Call> expected = {{&context_, &argument, now_due, Now(), 7}};
+  EXPECT_TRUE(g_calls == expected);
   EXPECT_EQ(now_due->state, static_cast<std::uint32_t>(NL_TIMER_ALLOCATED)) << "fired: allocated, not running";
 
   std::int32_t remaining = -1;
@@ -61,36 +58,27 @@ TEST_F(TimerDriver, RunsWhatIsDueAndReportsTheNextDelay) {
 
 // Each callback acts on the timers named by its argument.
 struct Plan {
+  std::function<void(NlGlobalContext*, Plan*)> action = [](NlGlobalContext*, Plan*) {};
   NlTimer* self = nullptr;
   NlTimer* other = nullptr;
-  std::string action;
   int runs = 0;
 };
 
 void Act(NlGlobalContext* context, void* argument, NlTimer*, std::uint32_t, std::int32_t) {
   auto* plan = static_cast<Plan*>(argument);
   ++plan->runs;
-  if (plan->action == "free self") {
-    EXPECT_EQ(nltmftm(context, plan->self), 0);
-  }
-  if (plan->action == "restart self") {
-    EXPECT_EQ(nltmstm(context, plan->self, 1), 0);
-  }
-  if (plan->action == "stop other") {
-    EXPECT_EQ(nltmctm(context, plan->other), 0);
-  }
-  if (plan->action == "free other") {
-    EXPECT_EQ(nltmftm(context, plan->other), 0);
-  }
-  if (plan->action == "start other now") {
-    EXPECT_EQ(nltmstm(context, plan->other, 0), 0);
-  }
+  plan->action(context, plan);
 }
 
 TEST_F(TimerDriver, CallbacksChangeTimersWhileTheDriverRuns) {
   StartSingleThreaded();
-  Plan frees{.action = "free self"}, restarts{.action = "restart self"}, stops{.action = "stop other"}, stopped{},
-      frees_other{.action = "free other"}, freed{}, starts{.action = "start other now"}, started{};
+  auto free_self = [](NlGlobalContext* c, Plan* p) { EXPECT_EQ(nltmftm(c, p->self), 0); };
+  auto restart_self = [](NlGlobalContext* c, Plan* p) { EXPECT_EQ(nltmstm(c, p->self, 1), 0); };
+  auto stop_other = [](NlGlobalContext* c, Plan* p) { EXPECT_EQ(nltmctm(c, p->other), 0); };
+  auto free_other = [](NlGlobalContext* c, Plan* p) { EXPECT_EQ(nltmftm(c, p->other), 0); };
+  auto start_other_now = [](NlGlobalContext* c, Plan* p) { EXPECT_EQ(nltmstm(c, p->other, 0), 0); };
+  Plan frees{free_self}, restarts{restart_self}, stops{stop_other}, stopped, frees_other{free_other}, freed,
+      starts{start_other_now}, started;
   for (Plan* plan : {&frees, &restarts, &stops, &stopped, &frees_other, &freed, &starts, &started}) {
     plan->self = NewTimer(Act, plan);
   }
