@@ -9,9 +9,20 @@
 #include <string>
 
 #include "kelnl/nlem.h"
+#include "kelnl/nler.h"
 #include "tests/support/test_files.h"
 
 namespace kelnl::testing {
+
+// The entries of an error stack, top first, as "error/facility/kind ...".
+inline std::string Entries(const NlErrorStack* stack) {
+  std::string text;
+  for (int n = 1; n <= stack->depth; ++n) {
+    text += (n == 1 ? "" : " ") + std::to_string(nlergoc(stack, n)) + "/" + std::to_string(nlergmfi(stack, n)) + "/" +
+            std::to_string(stack->entries[stack->depth - n].kind);
+  }
+  return text;
+}
 
 // The home is the build tree's unless a test chooses its own, so that a TARVO_HOME of the
 // developer's environment does not change what the tests read.
