@@ -51,7 +51,7 @@ class TraceOpening : public TraceTest {
   NlStartupResults results_{};
 };
 
-TEST_F(TraceOpening, ThreeFilesOfTenKilobytesMakeARingThatCycles) {
+TEST_F(TraceOpening, ThreeFilesOfTenKilobytesMakeARing) {
   static const char kProduct[] = "Kelnet";
   static const char kYear[] = "2026";
   block_.flags |= NLSTD_WRITE_BANNER;
