@@ -57,21 +57,13 @@ TEST_F(MessageFormat, UnknownEmfiNullFacilityAndMissingMessage) {
   EXPECT_EQ(kelnl::testing::Slots(primary_), "600/1/2") << "an unknown emfi is not pushed";
   EXPECT_EQ(nlemgmz(&primary_, facility_, 1, 462, 2, 0, 0, 1, buffer, 0, &length), 0);
 
-  // A message missing from an existing file names number, product and facility.
-  const std::string text = Format(1, 999, 2);
-  EXPECT_NE(text.find("999"), std::string::npos) << text;
-  EXPECT_NE(text.find("NETWORK"), std::string::npos) << text;
-  EXPECT_NE(text.find("NL"), std::string::npos) << text;
-  EXPECT_EQ(text.find('\t'), std::string::npos) << "the file exists: no placeholders";
+  // A message missing from an existing file names number, product and facility, without placeholders.
+  EXPECT_EQ(Format(1, 999, 2), "NL-00999: NETWORK/NL message 999: no text in the message file");
 }
 
 TEST_F(MessageFacilityTest, MissingFileGivesFallbackWithArgumentPlaceholders) {
   UseEmptyHome();
-  const std::string two = Format(1, 462, 2);
-  ASSERT_GT(two.size(), 30u);
-  EXPECT_EQ(two.substr(0, 10), "NL-00462: ");
-  EXPECT_NE(two.find("NETWORK/NL message 462"), std::string::npos) << two;
-  EXPECT_EQ(two.substr(two.find('\t')), "\t   [%s] [%s]");
+  EXPECT_EQ(Format(1, 462, 2), "NL-00462: NETWORK/NL message 462: message file not found\t   [%s] [%s]");
   const std::string many = Format(1, 462, 9);
   EXPECT_EQ(many.substr(many.find('\t')), "\t   [%s] [%s] [%s] [%s] [%s] [%s] [%s]") << "at most 7";
   EXPECT_EQ(Format(1, 462, 0).find('\t'), std::string::npos);
