@@ -34,30 +34,14 @@ TEST(PrimaryErrorRecord, ZeroErrorNullRecordAndWideNumbers) {
   EXPECT_EQ(Slots(record), "9029/37/8") << "stored as its low 16 bits";
 }
 
-class ErrorStack : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
-  void TearDown() override { EXPECT_EQ(nlerdestroy(nullptr, &stack_), 0); }
-
-  // The arguments of entry n (1 = top) as nlergmco reports them.
-  std::vector<std::string> Arguments(int n) {
-    NlMessageComponents parts{};
-    EXPECT_EQ(nlergmco(stack_, n, &parts), 0);
-    std::vector<std::string> result;
-    for (uint32_t i = 0; i < parts.arg_count; ++i) result.emplace_back(parts.args[i], parts.arg_lengths[i]);
-    return result;
-  }
-  const NlErrorEntry& Top() { return stack_->entries[stack_->depth - 1]; }
-
-  NlErrorStack* stack_ = nullptr;
-};
+using ErrorStack = kelnl::testing::ErrorStackTest;
 
 TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
   nlerrec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 3, "abc");
   ASSERT_EQ(stack_->depth, 1);
-  EXPECT_EQ(Top().kind, NL_ERROR_KIND_RECORDED);
-  EXPECT_EQ(Top().arg_count, 1u);
-  EXPECT_EQ(Top().arg_length, 5u);
+  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_RECORDED);
+  EXPECT_EQ(Entry(1).arg_count, 1u);
+  EXPECT_EQ(Entry(1).arg_length, 5u);
   uint16_t length = 0;
   std::memcpy(&length, stack_->arg_text, sizeof length);
   EXPECT_EQ(length, 3);
@@ -66,7 +50,7 @@ TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
   // Numbers become decimal text; a text length keeps its low 16 bits only.
   nlerrec(stack_, 1, 405, 3, NL_ERROR_ARG_NUMBER, 0u, NL_ERROR_ARG_NUMBER, 4294967295u,
           NL_ERROR_ARG_TEXT, 0x10002, "xyz");
-  EXPECT_EQ(Top().arg_offset, 5u);
+  EXPECT_EQ(Entry(1).arg_offset, 5u);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"0", "4294967295", "xy"}));
   EXPECT_EQ(Arguments(2), (std::vector<std::string>{"abc"}));
   EXPECT_EQ(stack_->text_used, 5u + 3 + 12 + 4);
@@ -80,20 +64,20 @@ TEST_F(ErrorStack, ArgumentListsThatDoNotFitAreDroppedWhole) {
   // The first argument would fit, the second does not: neither is kept.
   nlerrec(stack_, 1, 2, 2, NL_ERROR_ARG_TEXT, 100, big.c_str(), NL_ERROR_ARG_TEXT, 200, second.c_str());
   EXPECT_EQ(stack_->depth, 2);
-  EXPECT_EQ(Top().arg_count, 0u);
-  EXPECT_EQ(Top().arg_length, 0u);
+  EXPECT_EQ(Entry(1).arg_count, 0u);
+  EXPECT_EQ(Entry(1).arg_length, 0u);
   EXPECT_EQ(stack_->text_used, 302u);
 
   // Exactly the room left: 2 length bytes and 208 bytes end at byte 512.
   nlerrec(stack_, 1, 3, 1, NL_ERROR_ARG_TEXT, 208, exact.c_str());
-  EXPECT_EQ(Top().arg_count, 1u);
+  EXPECT_EQ(Entry(1).arg_count, 1u);
   EXPECT_EQ(stack_->text_used, 512u);
   EXPECT_EQ(Arguments(1), std::vector<std::string>{exact});
 
   // Even an empty text needs its length field.
   nlerrec(stack_, 1, 4, 1, NL_ERROR_ARG_TEXT, 0, "");
   EXPECT_EQ(stack_->depth, 4);
-  EXPECT_EQ(Top().arg_count, 0u);
+  EXPECT_EQ(Entry(1).arg_count, 0u);
   EXPECT_EQ(nlergoc(stack_, 1), 4u);
 }
 
@@ -113,13 +97,13 @@ TEST_F(ErrorStack, InternalErrorIsOneEntryWithNumbersBeforeTheCallersArguments) 
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"33", "7"}));
 
   nlerric(stack_, 7, 34, 2, NL_ERROR_ARG_TEXT, 3, "abc", NL_ERROR_ARG_NUMBER, 5u);
-  EXPECT_EQ(Top().arg_offset, 2u + 2 + 2 + 1);
+  EXPECT_EQ(Entry(1).arg_offset, 2u + 2 + 2 + 1);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"34", "7", "abc", "5"}));
 
   // Caller's arguments that do not fit leave the two numbers.
   const std::string big(490, 'x');
   nlerasi(stack_, 9, 8, NL_ERROR_KIND_RECORDED, 1, NL_ERROR_ARG_TEXT, 490, big.c_str());
-  EXPECT_EQ(Top().kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_INTERNAL);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"8", "9"}));
 }
 

@@ -11,17 +11,7 @@ namespace {
 
 using kelnl::testing::Entries;
 
-class Recovery : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
-  void TearDown() override {
-    EXPECT_EQ(stack_->recovery_chain, nullptr) << "every frame is off the chain";
-    nlerdestroy(nullptr, &stack_);
-  }
-  const NlErrorEntry& Entry(int n) { return stack_->entries[stack_->depth - n]; }
-
-  NlErrorStack* stack_ = nullptr;
-};
+using Recovery = kelnl::testing::ErrorStackTest;
 
 TEST_F(Recovery, SignalTransfersControlToTheFrameWithTheErrorNumber) {
   const int delivered = RunInFrame(stack_, [](NlErrorStack* s, void*) {
@@ -54,9 +44,7 @@ TEST_F(Recovery, FatalErrorGoesToTheOutermostFrame) {
   run.inner_action = [](NlErrorStack* s, void*) { nlerasi(s, 6, 1, 99, 0); };
   EXPECT_EQ(RunNested(stack_, &run), NLE_FATAL_ERROR);
   EXPECT_EQ(Entries(stack_), "52/1/8 51/1/3 52/1/8 405/1/2");
-  NlMessageComponents parts{};
-  ASSERT_EQ(nlergmco(stack_, 2, &parts), 0);
-  EXPECT_EQ(std::string(parts.args[0], parts.arg_lengths[0]), "301");
+  EXPECT_EQ(Arguments(2), (std::vector<std::string>{"301", "6"}));
 }
 
 TEST_F(Recovery, ResignalDeliversTheTopErrorWithoutPushing) {
@@ -73,11 +61,7 @@ TEST_F(Recovery, ResignalDeliversTheTopErrorWithoutPushing) {
 TEST_F(Recovery, ResignalOfAnEmptyStackIsInternalError302AndWithoutAFrameSignalsReturn) {
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerrse(s); }, nullptr), NLE_INTERNAL_ERROR);
   EXPECT_EQ(Entries(stack_), "51/1/3");
-  NlMessageComponents parts{};
-  ASSERT_EQ(nlergmco(stack_, 1, &parts), 0);
-  ASSERT_EQ(parts.arg_count, 2u);
-  EXPECT_EQ(std::string(parts.args[0], parts.arg_lengths[0]), "302");
-  EXPECT_EQ(std::string(parts.args[1], parts.arg_lengths[1]), "1");
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"302", "1"}));
 
   stack_->depth = 0;
   nlersec(stack_, 1, 405, 0);
