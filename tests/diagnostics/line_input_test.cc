@@ -34,9 +34,6 @@ TEST(LineInputFile, ReadsLinesWithTheirEndsUntilTheEnd) {
   TempDir dir;
   NlDiagStream* stream = OpenLineInput(dir.Write("commands.txt", "one\ntwo words\nlast"));
   ASSERT_NE(stream, nullptr);
-  EXPECT_EQ(stream->kind, NLDS_KIND_FILE);
-  EXPECT_EQ(stream->options, NLDS_OPTION_LINE_INPUT);
-  EXPECT_EQ(stream->op_write, nullptr) << "no operation table";
   EXPECT_EQ(nldseof(stream), NLE_STREAM_NOT_AT_END);
   EXPECT_EQ(ReadLine(stream), "one\n");
   EXPECT_EQ(ReadLine(stream, 5), "two ") << "size - 1 characters at most";

@@ -57,7 +57,6 @@ TEST_F(LogOpening, OpensKeepsAndReplacesTheLog) {
   EXPECT_EQ(context_->log_stream, first) << "the same file keeps the open log";
 
   EXPECT_EQ(Open(LogIn("second")), 0);
-  EXPECT_NE(context_->log_stream, nullptr);
   EXPECT_EQ(std::string(block_.log_name), dir_.File("second.log"));
   EXPECT_EQ(std::string(results_.log_name), dir_.File("second.log"));
 }
@@ -70,9 +69,7 @@ TEST_F(LogOpening, AFileThatCannotBeOpenedKeepsThePreviousLog) {
   EXPECT_EQ(results_.log_code, NLE_LOG_OPEN_FAILED);
   EXPECT_EQ(context_->log_stream, kept);
   EXPECT_EQ(std::string(block_.log_name), dir_.File("kept.log"));
-  ASSERT_EQ(results_.log_errors.count, 1);
-  EXPECT_EQ(results_.log_errors.errors[0].error, NLE_LOG_OPEN_FAILED);
-  EXPECT_EQ(results_.log_errors.errors[0].kind, 4);
+  EXPECT_EQ(Slots(results_.log_errors), "278/1/4");
   EXPECT_EQ(results_.log_errors.os_facility, 3);
   EXPECT_NE(results_.log_errors.os_error.operation, 0u) << "the file layer's detail";
 
@@ -87,7 +84,6 @@ TEST_F(LogOpening, TtyIsTheTerminalUnlessRefused) {
   ASSERT_NE(context_->log_stream, nullptr);
   EXPECT_EQ(context_->log_stream->kind, NLDS_KIND_STANDARD_OUTPUT);
   EXPECT_EQ(std::string(block_.log_name), "standard output");
-  EXPECT_EQ(block_.log_name_length, 15u);
 
   block_.flags |= NLSTD_TTY_NOT_TERMINAL | NLSTD_NO_LOG_TEST_OPEN;
   EXPECT_EQ(Open("log_file = tty\n"), 0);

@@ -32,6 +32,17 @@ inline std::vector<int> Codes(const NlPrimaryErrorRecord& errors) {
   return codes;
 }
 
+// The slots of a record as "error/facility/kind ...", ending in " +" after a push that overflowed.
+inline std::string Slots(const NlPrimaryErrorRecord& record) {
+  std::string text;
+  for (int i = 0; i < record.count; ++i) {
+    const NlErrorSlot& slot = record.errors[i];
+    text += (i == 0 ? "" : " ") + std::to_string(slot.error) + "/" + std::to_string(slot.facility) + "/" +
+            std::to_string(slot.kind);
+  }
+  return record.overflow != 0 ? text + " +" : text;
+}
+
 }  // namespace kelnl::testing
 
 #endif

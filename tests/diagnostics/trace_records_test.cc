@@ -62,8 +62,17 @@ TEST_F(TraceRecords, PlainStreamsShowTheComponentAndTheLevelMarkers) {
   ASSERT_EQ(nldtlvlalter(nullptr, trace, 7), 0);
   EXPECT_EQ(nldtr1(nullptr, trace, "nsc", 4, 1, 0, "shown\n"), 0);
   EXPECT_EQ(nldtr2(nullptr, trace, nullptr, 4, 1, 0, 0, "bare\n"), 0);
-  EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{"nsc: two 2", "nsc: four x", "-<ERROR>- error 5", "",
-                                                          "-<FATAL?>- fatal", "", "nsc: shown", "bare"}));
+  trace->flags |= NLDT_FLAG_TIME_STAMPS;
+  EXPECT_EQ(nldtr2(nullptr, trace, "nsc", 4, 1, 0, 0, "text\n"), 0);
+  EXPECT_EQ(nldtr2(nullptr, trace, nullptr, 4, 1, 0, 0, "bare\n"), 0);
+  std::vector<std::string> lines = Lines("trace.trc");
+  ASSERT_EQ(lines.size(), 10u);
+  const std::string date = R"(\[\d\d-[A-Z]{3}-\d{4} \d\d:\d\d:\d\d\] )";
+  EXPECT_TRUE(std::regex_match(lines[8], std::regex(date + "nsc: text"))) << "time stamps stand in brackets";
+  EXPECT_TRUE(std::regex_match(lines[9], std::regex(date + "bare"))) << lines[9];
+  lines.resize(8);
+  EXPECT_EQ(lines, (std::vector<std::string>{"nsc: two 2", "nsc: four x", "-<ERROR>- error 5", "", "-<FATAL?>- fatal",
+                                             "", "nsc: shown", "bare"}));
   NlPrimaryErrorRecord errors{};
   EXPECT_EQ(nldtr2(&errors, nullptr, "nsc", 0, 1, 0, 0, "x\n"), NLE_TRACE_NULL);
   EXPECT_EQ(nldtr3(&errors, nullptr, "nsc", 0, 1, 0, 0, 0, "x", 1), NLE_TRACE_NULL);
@@ -84,19 +93,6 @@ TEST_F(TraceRecords, DumpsShowEightBytesALine) {
                                     "41 42 43 44 45 46 47 48  |ABCDEFGH|",
                                     "7F 00 00 00 00 00 00 00  |........|",
                                 }));
-}
-
-TEST_F(TraceRecords, TimeStampsStandInBrackets) {
-  NlTraceContext* trace = OpenTrace("level = 16\n");
-  ASSERT_NE(trace, nullptr);
-  trace->flags |= NLDT_FLAG_TIME_STAMPS;
-  EXPECT_EQ(nldtr2(nullptr, trace, "nsc", 4, 1, 0, 0, "text\n"), 0);
-  EXPECT_EQ(nldtr2(nullptr, trace, nullptr, 4, 1, 0, 0, "bare\n"), 0);
-  const std::vector<std::string> lines = Lines("trace.trc");
-  ASSERT_EQ(lines.size(), 2u);
-  const std::string date = "\\[\\d\\d-[A-Z]{3}-\\d{4} \\d\\d:\\d\\d:\\d\\d\\] ";
-  EXPECT_TRUE(std::regex_match(lines[0], std::regex(date + "nsc: text"))) << lines[0];
-  EXPECT_TRUE(std::regex_match(lines[1], std::regex(date + "bare"))) << lines[1];
 }
 
 TEST_F(TraceRecords, MessageRecordsAreCheckedAgainstTheirTexts) {

@@ -1,5 +1,5 @@
-// Pushing onto the error stack: argument text, lost pushes, the internal-error entry, copying a
-// primary record, inspection and the stack's life.
+// Primary error records, and pushing onto the error stack: argument text, lost pushes, the
+// internal-error entry, copying a primary record, inspection and the stack's life.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,34 +8,40 @@
 
 #include "kelnl/nler.h"
 #include "kelnl/nlerrors.h"
+#include "tests/diagnostics/stream_test_support.h"
+#include "tests/errors/message_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
 namespace {
 
-class ErrorStack : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
-  void TearDown() override { EXPECT_EQ(nlerdestroy(nullptr, &stack_), 0); }
+using kelnl::testing::Entries;
+using kelnl::testing::Slots;
 
-  // The arguments of entry n (1 = top) as nlergmco reports them.
-  std::vector<std::string> Arguments(int n) {
-    NlMessageComponents parts{};
-    EXPECT_EQ(nlergmco(stack_, n, &parts), 0);
-    std::vector<std::string> result;
-    for (uint32_t i = 0; i < parts.arg_count; ++i) result.emplace_back(parts.args[i], parts.arg_lengths[i]);
-    return result;
-  }
-  const NlErrorEntry& Top() { return stack_->entries[stack_->depth - 1]; }
+TEST(PrimaryErrorRecord, SlotsFillInOrderUntilTheSixthPushOverflows) {
+  NlPrimaryErrorRecord record{};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(nlepepe(&record, 1, 400 + i, 2 << (i % 3)), 400 + i);
+  EXPECT_EQ(nlepepe(&record, 1, 999, 2), 999);
+  EXPECT_EQ(Slots(record), "400/1/2 401/1/4 402/1/8 403/1/2 404/1/4 +") << "an overflowing push stores nothing";
+}
 
-  NlErrorStack* stack_ = nullptr;
-};
+TEST(PrimaryErrorRecord, ZeroErrorNullRecordAndWideNumbers) {
+  NlPrimaryErrorRecord record{};
+  EXPECT_EQ(nlepepe(&record, 1, 0, 2), 0);
+  EXPECT_EQ(Slots(record), " +") << "error 0 stores nothing but marks overflow";
+  EXPECT_EQ(nlepepe(nullptr, 1, 462, 2), 462);
+  record = {};
+  EXPECT_EQ(nlepepe(&record, 37, 0x12345, 8), 0x12345) << "returned whole";
+  EXPECT_EQ(Slots(record), "9029/37/8") << "stored as its low 16 bits";
+}
+
+using ErrorStack = kelnl::testing::ErrorStackTest;
 
 TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
   nlerrec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 3, "abc");
   ASSERT_EQ(stack_->depth, 1);
-  EXPECT_EQ(Top().kind, NL_ERROR_KIND_RECORDED);
-  EXPECT_EQ(Top().arg_count, 1u);
-  EXPECT_EQ(Top().arg_length, 5u);
+  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_RECORDED);
+  EXPECT_EQ(Entry(1).arg_count, 1u);
+  EXPECT_EQ(Entry(1).arg_length, 5u);
   uint16_t length = 0;
   std::memcpy(&length, stack_->arg_text, sizeof length);
   EXPECT_EQ(length, 3);
@@ -44,7 +50,7 @@ TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
   // Numbers become decimal text; a text length keeps its low 16 bits only.
   nlerrec(stack_, 1, 405, 3, NL_ERROR_ARG_NUMBER, 0u, NL_ERROR_ARG_NUMBER, 4294967295u,
           NL_ERROR_ARG_TEXT, 0x10002, "xyz");
-  EXPECT_EQ(Top().arg_offset, 5u);
+  EXPECT_EQ(Entry(1).arg_offset, 5u);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"0", "4294967295", "xy"}));
   EXPECT_EQ(Arguments(2), (std::vector<std::string>{"abc"}));
   EXPECT_EQ(stack_->text_used, 5u + 3 + 12 + 4);
@@ -58,20 +64,20 @@ TEST_F(ErrorStack, ArgumentListsThatDoNotFitAreDroppedWhole) {
   // The first argument would fit, the second does not: neither is kept.
   nlerrec(stack_, 1, 2, 2, NL_ERROR_ARG_TEXT, 100, big.c_str(), NL_ERROR_ARG_TEXT, 200, second.c_str());
   EXPECT_EQ(stack_->depth, 2);
-  EXPECT_EQ(Top().arg_count, 0u);
-  EXPECT_EQ(Top().arg_length, 0u);
+  EXPECT_EQ(Entry(1).arg_count, 0u);
+  EXPECT_EQ(Entry(1).arg_length, 0u);
   EXPECT_EQ(stack_->text_used, 302u);
 
   // Exactly the room left: 2 length bytes and 208 bytes end at byte 512.
   nlerrec(stack_, 1, 3, 1, NL_ERROR_ARG_TEXT, 208, exact.c_str());
-  EXPECT_EQ(Top().arg_count, 1u);
+  EXPECT_EQ(Entry(1).arg_count, 1u);
   EXPECT_EQ(stack_->text_used, 512u);
   EXPECT_EQ(Arguments(1), std::vector<std::string>{exact});
 
   // Even an empty text needs its length field.
   nlerrec(stack_, 1, 4, 1, NL_ERROR_ARG_TEXT, 0, "");
   EXPECT_EQ(stack_->depth, 4);
-  EXPECT_EQ(Top().arg_count, 0u);
+  EXPECT_EQ(Entry(1).arg_count, 0u);
   EXPECT_EQ(nlergoc(stack_, 1), 4u);
 }
 
@@ -80,31 +86,24 @@ TEST_F(ErrorStack, NinthPushIsLost) {
   const uint32_t used = stack_->text_used;
   nlerrec(stack_, 1, 999, 1, NL_ERROR_ARG_TEXT, 3, "abc");
   nlerric(stack_, 1, 999, 0);
-  EXPECT_EQ(stack_->depth, 8);
+  EXPECT_EQ(Entries(stack_), "408/1/2 407/1/2 406/1/2 405/1/2 404/1/2 403/1/2 402/1/2 401/1/2");
   EXPECT_EQ(stack_->text_used, used);
-  EXPECT_EQ(nlergoc(stack_, 1), 408u);
-  EXPECT_EQ(nlergoc(stack_, 8), 401u);
   EXPECT_EQ(nlergoc(stack_, 9), 0u);
 }
 
 TEST_F(ErrorStack, InternalErrorIsOneEntryWithNumbersBeforeTheCallersArguments) {
   nlerric(stack_, 7, 33, 0);
-  ASSERT_EQ(stack_->depth, 1);
-  EXPECT_EQ(Top().facility, 1u);
-  EXPECT_EQ(Top().error, 51u);
-  EXPECT_EQ(Top().kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Entries(stack_), "51/1/3");
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"33", "7"}));
 
   nlerric(stack_, 7, 34, 2, NL_ERROR_ARG_TEXT, 3, "abc", NL_ERROR_ARG_NUMBER, 5u);
-  EXPECT_EQ(stack_->depth, 2);
-  EXPECT_EQ(Top().arg_count, 4u);
-  EXPECT_EQ(Top().arg_offset, 2u + 2 + 2 + 1);
+  EXPECT_EQ(Entry(1).arg_offset, 2u + 2 + 2 + 1);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"34", "7", "abc", "5"}));
 
   // Caller's arguments that do not fit leave the two numbers.
   const std::string big(490, 'x');
   nlerasi(stack_, 9, 8, NL_ERROR_KIND_RECORDED, 1, NL_ERROR_ARG_TEXT, 490, big.c_str());
-  EXPECT_EQ(Top().kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_INTERNAL);
   EXPECT_EQ(Arguments(1), (std::vector<std::string>{"8", "9"}));
 }
 
@@ -118,14 +117,7 @@ TEST_F(ErrorStack, PrimaryRecordIsCopiedOperatingSystemErrorFirst) {
   nlerlpe(stack_, &primary);
   EXPECT_EQ(std::memcmp(&before, &primary, sizeof primary), 0) << "the record is left unchanged";
 
-  ASSERT_EQ(stack_->depth, 4);
-  const uint32_t codes[] = {462, 405, 16, 16};
-  const uint32_t facilities[] = {1, 1, 3, 3};
-  for (int n = 1; n <= 4; ++n) {
-    EXPECT_EQ(nlergoc(stack_, n), codes[n - 1]) << n;
-    EXPECT_EQ(nlergmfi(stack_, n), facilities[n - 1]) << n;
-  }
-  EXPECT_EQ(Top().kind, 4);
+  EXPECT_EQ(Entries(stack_), "462/1/4 405/1/2 16/3/2 16/3/2");
   EXPECT_EQ(stack_->entries[0].error, 0u);
   EXPECT_EQ(stack_->entries[0].os_error.extra, 7u);
 }
@@ -155,9 +147,7 @@ TEST(ErrorStackLife, NullStacksAndSlots) {
   EXPECT_EQ(nlerinit(&primary, nullptr, nullptr, nullptr), NLE_NO_ERROR_STACK);
   NlErrorStack* stack = nullptr;
   EXPECT_EQ(nlerdestroy(&primary, &stack), NLE_NO_ERROR_STACK);
-  EXPECT_EQ(primary.count, 2);
-  EXPECT_EQ(primary.errors[0].error, NLE_NO_ERROR_STACK);
-  EXPECT_EQ(primary.errors[0].kind, 2);
+  EXPECT_EQ(Slots(primary), "700/1/2 700/1/2");
 
   // Every operation accepts a null stack.
   nlerrec(nullptr, 1, 1, 0);

@@ -5,6 +5,7 @@
 
 #include "kelnl/nlem.h"
 #include "kelnl/nlerrors.h"
+#include "tests/diagnostics/stream_test_support.h"
 #include "tests/errors/message_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
@@ -12,14 +13,11 @@ namespace {
 
 using kelnl::testing::MessageFacilityTest;
 
-constexpr char kOwnMessages[] =
-    "// test messages\n"
-    "00405, 00000, \"cannot find the file\"\n"
-    "00462, 00000, \"error in file %s\"\n"
-    "00700, 00000, \"no \"stack\" here\"\r\n"
-    "00700, 00000, \"a later duplicate\"\n"
-    "  00701 ,00000,   \"blanks around commas\"  \n"
-    "bad line\n";
+// The forms of message-file lines are the message index's tests; these texts are plain.
+constexpr char kOwnMessages[] = R"(// test messages
+00405, 00000, "cannot find the file"
+00462, 00000, "error in file %s"
+)";
 
 class MessageFormat : public MessageFacilityTest {
  protected:
@@ -33,8 +31,6 @@ TEST_F(MessageFormat, PrefixIndentAndText) {
   EXPECT_EQ(Format(1, 462), "NL-00462: error in file %s");
   EXPECT_EQ(Format(1, 462, 0, 3), "   NL-00462: error in file %s");
   EXPECT_EQ(Format(1, 462, 0, 2, 0), "  error in file %s");
-  EXPECT_EQ(Format(1, 700), "NL-00700: no \"stack\" here") << "first definition wins, CR dropped";
-  EXPECT_EQ(Format(1, 701), "NL-00701: blanks around commas");
   EXPECT_EQ(Format(3, 16).substr(0, 11), "SNL-00016: ") << "this home has no SNL file: fallback";
 }
 
@@ -57,26 +53,17 @@ TEST_F(MessageFormat, UnknownEmfiNullFacilityAndMissingMessage) {
             NLE_EMFI_NOT_REGISTERED);
   EXPECT_STREQ(buffer, "");
   EXPECT_EQ(length, 0u);
-  EXPECT_EQ(primary_.count, 0) << "an unknown emfi is not pushed";
   EXPECT_EQ(nlemgmz(&primary_, nullptr, 1, 462, 2, 0, 0, 1, buffer, sizeof buffer, &length), NLE_NULL_CONTEXT);
-  EXPECT_EQ(primary_.errors[0].error, NLE_NULL_CONTEXT);
+  EXPECT_EQ(kelnl::testing::Slots(primary_), "600/1/2") << "an unknown emfi is not pushed";
   EXPECT_EQ(nlemgmz(&primary_, facility_, 1, 462, 2, 0, 0, 1, buffer, 0, &length), 0);
 
-  // A message missing from an existing file names number, product and facility.
-  const std::string text = Format(1, 999, 2);
-  EXPECT_NE(text.find("999"), std::string::npos) << text;
-  EXPECT_NE(text.find("NETWORK"), std::string::npos) << text;
-  EXPECT_NE(text.find("NL"), std::string::npos) << text;
-  EXPECT_EQ(text.find('\t'), std::string::npos) << "the file exists: no placeholders";
+  // A message missing from an existing file names number, product and facility, without placeholders.
+  EXPECT_EQ(Format(1, 999, 2), "NL-00999: NETWORK/NL message 999: no text in the message file");
 }
 
 TEST_F(MessageFacilityTest, MissingFileGivesFallbackWithArgumentPlaceholders) {
   UseEmptyHome();
-  const std::string two = Format(1, 462, 2);
-  ASSERT_GT(two.size(), 30u);
-  EXPECT_EQ(two.substr(0, 10), "NL-00462: ");
-  EXPECT_NE(two.find("NETWORK/NL message 462"), std::string::npos) << two;
-  EXPECT_EQ(two.substr(two.find('\t')), "\t   [%s] [%s]");
+  EXPECT_EQ(Format(1, 462, 2), "NL-00462: NETWORK/NL message 462: message file not found\t   [%s] [%s]");
   const std::string many = Format(1, 462, 9);
   EXPECT_EQ(many.substr(many.find('\t')), "\t   [%s] [%s] [%s] [%s] [%s] [%s] [%s]") << "at most 7";
   EXPECT_EQ(Format(1, 462, 0).find('\t'), std::string::npos);
@@ -91,10 +78,7 @@ TEST_F(MessageFacilityTest, MissingFileGivesFallbackWithArgumentPlaceholders) {
 TEST_F(MessageFormat, ClosedFileIsReopenedWithNewTexts) {
   NlEmfi* record = nlemfsearch(facility_, 1);
   EXPECT_EQ(Format(1, 405), "NL-00405: cannot find the file");
-  EXPECT_EQ(record->open, 1);
-  EXPECT_NE(record->message_buffer, nullptr);
   EXPECT_EQ(nlemcmf(facility_, record), 0);
-  EXPECT_EQ(record->open, 0);
   EXPECT_EQ(record->message_buffer, nullptr);
   EXPECT_EQ(nlemcmf(facility_, record), 0) << "closing a closed file is harmless";
   home_.Write("network/mesg/nlus.msg", "00405, 00000, \"rewritten\"\n");
@@ -168,10 +152,7 @@ TEST_F(PrimaryRecordText, EmptySlotsUnknownFacilitiesAndBadArguments) {
   EXPECT_EQ(nleme2t(&record, facility_, nullptr, 10, nullptr), NLE_BAD_BUFFER_ARGUMENTS);
   EXPECT_EQ(nleme2t(&record, facility_, buffer, 0, nullptr), NLE_BAD_BUFFER_ARGUMENTS);
   EXPECT_EQ(nleme2t(&record, nullptr, buffer, sizeof buffer, nullptr), NLE_NULL_CONTEXT);
-  EXPECT_EQ(record.count, 5);
-  EXPECT_EQ(record.errors[3].error, NLE_BAD_BUFFER_ARGUMENTS);
-  EXPECT_EQ(record.errors[4].error, NLE_BAD_BUFFER_ARGUMENTS);
-  EXPECT_EQ(record.overflow, 1);
+  EXPECT_EQ(kelnl::testing::Slots(record), "405/1/4 0/0/0 17/99/2 610/1/2 610/1/2 +");
 }
 
 }  // namespace

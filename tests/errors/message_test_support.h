@@ -7,11 +7,45 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kelnl/nlem.h"
+#include "kelnl/nler.h"
 #include "tests/support/test_files.h"
 
 namespace kelnl::testing {
+
+// The entries of an error stack, top first, as "error/facility/kind ...".
+inline std::string Entries(const NlErrorStack* stack) {
+  std::string text;
+  for (int n = 1; n <= stack->depth; ++n) {
+    text += (n == 1 ? "" : " ") + std::to_string(nlergoc(stack, n)) + "/" + std::to_string(nlergmfi(stack, n)) + "/" +
+            std::to_string(stack->entries[stack->depth - n].kind);
+  }
+  return text;
+}
+
+// A fresh error stack per test, without a message facility or a print stream.
+class ErrorStackTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
+  void TearDown() override {
+    EXPECT_EQ(stack_->recovery_chain, nullptr) << "every frame is off the chain";
+    EXPECT_EQ(nlerdestroy(nullptr, &stack_), 0);
+  }
+  // Entry n, 1 being the top.
+  const NlErrorEntry& Entry(int n) const { return stack_->entries[stack_->depth - n]; }
+  // The arguments of entry n as nlergmco reports them.
+  std::vector<std::string> Arguments(int n) const {
+    NlMessageComponents parts{};
+    EXPECT_EQ(nlergmco(stack_, n, &parts), 0);
+    std::vector<std::string> result;
+    for (uint32_t i = 0; i < parts.arg_count; ++i) result.emplace_back(parts.args[i], parts.arg_lengths[i]);
+    return result;
+  }
+
+  NlErrorStack* stack_ = nullptr;
+};
 
 // The home is the build tree's unless a test chooses its own, so that a TARVO_HOME of the
 // developer's environment does not change what the tests read.

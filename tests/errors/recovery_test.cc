@@ -4,21 +4,14 @@
 
 #include "kelnl/nler.h"
 #include "kelnl/nlerrors.h"
+#include "tests/errors/message_test_support.h"
 #include "tests/errors/recovery_frames.h"
 
 namespace {
 
-class Recovery : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(nlerinit(nullptr, &stack_, nullptr, nullptr), 0); }
-  void TearDown() override {
-    EXPECT_EQ(stack_->recovery_chain, nullptr) << "every frame is off the chain";
-    nlerdestroy(nullptr, &stack_);
-  }
-  const NlErrorEntry& Entry(int n) { return stack_->entries[stack_->depth - n]; }
+using kelnl::testing::Entries;
 
-  NlErrorStack* stack_ = nullptr;
-};
+using Recovery = kelnl::testing::ErrorStackTest;
 
 TEST_F(Recovery, SignalTransfersControlToTheFrameWithTheErrorNumber) {
   const int delivered = RunInFrame(stack_, [](NlErrorStack* s, void*) {
@@ -26,8 +19,7 @@ TEST_F(Recovery, SignalTransfersControlToTheFrameWithTheErrorNumber) {
     ADD_FAILURE() << "nlersec returned although a frame was linked";
   }, nullptr);
   EXPECT_EQ(delivered, 405);
-  ASSERT_EQ(stack_->depth, 1);
-  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_SIGNALLED);
+  EXPECT_EQ(Entries(stack_), "405/1/4");
   EXPECT_EQ(Entry(1).arg_count, 1u);
 
   // Work that does not signal returns through the frame normally.
@@ -39,26 +31,20 @@ TEST_F(Recovery, InnerFrameCatchesAndTheOuterOneGoesOn) {
   EXPECT_EQ(RunNested(stack_, &run), 0);
   EXPECT_EQ(run.inner_result, NLE_INTERNAL_ERROR);
   EXPECT_EQ(run.outer_continued, 1);
-  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_INTERNAL);
+  EXPECT_EQ(Entries(stack_), "51/1/3");
 }
 
 TEST_F(Recovery, FatalErrorGoesToTheOutermostFrame) {
   NestedRun run{[](NlErrorStack* s, void*) { nlerfec(s, 1, 405); }, 0, 0};
   EXPECT_EQ(RunNested(stack_, &run), NLE_FATAL_ERROR);
   EXPECT_EQ(run.outer_continued, 0) << "the inner frame was skipped";
-  ASSERT_EQ(stack_->depth, 2);
-  EXPECT_EQ(nlergoc(stack_, 1), 52u);
-  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_FATAL);
-  EXPECT_EQ(nlergoc(stack_, 2), 405u);
-  EXPECT_EQ(Entry(2).kind, NL_ERROR_KIND_RECORDED);
+  EXPECT_EQ(Entries(stack_), "52/1/8 405/1/2");
 
   // A fatal internal error and a bad kind through nlerasi take the same path.
   run.inner_action = [](NlErrorStack* s, void*) { nlerasi(s, 6, 1, 99, 0); };
   EXPECT_EQ(RunNested(stack_, &run), NLE_FATAL_ERROR);
-  EXPECT_EQ(nlergoc(stack_, 2), 51u);
-  NlMessageComponents parts{};
-  ASSERT_EQ(nlergmco(stack_, 2, &parts), 0);
-  EXPECT_EQ(std::string(parts.args[0], parts.arg_lengths[0]), "301");
+  EXPECT_EQ(Entries(stack_), "52/1/8 51/1/3 52/1/8 405/1/2");
+  EXPECT_EQ(Arguments(2), (std::vector<std::string>{"301", "6"}));
 }
 
 TEST_F(Recovery, ResignalDeliversTheTopErrorWithoutPushing) {
@@ -74,20 +60,14 @@ TEST_F(Recovery, ResignalDeliversTheTopErrorWithoutPushing) {
 
 TEST_F(Recovery, ResignalOfAnEmptyStackIsInternalError302AndWithoutAFrameSignalsReturn) {
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerrse(s); }, nullptr), NLE_INTERNAL_ERROR);
-  ASSERT_EQ(stack_->depth, 1);
-  NlMessageComponents parts{};
-  ASSERT_EQ(nlergmco(stack_, 1, &parts), 0);
-  ASSERT_EQ(parts.arg_count, 2u);
-  EXPECT_EQ(std::string(parts.args[0], parts.arg_lengths[0]), "302");
-  EXPECT_EQ(std::string(parts.args[1], parts.arg_lengths[1]), "1");
+  EXPECT_EQ(Entries(stack_), "51/1/3");
+  EXPECT_EQ(Arguments(1), (std::vector<std::string>{"302", "1"}));
 
   stack_->depth = 0;
   nlersec(stack_, 1, 405, 0);
   nlerfec(stack_, 1, 0);
   nlerrse(stack_);
-  ASSERT_EQ(stack_->depth, 2);
-  EXPECT_EQ(nlergoc(stack_, 2), 405u);
-  EXPECT_EQ(nlergoc(stack_, 1), 52u);
+  EXPECT_EQ(Entries(stack_), "52/1/8 405/1/4");
 }
 
 TEST_F(Recovery, OperatingSystemSignalsAndInternalKinds) {
@@ -97,10 +77,7 @@ TEST_F(Recovery, OperatingSystemSignalsAndInternalKinds) {
     const NlOsErrorRecord os{19, 2, 0};
     nlercss(s, 1, &os);
   }, nullptr), 19);
-  ASSERT_EQ(stack_->depth, 2);
-  EXPECT_EQ(Entry(2).error, 0u);
-  EXPECT_EQ(Entry(2).kind, NL_ERROR_KIND_SIGNALLED);
-  EXPECT_EQ(Entry(1).error, 19u);
+  EXPECT_EQ(Entries(stack_), "19/1/4 19/3/4") << "the operating-system entry under a signalled one";
 
   EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerasi(s, 3, 8, NL_ERROR_KIND_SIGNALLED, 0); },
                        nullptr), NLE_INTERNAL_ERROR);

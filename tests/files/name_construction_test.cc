@@ -81,9 +81,7 @@ TEST_F(NameConstruction, LocationsInOrderAndMustExistProbesEachOne) {
 
   EXPECT_EQ(Construct(file).name, Join(variable_directory, "brisol.kel"));
   file.variable = "KELNL_TEST_VARIABLE_NEVER_SET";
-  const Built after_unset = Construct(file);
-  EXPECT_EQ(after_unset.name, Join(explicit_directory, "brisol.kel"));
-  ExpectRecord(after_unset.record, 0);
+  EXPECT_EQ(Construct(file).name, Join(explicit_directory, "brisol.kel"));
   file.directory.clear();
   EXPECT_EQ(Construct(file).name, Join(home, Native("network/admin/brisol.kel")));
   file.first.clear();
@@ -139,13 +137,10 @@ TEST_F(NameConstruction, AbsoluteBaseNameIsTakenAsItStands) {
 
 TEST_F(NameConstruction, ExtensionIsNeverDoubled) {
   const std::string d = Directory("d");
-  EXPECT_EQ(Construct({.directory = d, .base = "brisol.kel", .extension = "kel"}).name,
-            Join(d, "brisol.kel"));
-  EXPECT_EQ(Construct({.directory = d, .base = "brisol.KEL", .extension = "kel"}).name,
-            Join(d, "brisol.kel"));
-  EXPECT_EQ(Construct({.directory = d, .base = "report.txt", .extension = "kel"}).name,
-            Join(d, "report.txt.kel"));
-  EXPECT_EQ(Construct({.directory = d, .base = "kel", .extension = "kel"}).name, Join(d, "kel.kel"));
+  for (const auto& [base, name] : {std::pair{"brisol.kel", "brisol.kel"}, {"brisol.KEL", "brisol.kel"},
+                                   {"report.txt", "report.txt.kel"}, {"kel", "kel.kel"}}) {
+    EXPECT_EQ(Construct({.directory = d, .base = base, .extension = "kel"}).name, Join(d, name)) << base;
+  }
   EXPECT_EQ(Construct({.directory = d + Separator(), .base = "brisol"}).name, Join(d, "brisol"))
       << "one separator";
 }

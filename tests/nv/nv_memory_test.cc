@@ -73,24 +73,20 @@ TEST(NvMemory, InsertFailsCleanlyAndLeavesTheListAsItWas) {
 
 TEST(NvMemory, ConversionFailsCleanlyAndKeepsTheBinding) {
   const char* const forms[] = {"ADDRESS", "PROGRAM", nullptr};
-  struct Case {
-    const char* text;
-    const char* converted;
-  };
-  for (const Case& c : {Case{"(PROGRAM=x)", "(ADDRESS=(PROGRAM=x))"},
-                        Case{"(ADDRESS=(PROGRAM=x)(ARGS=a))", "(ADDRESS=(PROGRAM=x)(ARGS=a))"}}) {
+  for (const auto& [text, converted] : {std::pair{"(PROGRAM=x)", "(ADDRESS=(PROGRAM=x))"},
+                                        std::pair{"(ADDRESS=(PROGRAM=x)(ARGS=a))", "(ADDRESS=(PROGRAM=x)(ARGS=a))"}}) {
     // The binding is made outside the armed window: only the conversion's allocations fail.
-    NlnvBinding* binding = Parse(c.text).release();
+    NlnvBinding* binding = Parse(text).release();
     const long allocations = SweepExpectingCode(
         [&] {
           const int32_t status = nlnvcbp(forms, "ADDRESS", 7, &binding);
-          EXPECT_EQ(TextOf(binding), status == 0 ? c.converted : c.text);
+          EXPECT_EQ(TextOf(binding), status == 0 ? converted : text);
           return status;
         },
         NLNV_ERROR_MEMORY,
         [&] {
           nlnvdeb(binding);
-          binding = Parse(c.text).release();
+          binding = Parse(text).release();
         });
     EXPECT_EQ(allocations, 1);
     nlnvdeb(binding);

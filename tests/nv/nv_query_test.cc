@@ -32,15 +32,14 @@ TEST(NvQuery, NamesKeepTheirCaseAndPathsIgnoreIt) {
 
 TEST(NvQuery, LookupsReportWhatIsWrongWithThePath) {
   BindingPtr binding = Parse(kDescriptor);
-  const std::string not_found = "<code " + std::to_string(NLNV_ERROR_NOT_FOUND) + ">";
-  const std::string bad_path = "<code " + std::to_string(NLNV_ERROR_PATH) + ">";
-  EXPECT_EQ(AtomAt(binding.get(), "ADDRESS/HOST"), not_found);  // must start at the binding
-  EXPECT_EQ(AtomAt(binding.get(), "DESCRIPTION/ADDRESS/PORT"), not_found);
-  EXPECT_EQ(AtomAt(binding.get(), "DESCRIPTION/ADDRESS/HOST/X"), not_found);
-  EXPECT_EQ(AtomAt(binding.get(), "DESCRIPTION/ADDRESS"),
-            "<code " + std::to_string(NLNV_ERROR_NOT_ATOM) + ">");
-  for (const char* path : {"", "/DESCRIPTION", "DESCRIPTION/", "DESCRIPTION//ADDRESS"}) {
-    EXPECT_EQ(AtomAt(binding.get(), path), bad_path) << path;
+  const std::pair<const char*, int32_t> failures[] = {
+      {"ADDRESS/HOST", NLNV_ERROR_NOT_FOUND},  // a path starts at the binding itself
+      {"DESCRIPTION/ADDRESS/PORT", NLNV_ERROR_NOT_FOUND}, {"DESCRIPTION/ADDRESS/HOST/X", NLNV_ERROR_NOT_FOUND},
+      {"DESCRIPTION/ADDRESS", NLNV_ERROR_NOT_ATOM},       {"", NLNV_ERROR_PATH},
+      {"/DESCRIPTION", NLNV_ERROR_PATH},                  {"DESCRIPTION/", NLNV_ERROR_PATH},
+      {"DESCRIPTION//ADDRESS", NLNV_ERROR_PATH}};
+  for (const auto& [path, code] : failures) {
+    EXPECT_EQ(AtomAt(binding.get(), path), "<code " + std::to_string(code) + ">") << path;
   }
   NlnvError error{};
   NlnvBinding* found = binding.get();

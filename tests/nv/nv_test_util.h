@@ -49,6 +49,15 @@ inline std::string AtomAt(const NlnvBinding* binding, std::string_view path) {
   return std::string(text, length);
 }
 
+// Lists nested `depth` levels deep, the innermost "(A=x)".
+inline std::string Nested(int depth, std::string_view innermost = "(A=x)") {
+  std::string text;
+  for (int i = 1; i < depth; ++i) text += "(L=";
+  text += innermost;
+  text.append(static_cast<std::size_t>(depth - 1), ')');
+  return text;
+}
+
 inline NlnvBinding* Find(NlnvBinding* binding, std::string_view path) {
   NlnvBinding* found = nullptr;
   nlnvfbp(binding, path.data(), path.size(), &found, nullptr);
