@@ -1,11 +1,10 @@
 // Directory-stored configuration read through nlpainso from an LDIF directory.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <map>
 #include <string>
 
 #include "kelnl/nlerrors.h"
-#include "kelnl/nlnv.h"
 #include "kelnl/nlol.h"
 #include "kelnl/nlpa.h"
 #include "platform/core/allocator.h"
@@ -16,9 +15,7 @@ namespace kelnl::testing {
 namespace {
 
 constexpr char kEntries[] = R"(dn: cn=LISTENER,cn=home1,o=kel
-objectClass: top
 objectClass: Nexalistener
-cn: LISTENER
 Nexatracelevel: 16
 Nexapasswords: a
 Nexapasswords: b
@@ -86,6 +83,7 @@ nexaNetAuthenticationService: kerberos
 nexaNetAuthenticationService: radius
 nexaNetAuthParams: kerberos_realm=R1
 nexaNetLoadBalance: on
+nexaNetFailover: on
 
 dn: cn=addrs,cn=desc1,cn=sales,cn=home1,o=kel
 objectClass: nexaNetAddressList
@@ -110,70 +108,61 @@ objectClass: nexaNetService
 nexaNetDescString: (description=(address=(protocol=tcp)(host=hr)(port=2)))
 )";
 
+using Params = std::map<std::string, std::string>;
+
 class DirectoryConfigTest : public DirectoryHome {
  protected:
   void SetUp() override { WriteEntries(kEntries); }
 };
 
-// The parenthesised texts a component hands to the name-value parser must parse.
-void ExpectParses(const std::string& text) {
-  NlnvBinding* binding = nullptr;
-  NlnvError error{};
-  EXPECT_EQ(nlnvcrb(text.data(), text.size(), &binding, &error), 0) << text << ": " << error.message;
-  nlnvdeb(binding);
-}
-
+// Ordered values put the end points in their numbered order, not the stored one; an absent
+// attribute gives no parameter and no error.
 TEST_F(DirectoryConfigTest, ListenerParametersCarryItsName) {
   ASSERT_EQ(Load(NLOL_KIND_LISTENER, "LISTENER"), 0);
-  EXPECT_EQ(Get("trace_level_LISTENER"), "16");
-  EXPECT_EQ(Get("passwords_LISTENER"), "a,b");
-  EXPECT_EQ(Get("sid_list_LISTENER"), "(sid_list=(sid_desc=(sid_name=s1))(sid_desc=(sid_name=s2)))");
-  EXPECT_EQ(Get("startup_wait_time_LISTENER"), "3");
-  EXPECT_EQ(Get("log_file_LISTENER"), "<absent>");  // absent attribute: no parameter, no error
-  // Ordered values put the entries in their numbered order, not the stored one.
-  const std::string address = Get("LISTENER");
-  EXPECT_EQ(address,
-            "(address_list=(address=(protocol=tcp)(host=h1)(port=1521))(address=(protocol=ipc)(key=k)))");
-  ExpectParses(address);
+  EXPECT_EQ(Table(), (Params{
+                         {"LISTENER", "(address_list=(address=(protocol=tcp)(host=h1)(port=1521))"
+                                      "(address=(protocol=ipc)(key=k)))"},
+                         {"passwords_LISTENER", "a,b"},
+                         {"sid_list_LISTENER", "(sid_list=(sid_desc=(sid_name=s1))(sid_desc=(sid_name=s2)))"},
+                         {"startup_wait_time_LISTENER", "3"},
+                         {"trace_level_LISTENER", "16"},
+                     }));
 }
 
+// The profile's own values win over the shared profile's; the references themselves are no
+// parameters.
 TEST_F(DirectoryConfigTest, ProfileOverSharedProfile) {
   ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);  // kelnet_profile unset: NetProfile
-  EXPECT_EQ(Get("trace_level_client"), "16");       // the profile's value wins
-  EXPECT_EQ(Get("trace_file_client"), "base.trc");  // the shared profile's stays
-  EXPECT_EQ(Get("names.directory_path"), "(tnsnames,ldap)");
-  EXPECT_EQ(Get("brisol.crypto_ckecksum_client"), "accepted");
-  EXPECT_EQ(Get("sqlnet.extra"), "on=1");
-  EXPECT_EQ(Get("kerberos_realm"), "R1");
-  EXPECT_EQ(Get("shared_profile"), "<absent>");
-  EXPECT_EQ(Get("auth_list"), "<absent>");
+  EXPECT_EQ(Table(), (Params{
+                         {"brisol.crypto_ckecksum_client", "accepted"},
+                         {"kerberos_realm", "R1"},
+                         {"names.directory_path", "(tnsnames,ldap)"},
+                         {"sqlnet.extra", "on=1"},
+                         {"trace_file_client", "base.trc"},
+                         {"trace_level_client", "16"},
+                     }));
 }
 
+// A plain name, an entry name (with '=') and a directory path (with '/' and '=') each find
+// their profile.
 TEST_F(DirectoryConfigTest, ProfileNameFromEnvironment) {
-  {
-    ScopedEnvironment profile("kelnet_profile", "base");
-    ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
-    EXPECT_EQ(Get("trace_level_client"), "4");
+  const struct {
+    const char* profile;
+    const char* name;
+    const char* value;
+  } cases[] = {{"base", "trace_level_client", "4"},
+               {"cn=base,cn=home1,o=kel", "trace_file_client", "base.trc"},
+               {"cn=ou/base,cn=home1,o=kel", "trace_level_client", "7"}};
+  for (const auto& c : cases) {
+    ScopedEnvironment profile("kelnet_profile", c.profile);
+    ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0) << c.profile;
+    EXPECT_EQ(Get(c.name), c.value) << c.profile;
   }
 #ifndef _WIN32
-  {
-    // Windows' C runtime removes a variable set to nothing: only elsewhere can it be set empty.
-    ScopedEnvironment profile("kelnet_profile", "");
-    EXPECT_EQ(Load(NLOL_KIND_PROFILE, nullptr), NLE_PARAM_REFUSED);
-  }
+  // Windows' C runtime removes a variable set to nothing: only elsewhere can it be set empty.
+  ScopedEnvironment profile("kelnet_profile", "");
+  EXPECT_EQ(Load(NLOL_KIND_PROFILE, nullptr), NLE_PARAM_REFUSED);
 #endif
-  {
-    // A name with an equals sign is an entry name: read as it is.
-    ScopedEnvironment profile("kelnet_profile", "cn=base,cn=home1,o=kel");
-    ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
-    EXPECT_EQ(Get("trace_file_client"), "base.trc");
-  }
-  {
-    // A directory path (both '/' and '=') is read as it is too.
-    ScopedEnvironment profile("kelnet_profile", "cn=ou/base,cn=home1,o=kel");
-    ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);
-    EXPECT_EQ(Get("trace_level_client"), "7");
-  }
 }
 
 TEST_F(DirectoryConfigTest, PlainProfileNameFallsBackWithoutHome) {
@@ -188,42 +177,23 @@ TEST_F(DirectoryConfigTest, PlainProfileNameFallsBackWithoutHome) {
 
 TEST_F(DirectoryConfigTest, ConnectionManagerPairs) {
   ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "cman"), 0);
-  EXPECT_EQ(Get("cman"), "(address=(protocol=tcp)(host=h1)(port=1521))");
-  EXPECT_EQ(Get("cman_profile"), "(parameter_list=(tracing=6)(maximum_relays=8)(x=1))");
-  EXPECT_EQ(Get("cman_rules"), "(rule_list=(rule=(src=a)(dst=b))(rule=(src=c)(dst=d)))");
-  ExpectParses(Get("cman_profile"));
-  ExpectParses(Get("cman_rules"));
-
+  EXPECT_EQ(Table(), (Params{
+                         {"cman", "(address=(protocol=tcp)(host=h1)(port=1521))"},
+                         {"cman_profile", "(parameter_list=(tracing=6)(maximum_relays=8)(x=1))"},
+                         {"cman_rules", "(rule_list=(rule=(src=a)(dst=b))(rule=(src=c)(dst=d)))"},
+                     }));
   ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "plaincman"), 0);
-  EXPECT_EQ(Get("plaincman_profile"), "(parameter_list=(maximum_relays=2))");
-  EXPECT_EQ(Get("plaincman_rules"), "<absent>");
-  EXPECT_EQ(Get("plaincman"), "<absent>");
+  EXPECT_EQ(Table(), (Params{{"plaincman_profile", "(parameter_list=(maximum_relays=2))"}}));
 }
 
 TEST_F(DirectoryConfigTest, ServiceNameDescriptors) {
   ASSERT_EQ(Load(NLOL_KIND_SERVICE_NAME, "hr"), 0);
-  EXPECT_EQ(Get("hr"), "(description=(address=(protocol=tcp)(host=hr)(port=2)))");
-
+  EXPECT_EQ(Table(), (Params{{"hr", "(description=(address=(protocol=tcp)(host=hr)(port=2)))"}}));
   ASSERT_EQ(Load(NLOL_KIND_SERVICE_NAME, "sales"), 0);
-  const std::string descriptor = Get("sales");
-  EXPECT_EQ(descriptor,
-            "(description=(address_list=(address=(protocol=tcp)(host=x)(port=1))"
-            "(protocol_stack=(presentation=ttc))(sdu=2048))(load_balance=on)"
-            "(connect_data=(sid=S1)(service_name=sales.kel))"
-            "(security=(authentication_service=kerberos,radius)(kerberos_realm=R1)))");
-  ExpectParses(descriptor);
-  // As a parameter file would hold it, it reads back whole.
-  std::string statement = "sales = " + descriptor;
-  NlPrimaryErrorRecord record{};
-  NlParameterTable* parsed = nullptr;
-  char* argv[] = {statement.data()};
-  ASSERT_EQ(nlpains(&record, &parsed, 0, nullptr, nullptr, 0, nullptr, nullptr, 1, argv), 0);
-  char* value = nullptr;
-  uint32_t length = 0;
-  ASSERT_EQ(nlpagsp(&record, parsed, "sales", 5, 0, &value, &length), 0);
-  EXPECT_EQ(std::string(value, length), descriptor);
-  nlpatrm(&record, &parsed);
-
+  EXPECT_EQ(Table(), (Params{{"sales", "(description=(address_list=(address=(protocol=tcp)(host=x)(port=1))"
+                                        "(protocol_stack=(presentation=ttc))(sdu=2048))(load_balance=on)(failover=on)"
+                                        "(connect_data=(sid=S1)(service_name=sales.kel))"
+                                        "(security=(authentication_service=kerberos,radius)(kerberos_realm=R1)))"}}));
   EXPECT_EQ(Load(NLOL_KIND_SERVICE_NAME, "nosuch"), NLE_PARAM_REFUSED);
 }
 

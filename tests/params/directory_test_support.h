@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "kelnl/nlol.h"
@@ -27,6 +28,8 @@ class DirectoryHome : public ::testing::Test {
   int32_t Load(int32_t kind, const char* name);
   // A parameter of the loaded table, or "<absent>".
   std::string Get(const char* name);
+  // Every parameter of the loaded table, by the spelling it has.
+  std::map<std::string, std::string> Table();
 
   NlGlobalContext context_{};
   NlParameterTable* table_ = nullptr;

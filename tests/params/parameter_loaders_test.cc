@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "kelnl/nlerrors.h"
@@ -18,9 +19,7 @@ class ParameterLoadersTest : public DirectoryHome {
   // nlpainso of a parameter file and a command-line string, as startup reads them.
   int32_t ReadFileThroughNlpainso() {
     const std::string file = home_.Write("local.kel", "from_file = 1\n");
-    NlFileNameDesc desc{};
-    desc.base_name = file.c_str();
-    desc.base_name_length = static_cast<uint32_t>(file.size());
+    const NlFileNameDesc desc = DescriptorFor(file);
     const char* argv[] = {"from_command = 2"};
     NlPrimaryErrorRecord record{};
     nlpatrm(&record, &table_);
@@ -30,14 +29,12 @@ class ParameterLoadersTest : public DirectoryHome {
 };
 
 TEST_F(ParameterLoadersTest, FilesWithoutDirectoryConfiguration) {
-  ASSERT_EQ(ReadFileThroughNlpainso(), 0);  // no ldap.kel at all
-  EXPECT_EQ(Get("from_file"), "1");
-  EXPECT_EQ(Get("from_command"), "2");
-
-  WriteLdapParameters("net_config_method = files\n");
-  ASSERT_EQ(ReadFileThroughNlpainso(), 0);
-  EXPECT_EQ(Get("from_file"), "1");
-  EXPECT_EQ(Get("from_command"), "2");
+  // First without ldap.kel at all, then with one that names the files.
+  for (const char* ldap : {"", "net_config_method = files\n"}) {
+    if (*ldap != '\0') WriteLdapParameters(ldap);
+    ASSERT_EQ(ReadFileThroughNlpainso(), 0) << ldap;
+    EXPECT_EQ(Table(), (std::map<std::string, std::string>{{"from_command", "2"}, {"from_file", "1"}})) << ldap;
+  }
 
   // With the directory configured the file and command line are not read.
   WriteLdapParameters("net_config_method = Ldap\ndirectory_ldif_file = none.ldif\n");
