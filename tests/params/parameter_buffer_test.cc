@@ -40,9 +40,7 @@ Reading Collect(int32_t result, const NlPrimaryErrorRecord& record, NlParameterT
 }
 
 Reading ReadFile(const std::string& path) {
-  NlFileNameDesc desc{};
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<uint32_t>(path.size());
+  const NlFileNameDesc desc = kelnl::testing::DescriptorFor(path);
   NlPrimaryErrorRecord record{};
   NlParameterTable* table = nullptr;
   const int32_t result = nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
@@ -100,9 +98,7 @@ TEST(ParameterBuffer, NulCharactersAndAMissingLastNewline) {
 #endif
   TempDir dir;
   const std::string path = dir.Write("nul.kel", std::string("a = x\0y\nb\0c = 1\nlast = z", 24));
-  NlFileNameDesc desc{};
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<uint32_t>(path.size());
+  const NlFileNameDesc desc = kelnl::testing::DescriptorFor(path);
   NlPrimaryErrorRecord record{};
   NlParameterTable* table = nullptr;
   ASSERT_EQ(nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
