@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -31,14 +30,6 @@ constexpr SampleObject kSampleObjects[] = {
 
 class DirectoryBackendsTest : public DirectoryHome {
  protected:
-  // The sample is copied beside ldap.kel and named relative to it: the build tree's path is no
-  // absolute name to a Windows program.
-  void UseLdifFile() {
-    std::filesystem::copy_file(KELNL_DIRECTORY_EXAMPLES "/home1.ldif", home_.path() / admin_ / "home1.ldif",
-                               std::filesystem::copy_options::overwrite_existing);
-    WriteLdapParameters(std::string(kHomeParameters) + "directory_backend = ldif\ndirectory_ldif_file = home1.ldif\n");
-  }
-
   // False when no private server runs for this test.
   bool UseServer() {
     const char* folder = std::getenv("KELNL_SLAPD_DIR");
@@ -53,7 +44,7 @@ class DirectoryBackendsTest : public DirectoryHome {
 
 TEST_F(DirectoryBackendsTest, ServerGivesTheSameTables) {
   std::map<std::string, std::map<std::string, std::string>> from_file;
-  UseLdifFile();
+  WriteSampleEntries();
   for (const auto& object : kSampleObjects) {
     ASSERT_EQ(Load(object.kind, object.name), 0) << object.name;
     from_file[object.name] = Table();

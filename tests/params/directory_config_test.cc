@@ -14,117 +14,60 @@
 namespace kelnl::testing {
 namespace {
 
-constexpr char kEntries[] = R"(dn: cn=LISTENER,cn=home1,o=kel
-objectClass: Nexalistener
-Nexatracelevel: 16
-Nexapasswords: a
-Nexapasswords: b
-Nexasidlist: (sid_desc=(sid_name=s1))
-Nexasidlist: (sid_desc=(sid_name=s2))
-Nexanetparamlist: startup_wait_time=3
-Nexanetendpointlist: 1:cn=second
-Nexanetendpointlist: 0:cn=first
-
-dn: cn=first,cn=LISTENER,cn=home1,o=kel
-objectClass: nexaNetAddress
-nexaNetAddressString: (address=(protocol=tcp)(host=h1)(port=1521))
-
-dn: cn=second,cn=LISTENER,cn=home1,o=kel
-objectClass: nexaNetAddress
-nexaNetAddressString: (address=(protocol=ipc)(key=k))
-
-dn: cn=base,cn=home1,o=kel
+// Beside the sample home: a profile whose name holds a '/', and a service whose description
+// has an address list entry, a protocol stack and security.
+constexpr char kExtraEntries[] = R"(
+dn: cn=ou/base,cn=home1,dc=example,dc=com
 objectClass: Nexaprofile
-Nexatracelevelclient: 4
-Nexatracefileclient: base.trc
-Nexanamesdirectorypath: tnsnames
-Nexanamesdirectorypath: ldap
+Nexatracelevelclient: 7
 
-dn: cn=NetProfile,cn=home1,o=kel
-objectClass: Nexaprofile
-Nexasharedprofile: cn=base,cn=home1,o=kel
-Nexatracelevelclient: 16
-Nexabrisolcrypckscli: accepted
-Nexanetparamlist: sqlnet.extra=on=1
-Nexaauthlist: cn=auth1
-
-dn: cn=auth1,cn=NetProfile,cn=home1,o=kel
-objectClass: Nexaauthparameters
-Nexaauthenticationtype: kerberos
-Nexaauthparams: kerberos_realm=R1
-
-dn: cn=cman,cn=home1,o=kel
-objectClass: Nexaconnectionmanager
-Nexatracelevel: 6
-Nexamaximumrelays: 8
-Nexanetparamlist: x=1
-Nexanetendpointlist: cn=first,cn=LISTENER,cn=home1,o=kel
-Nexarule: rules
-
-dn: cn=rules,cn=cman,cn=home1,o=kel
-objectClass: Nexaconnectionmanagerrules
-Nexarule1: (rule=(src=a)(dst=b))
-Nexarule2: (rule=(src=c)(dst=d))
-
-dn: cn=plaincman,cn=home1,o=kel
-objectClass: Nexaconnectionmanager
-Nexamaximumrelays: 2
-
-dn: cn=sales,cn=home1,o=kel
+dn: cn=secure,cn=home1,dc=example,dc=com
 objectClass: nexaNetServiceAlias
 nexaNetDescName: cn=desc1
 
-dn: cn=desc1,cn=sales,cn=home1,o=kel
+dn: cn=desc1,cn=secure,cn=home1,dc=example,dc=com
 objectClass: nexaNetDescription
 nexaNetAddrList: cn=addrs
 nexaSid: S1
-nexaNetServiceName: sales.kel
 nexaNetAuthenticationService: kerberos
 nexaNetAuthenticationService: radius
 nexaNetAuthParams: kerberos_realm=R1
-nexaNetLoadBalance: on
-nexaNetFailover: on
 
-dn: cn=addrs,cn=desc1,cn=sales,cn=home1,o=kel
+dn: cn=addrs,cn=desc1,cn=secure,cn=home1,dc=example,dc=com
 objectClass: nexaNetAddressList
 nexaNetAddrList: 0:cn=a1
 nexaNetAddrList: 1:cn=a2
 
-dn: cn=a1,cn=addrs,cn=desc1,cn=sales,cn=home1,o=kel
+dn: cn=a1,cn=addrs,cn=desc1,cn=secure,cn=home1,dc=example,dc=com
 objectClass: nexaNetAddress
 nexaNetAddressString: (address=(protocol=tcp)(host=x)(port=1))
 
-dn: cn=a2,cn=addrs,cn=desc1,cn=sales,cn=home1,o=kel
+dn: cn=a2,cn=addrs,cn=desc1,cn=secure,cn=home1,dc=example,dc=com
 objectClass: nexaNetAddress
 nexaNetProtocolStack: (protocol_stack=(presentation=ttc))
 nexaNetSdu: 2048
-
-dn: cn=ou/base,cn=home1,o=kel
-objectClass: Nexaprofile
-Nexatracelevelclient: 7
-
-dn: cn=hr,cn=home1,o=kel
-objectClass: nexaNetService
-nexaNetDescString: (description=(address=(protocol=tcp)(host=hr)(port=2)))
 )";
 
 using Params = std::map<std::string, std::string>;
 
 class DirectoryConfigTest : public DirectoryHome {
  protected:
-  void SetUp() override { WriteEntries(kEntries); }
+  void SetUp() override { WriteSampleEntries(kExtraEntries); }
 };
 
-// Ordered values put the end points in their numbered order, not the stored one; an absent
-// attribute gives no parameter and no error.
+// Ordered values put the end points in their numbered order, not the stored one.
 TEST_F(DirectoryConfigTest, ListenerParametersCarryItsName) {
   ASSERT_EQ(Load(NLOL_KIND_LISTENER, "LISTENER"), 0);
   EXPECT_EQ(Table(), (Params{
-                         {"LISTENER", "(address_list=(address=(protocol=tcp)(host=h1)(port=1521))"
-                                      "(address=(protocol=ipc)(key=k)))"},
+                         {"LISTENER", "(address_list=(ADDRESS=(PROTOCOL=TCP)(HOST=localhost)(PORT=1521))"
+                                      "(ADDRESS=(PROTOCOL=IPC)(KEY=LISTENER)))"},
+                         {"inbound_connect_timeout_LISTENER", "60"},
+                         {"log_directory_LISTENER", "/var/log/kelnl"},
+                         {"log_file_LISTENER", "listener.log"},
                          {"passwords_LISTENER", "a,b"},
-                         {"sid_list_LISTENER", "(sid_list=(sid_desc=(sid_name=s1))(sid_desc=(sid_name=s2)))"},
-                         {"startup_wait_time_LISTENER", "3"},
+                         {"save_config_on_stop_LISTENER", "on"},
+                         {"sid_list_LISTENER", "(sid_list=(sid_desc=(sid_name=SALES)(tarvo_home=/opt/tarvo))"
+                                               "(sid_desc=(sid_name=HR)(tarvo_home=/opt/tarvo)))"},
                          {"trace_level_LISTENER", "16"},
                      }));
 }
@@ -134,12 +77,14 @@ TEST_F(DirectoryConfigTest, ListenerParametersCarryItsName) {
 TEST_F(DirectoryConfigTest, ProfileOverSharedProfile) {
   ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0);  // kelnet_profile unset: NetProfile
   EXPECT_EQ(Table(), (Params{
-                         {"brisol.crypto_ckecksum_client", "accepted"},
-                         {"kerberos_realm", "R1"},
-                         {"names.directory_path", "(tnsnames,ldap)"},
-                         {"sqlnet.extra", "on=1"},
-                         {"trace_file_client", "base.trc"},
-                         {"trace_level_client", "16"},
+                         {"brisol.kerberos5_cc_name", "/tmp/krb5cc"},
+                         {"brisol.kerberos5_conf", "/etc/krb5.conf"},
+                         {"log_directory_client", "/var/log/clients"},
+                         {"names.default_domain", "example.com"},
+                         {"names.directory_path", "(NAMESFILE,HOSTNAME)"},
+                         {"sqlnet.expire_time", "10"},
+                         {"trace_directory_client", "/var/trace/clients/with/a/rather/long/directory/name/that/needs/folding"},
+                         {"trace_level_client", "4"},
                      }));
 }
 
@@ -150,9 +95,9 @@ TEST_F(DirectoryConfigTest, ProfileNameFromEnvironment) {
     const char* profile;
     const char* name;
     const char* value;
-  } cases[] = {{"base", "trace_level_client", "4"},
-               {"cn=base,cn=home1,o=kel", "trace_file_client", "base.trc"},
-               {"cn=ou/base,cn=home1,o=kel", "trace_level_client", "7"}};
+  } cases[] = {{"SharedProfile", "trace_level_client", "16"},
+               {"cn=SharedProfile,cn=home1,dc=example,dc=com", "log_directory_client", "/var/log/clients"},
+               {"cn=ou/base,cn=home1,dc=example,dc=com", "trace_level_client", "7"}};
   for (const auto& c : cases) {
     ScopedEnvironment profile("kelnet_profile", c.profile);
     ASSERT_EQ(Load(NLOL_KIND_PROFILE, nullptr), 0) << c.profile;
@@ -166,9 +111,9 @@ TEST_F(DirectoryConfigTest, ProfileNameFromEnvironment) {
 }
 
 TEST_F(DirectoryConfigTest, PlainProfileNameFallsBackWithoutHome) {
-  home_.Write(admin_ + "/entries.ldif", std::string(kEntries) +
-                                            "\ndn: cn=solo\nobjectClass: Nexaprofile\nNexatracelevelclient: 9\n");
-  WriteLdapParameters("net_config_method = ldap\nsystemname_in_dir = o=kel\ndirectory_ldif_file = entries.ldif\n");
+  WriteSampleEntries("\ndn: cn=solo\nobjectClass: Nexaprofile\nNexatracelevelclient: 9\n");
+  WriteLdapParameters(
+      "net_config_method = ldap\nsystemname_in_dir = dc=example,dc=com\ndirectory_ldif_file = entries.ldif\n");
   ASSERT_EQ(Load(NLOL_KIND_PROFILE_BY_NAME, "cn=solo"), 0);
   EXPECT_EQ(Get("trace_level_client"), "9");
   // Without homeid a listener's entry name cannot be built: nothing to fall back to.
@@ -176,24 +121,31 @@ TEST_F(DirectoryConfigTest, PlainProfileNameFallsBackWithoutHome) {
 }
 
 TEST_F(DirectoryConfigTest, ConnectionManagerPairs) {
-  ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "cman"), 0);
+  ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "CMAN1"), 0);
   EXPECT_EQ(Table(), (Params{
-                         {"cman", "(address=(protocol=tcp)(host=h1)(port=1521))"},
-                         {"cman_profile", "(parameter_list=(tracing=6)(maximum_relays=8)(x=1))"},
-                         {"cman_rules", "(rule_list=(rule=(src=a)(dst=b))(rule=(src=c)(dst=d)))"},
+                         {"CMAN1", "(ADDRESS=(PROTOCOL=TCP)(HOST=localhost)(PORT=1630))"},
+                         {"CMAN1_profile", "(parameter_list=(tracing=admin)(maximum_relays=64)"
+                                           "(log_directory=/var/log/cman)(remote_admin=yes))"},
+                         {"CMAN1_rules", "(rule_list=(rule=(src=*)(dst=sales-server)(srv=*)(act=accept))"
+                                         "(rule=(src=*)(dst=*)(srv=*)(act=reject)))"},
                      }));
-  ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "plaincman"), 0);
-  EXPECT_EQ(Table(), (Params{{"plaincman_profile", "(parameter_list=(maximum_relays=2))"}}));
+  ASSERT_EQ(Load(NLOL_KIND_CONNECTION_MANAGER, "CMAN2"), 0);
+  EXPECT_EQ(Table(), (Params{{"CMAN2_profile", "(parameter_list=(relay_statistics=yes)(answer_timeout=10))"}}));
 }
 
 TEST_F(DirectoryConfigTest, ServiceNameDescriptors) {
   ASSERT_EQ(Load(NLOL_KIND_SERVICE_NAME, "hr"), 0);
-  EXPECT_EQ(Table(), (Params{{"hr", "(description=(address=(protocol=tcp)(host=hr)(port=2)))"}}));
+  EXPECT_EQ(Get("hr"), "(DESCRIPTION=(ADDRESS=(PROTOCOL=TCP)(HOST=hr.example.com)(PORT=1521))"
+                       "(CONNECT_DATA=(SERVICE_NAME=hr.example.com)))");
   ASSERT_EQ(Load(NLOL_KIND_SERVICE_NAME, "sales"), 0);
-  EXPECT_EQ(Table(), (Params{{"sales", "(description=(address_list=(address=(protocol=tcp)(host=x)(port=1))"
-                                        "(protocol_stack=(presentation=ttc))(sdu=2048))(load_balance=on)(failover=on)"
-                                        "(connect_data=(sid=S1)(service_name=sales.kel))"
-                                        "(security=(authentication_service=kerberos,radius)(kerberos_realm=R1)))"}}));
+  EXPECT_EQ(Table(), (Params{{"sales", "(description=(ADDRESS=(PROTOCOL=TCP)(HOST=sales1.example.com)(PORT=1521))"
+                                       "(ADDRESS=(PROTOCOL=TCP)(HOST=sales2.example.com)(PORT=1521))"
+                                       "(load_balance=off)(failover=on)"
+                                       "(connect_data=(sid=SALES)(service_name=sales.example.com)))"}}));
+  ASSERT_EQ(Load(NLOL_KIND_SERVICE_NAME, "secure"), 0);
+  EXPECT_EQ(Table(), (Params{{"secure", "(description=(address_list=(address=(protocol=tcp)(host=x)(port=1))"
+                                         "(protocol_stack=(presentation=ttc))(sdu=2048))(connect_data=(sid=S1))"
+                                         "(security=(authentication_service=kerberos,radius)(kerberos_realm=R1)))"}}));
   EXPECT_EQ(Load(NLOL_KIND_SERVICE_NAME, "nosuch"), NLE_PARAM_REFUSED);
 }
 
@@ -220,12 +172,8 @@ TEST_F(DirectoryConfigTest, LookupDeliversOneValue) {
 
 TEST_F(DirectoryConfigTest, FailedReadsLeaveTheTableAlone) {
   // A reference to an entry that does not exist fails the whole listener, not half of it.
-  home_.Write(admin_ + "/entries.ldif", std::string(kEntries) + R"(
-dn: cn=broken,cn=home1,o=kel
-objectClass: Nexalistener
-Nexatracelevel: 4
-Nexanetendpointlist: cn=missing
-)");
+  WriteSampleEntries("\ndn: cn=broken,cn=home1,dc=example,dc=com\nobjectClass: Nexalistener\nNexatracelevel: 4\n"
+                     "Nexanetendpointlist: cn=missing\n");
   NlPrimaryErrorRecord record{};
   const char* argv[] = {"kept = yes"};
   ASSERT_EQ(nlpains(&record, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
@@ -237,7 +185,7 @@ Nexanetendpointlist: cn=missing
   EXPECT_EQ(Get("kept"), "yes");
 
   // Malformed LDIF: nothing of it is loaded.
-  home_.Write(admin_ + "/entries.ldif", std::string(kEntries) + "\nthis is not ldif\n");
+  WriteSampleEntries("\nthis is not ldif\n");
   EXPECT_EQ(nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, NLOL_KIND_LISTENER,
                      "LISTENER", &context_),
             NLE_PARAM_REFUSED);
@@ -263,8 +211,8 @@ TEST_F(DirectoryConfigTest, AllocationFailuresLeaveNothingBehind) {
   uint32_t length = 0;
   ASSERT_EQ(nlpagetldparam(&context_, "homeid", 6, 1, &value, &length, 1), 0);
   for (const auto& [kind, name] : {std::pair{NLOL_KIND_LISTENER, "LISTENER"}, std::pair{NLOL_KIND_PROFILE, "NetProfile"},
-                                   std::pair{NLOL_KIND_CONNECTION_MANAGER, "cman"},
-                                   std::pair{NLOL_KIND_SERVICE_NAME, "sales"}}) {
+                                   std::pair{NLOL_KIND_CONNECTION_MANAGER, "CMAN1"},
+                                   std::pair{NLOL_KIND_SERVICE_NAME, "secure"}}) {
     const long allocations = SweepAllocationFailures(
         [&, kind = kind, name = name] {
           const int32_t result = Load(kind, name);
