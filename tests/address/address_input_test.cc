@@ -8,30 +8,8 @@
 
 namespace {
 
-using kelnl::testing::SeededContext;
 using kelnl::testing::TextOf;
-
-class AddressInputTest : public ::testing::Test {
- protected:
-  void TearDown() override { nladtrm(&handle_); }
-
-  std::int32_t Start(const std::string& text, std::uint16_t options = 0) {
-    nladtrm(&handle_);
-    return nladini_t(context_.get(), &handle_, text.data(), text.size(), options);
-  }
-
-  // Calls nladget until it stops handing out; returns how many addresses came.
-  long Drain() {
-    NlnvBinding* connect = nullptr;
-    NlnvBinding* forward = nullptr;
-    long count = 0;
-    while (nladget(handle_, &connect, &forward) == NLAD_GET_OK) ++count;
-    return count;
-  }
-
-  SeededContext context_{7};
-  NlAddressIterator* handle_ = nullptr;
-};
+using AddressInputTest = kelnl::testing::AddressIteratorTest;
 
 TEST_F(AddressInputTest, BadArgumentsAndAFullSlot) {
   const std::string text = "(ADDRESS=(HOST=a))";

@@ -8,37 +8,8 @@
 
 namespace {
 
-using kelnl::testing::SeededContext;
 using kelnl::testing::TextOf;
-
-constexpr std::uint32_t kSeed = 20261206;
-
-class AddressOrderTest : public ::testing::Test {
- protected:
-  void TearDown() override { nladtrm(&handle_); }
-
-  std::int32_t Start(const std::string& text, std::uint16_t options = 0) {
-    nladtrm(&handle_);
-    return nladini_t(context_.get(), &handle_, text.data(), text.size(), options);
-  }
-
-  // The connect output of every call until the first non-zero result, each followed by
-  // " -> " and the forward output where that differs.
-  std::vector<std::string> All() {
-    std::vector<std::string> outputs;
-    NlnvBinding* connect = nullptr;
-    NlnvBinding* forward = nullptr;
-    while (nladget(handle_, &connect, &forward) == NLAD_GET_OK) {
-      const std::string forwarded = TextOf(forward) == TextOf(connect) ? "" : " -> " + TextOf(forward);
-      outputs.push_back(TextOf(connect) + forwarded);
-    }
-    EXPECT_EQ(connect, nullptr);
-    return outputs;
-  }
-
-  SeededContext context_{kSeed};
-  NlAddressIterator* handle_ = nullptr;
-};
+using AddressOrderTest = kelnl::testing::AddressIteratorTest;
 
 const std::string kA = "(ADDRESS=(PROTOCOL=tcp)(HOST=a))";
 const std::string kB = "(ADDRESS=(PROTOCOL=tcp)(HOST=b))";

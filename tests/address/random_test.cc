@@ -26,7 +26,7 @@ class RandomTest : public ::testing::Test {
 
 std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((value >> 16) ^ (value & 0xFFFF)); }
 
-TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
+TEST_F(RandomTest, FirstValueSeedsReseedingKeepsTheStateAndTerminationClearsIt) {
   EXPECT_EQ(nlrnini(nullptr), NLRN_STATUS_NO_MEMORY);
   std::uint16_t value = 0;
   EXPECT_EQ(nlrngr(nullptr, &value), 1);
@@ -34,9 +34,12 @@ TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
   nlrntrm(nullptr);
   nlrntrm(&context_);  // no state: only the slot
   EXPECT_EQ(context_.random_state, nullptr);
-  ASSERT_EQ(nlrnini(&context_), 0u);
+  // A first value without a state seeds one and is the folded seed, before any step.
+  ASSERT_EQ(nlrngr(&context_, &value), 0);
   NlRandomState* state = context_.random_state;
   ASSERT_NE(state, nullptr);
+  EXPECT_EQ(value, Fold(state->value));
+  EXPECT_EQ(state->step_a, 11113u);
   EXPECT_EQ(state->multiplier, 971u);
   EXPECT_EQ(state->initialised, 1u);
   Next();
@@ -46,14 +49,6 @@ TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
   EXPECT_EQ(state->step_b, 104322u);
   nlrntrm(&context_);
   EXPECT_EQ(context_.random_state, nullptr);
-}
-
-TEST_F(RandomTest, FirstValueWithoutStateIsTheFoldedSeed) {
-  std::uint16_t value = 0;
-  ASSERT_EQ(nlrngr(&context_, &value), 0);
-  ASSERT_NE(context_.random_state, nullptr);
-  EXPECT_EQ(value, Fold(context_.random_state->value));
-  EXPECT_EQ(context_.random_state->step_a, 11113u);
 }
 
 // value + 7 stays below the bound 9973 or is pulled back by 9871 before the product; the steps
