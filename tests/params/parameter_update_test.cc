@@ -201,15 +201,6 @@ TEST_F(ParameterUpdate, FullDiskLeavesAShortFileAndThePreviousTextInTheBackup) {
   const std::string written = dir_.Read("net.kel");
   EXPECT_LE(written.size(), 4096u);
   EXPECT_NE(written.find("TRACE_LEVEL = 6"), std::string::npos) << "the rewrite went on up to the failure";
-
-  fs::remove(file_path_);
-  fs::remove(backup_path_);
-  Set("BIG", std::string(5000, 'b'));
-  {
-    kelnl::testing::FileSizeLimit limit(4096);
-    ASSERT_EQ(Update(), NLSP_OK);
-  }
-  EXPECT_LE(dir_.Read("net.kel").size(), 4096u);
 }
 #endif
 
