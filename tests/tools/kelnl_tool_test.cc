@@ -63,16 +63,6 @@ TEST_F(KelnlProgram, ShowListsSortedAndPicksElements) {
   EXPECT_NE(unknown.err.find("NL-00408"), std::string::npos) << unknown.err;
 }
 
-TEST_F(KelnlProgram, ShowWithoutAFileReadsTheSystemParameterFile) {
-  std::filesystem::create_directories(dir_.path() / "network" / "admin");
-  dir_.Write("network/admin/brisol.kel", "home_parameter = yes\n");
-  kelnl::testing::ScopedEnvironment home("TARVO_HOME", dir_.path().string().c_str());
-  kelnl::testing::ScopedEnvironment admin("VQT_ADMIN", nullptr);
-  const Outcome run = Kelnl("show home_parameter");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "yes\n");
-}
-
 TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
   const Outcome known = Kelnl("explain NL-00462");
   EXPECT_EQ(known.status, 0);
@@ -121,6 +111,7 @@ TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "in\n" << run.out;
   }
   EXPECT_EQ(Kelnl("-p port=1600 show port").out, "1600\n");
+  EXPECT_EQ(Kelnl("show trace_level_client").out, "user\n") << "without a file, show reads the system file";
 
   const Outcome refused = Kelnl("-p novalue status");
   EXPECT_EQ(refused.status, 2);
