@@ -65,6 +65,15 @@ class ParameterReader : public ::testing::Test {
     if (entry == nullptr) return "<absent>";
     return std::string(entry->bindings->value->text, entry->bindings->value->text_length);
   }
+  // Every parameter of the table, by its newest spelling.
+  std::map<std::string, std::string> All() {
+    std::map<std::string, std::string> all;
+    int32_t state = 0;
+    char* name = nullptr;
+    char* value = nullptr;
+    while (nlpaseq(nullptr, table_, &state, &name, &value) == 0 && state != 0) all[name] = value;
+    return all;
+  }
   std::vector<int> Codes() const {
     std::vector<int> codes;
     for (int i = 0; i < record_.count; ++i) codes.push_back(record_.errors[i].error);
@@ -123,6 +132,8 @@ TEST_F(ParameterReader, NamesOfOneStatementShareItsValueUntilOneIsReplaced) {
   EXPECT_EQ(Entry("c")->bindings->next, nullptr);
 }
 
+using Params = std::map<std::string, std::string>;
+
 TEST_F(ParameterReader, ValueLayoutRules) {
   ASSERT_EQ(Read("LIST = (A=1)\n   (B=2)\n"
                  "CLOSE = (A=\n)\n"
@@ -140,18 +151,9 @@ TEST_F(ParameterReader, ValueLayoutRules) {
                  "PLAIN = x(y)\n"
                  "ESCNL = a\\\nb\n"),
             0);
-  EXPECT_EQ(Value("list"), "(A=1) (B=2)");
-  EXPECT_EQ(Value("close"), "(A=)");
-  EXPECT_EQ(Value("dq"), "a b");
-  EXPECT_EQ(Value("sq"), "'a b'");
-  EXPECT_EQ(Value("commented"), "a");
-  EXPECT_EQ(Value("hash"), "a#b");
-  EXPECT_EQ(Value("other"), "\\q");
-  EXPECT_EQ(Value("next"), "Y = 1");
-  EXPECT_EQ(Value("y"), "<absent>");
-  EXPECT_EQ(Value("split"), "(A=1 (B = 2))");
-  EXPECT_EQ(Value("plain"), "x(y)");
-  EXPECT_EQ(Value("escnl"), "a\nb");
+  EXPECT_EQ(All(), (Params{{"CLOSE", "(A=)"}, {"COMMENTED", "a"}, {"DQ", "a b"}, {"ESCNL", "a\nb"},
+                            {"HASH", "a#b"}, {"LIST", "(A=1) (B=2)"}, {"NEXT", "Y = 1"}, {"OTHER", "\\q"},
+                            {"PLAIN", "x(y)"}, {"SPLIT", "(A=1 (B = 2))"}, {"SQ", "'a b'"}}));
 }
 
 TEST_F(ParameterReader, MalformedStatementsAndTheirCodes) {
@@ -159,25 +161,24 @@ TEST_F(ParameterReader, MalformedStatementsAndTheirCodes) {
   // list that the next line's text drops together with that line.
   EXPECT_EQ(Read("X = ((A=\n)\nY = 1\n  indented = 1\nZ = 2\n=nothing\nA B = 1\n"), NLE_PARAM_INDENTED_LINE);
   EXPECT_EQ(Codes(), (std::vector<int>{NLE_PARAM_BAD_LIST, NLE_PARAM_INDENTED_LINE}));
-  EXPECT_EQ(Value("x"), "((A=");
-  EXPECT_EQ(Value("y"), "<absent>");
-  EXPECT_EQ(Value("z"), "2");
-  EXPECT_EQ(Value("a"), "<absent>");
+  EXPECT_EQ(All(), (Params{{"X", "((A="}, {"Z", "2"}}));
   EXPECT_EQ(record_.errors[0].kind, 4);
 }
 
+// The value read so far is stored.
 TEST_F(ParameterReader, EndOfInputInsideAStatement) {
-  EXPECT_EQ(Read("X = (\n"), NLE_PARAM_UNEXPECTED_END);
+  const std::pair<const char*, Params> cases[] = {{"X = (\n", {{"X", "("}}},
+                                                  {"Q = \"open quote\nR = 1\n", {{"Q", "open quote\nR = 1\n"}}},
+                                                  {"A, B", {}},
+                                                  {"A =   \n\n", {}}};
+  for (const auto& [text, stored] : cases) {
+    Reset();
+    EXPECT_EQ(Read(text), NLE_PARAM_UNEXPECTED_END) << text;
+    EXPECT_EQ(All(), stored) << text;
+  }
+  Reset();
+  Read("X = (\n");
   EXPECT_EQ(Codes(), (std::vector<int>{NLE_PARAM_BAD_LIST, NLE_PARAM_UNEXPECTED_END}));
-  EXPECT_EQ(Value("x"), "(") << "the value read so far is stored";
-  Reset();
-  EXPECT_EQ(Read("Q = \"open quote\nR = 1\n"), NLE_PARAM_UNEXPECTED_END);
-  EXPECT_EQ(Value("q"), "open quote\nR = 1\n");
-  Reset();
-  EXPECT_EQ(Read("A, B"), NLE_PARAM_UNEXPECTED_END);
-  EXPECT_EQ(Value("a"), "<absent>");
-  Reset();
-  EXPECT_EQ(Read("A =   \n\n"), NLE_PARAM_UNEXPECTED_END);
 }
 
 TEST_F(ParameterReader, IncludesNestFourDeepAndRecordTheirNames) {
@@ -187,9 +188,7 @@ TEST_F(ParameterReader, IncludesNestFourDeepAndRecordTheirNames) {
     names[i] = dir_.Write("f" + std::to_string(i) + ".kel", next + "F" + std::to_string(i) + " = yes\n");
   }
   EXPECT_EQ(Read("ifile = \"" + names[1] + "\"\nMAIN = 1\n"), NLE_PARAM_INCLUDE_TOO_DEEP);
-  for (int i = 1; i <= 4; ++i) EXPECT_EQ(Value("f" + std::to_string(i)), "yes") << i;
-  EXPECT_EQ(Value("f5"), "<absent>");
-  EXPECT_EQ(Value("main"), "1");
+  EXPECT_EQ(All(), (Params{{"F1", "yes"}, {"F2", "yes"}, {"F3", "yes"}, {"F4", "yes"}, {"MAIN", "1"}}));
   EXPECT_EQ(std::string(table_->first_file_name), dir_.File("main.kel"));
   EXPECT_EQ(table_->first_name_length, dir_.File("main.kel").size());
   EXPECT_EQ(std::string(table_->third_file_name), names[1]);
@@ -210,8 +209,7 @@ TEST_F(ParameterReader, RepeatedSelfIncludesAreReadOncePerDepth) {
   EXPECT_LT(kelnl::allocation_hook::Attempts(), 200);
   EXPECT_EQ(Codes(), std::vector<int>(5, NLE_PARAM_INCLUDE_TOO_DEEP));
   EXPECT_EQ(record_.overflow, 1);
-  EXPECT_EQ(Value("a"), "1");
-  EXPECT_EQ(Value("b"), "2");
+  EXPECT_EQ(All(), (Params{{"A", "1"}, {"B", "2"}}));
   EXPECT_EQ(std::string(table_->third_file_name), self);
 
   Reset();
@@ -244,8 +242,7 @@ TEST_F(ParameterReader, MissingIncludeGoesOnAndMissingFileIsForgivenWithStrings)
 TEST_F(ParameterReader, ReadingOptions) {
   const std::string extra = dir_.Write("extra.kel", "trace_level = 9\nextra = 1\n");
   ASSERT_EQ(ReadWith(nullptr, {"trace_level=4", "IFILE=" + extra}, NLPA_COMMAND_LINE), 0);
-  EXPECT_EQ(Value("trace_level"), "4") << "command-line includes come first";
-  EXPECT_EQ(Value("extra"), "1");
+  EXPECT_EQ(All(), (Params{{"extra", "1"}, {"trace_level", "4"}})) << "command-line includes come first";
 
   Reset();
   ASSERT_EQ(Read("A = 1\n", {}, NLPA_LOCAL_FILE), 0);
@@ -260,9 +257,7 @@ TEST_F(ParameterReader, ReadingOptions) {
   Reset();
   ASSERT_EQ(Read("A = 1\nB = 2\n"), 0);
   ASSERT_EQ(ReadWith(nullptr, {"B=3", "C=4"}, 0), 0);
-  EXPECT_EQ(Value("a"), "1") << "reading into an existing table adds and replaces";
-  EXPECT_EQ(Value("b"), "3");
-  EXPECT_EQ(Value("c"), "4");
+  EXPECT_EQ(All(), (Params{{"A", "1"}, {"B", "3"}, {"C", "4"}})) << "reading into an existing table adds and replaces";
 }
 
 TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
@@ -271,13 +266,10 @@ TEST_F(ParameterReader, TokensOfAnyLengthAndCarriageReturns) {
   ASSERT_EQ(Read(long_name + " = " + long_value + "\r\nshort = (a=1)\r\n  (b=2)\r\n" +
                  "three = x\r\r\r\nfour = y\r\r\r\r\nalone = z\r"),
             0);
-  EXPECT_EQ(Value(long_name), long_value);
-  EXPECT_EQ(Value("short"), "(a=1) (b=2)");
-  EXPECT_EQ(Entry(long_name)->bindings->name_length, 3000u);
   // Only the carriage return right before the newline belongs to the line end.
-  EXPECT_EQ(Value("three"), "x\r\r");
-  EXPECT_EQ(Value("four"), "y\r\r\r");
-  EXPECT_EQ(Value("alone"), "z\r");
+  EXPECT_EQ(All(), (Params{{long_name, long_value}, {"alone", "z\r"}, {"four", "y\r\r\r"}, {"short", "(a=1) (b=2)"},
+                            {"three", "x\r\r"}}));
+  EXPECT_EQ(Entry(long_name)->bindings->name_length, 3000u);
 }
 
 // A directory is no parameter file, given directly or included; a device that never ends is
