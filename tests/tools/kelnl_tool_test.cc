@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "tests/context/startup_support.h"
 #include "tests/support/test_files.h"
 #include "tests/tools/tool_run.h"
 
@@ -89,25 +90,17 @@ TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
 }
 
 TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
-  // The message files come with the home: the log and the trace are written in their texts.
-  std::filesystem::copy(KELNL_TEST_BUILD_HOME, dir_.path(), std::filesystem::copy_options::recursive);
-  std::filesystem::create_directories(dir_.path() / "network" / "admin");
-  std::filesystem::create_directories(dir_.path() / "logs");
-  std::filesystem::create_directories(dir_.path() / "traces");
-  dir_.Write("network/admin/brisol.kel", "trace_level_client = user\ntrace_directory_client = " +
-                                             dir_.File("traces") + "\nlog_directory_client = " + dir_.File("logs") +
-                                             "\n");
-  const std::string included = dir_.Write("site.kel", "site = yes\n");
-  kelnl::testing::ScopedEnvironment home("TARVO_HOME", dir_.path().string().c_str());
-  kelnl::testing::ScopedEnvironment admin("VQT_ADMIN", nullptr);
+  kelnl::testing::ProductHome home;
+  home.Write("network/admin/brisol.kel", "trace_level_client = user\ntrace_directory_client = " + home.File("trace") +
+                                            "\nlog_directory_client = " + home.File("network/log") + "\n");
+  const std::string included = home.Write("site.kel", "site = yes\n");
   const Outcome run = Kelnl("-p ifile=" + included + " -p port=1600 status");
   EXPECT_EQ(run.status, 0) << run.err;
   for (const std::string& line :
-       {"system parameter file   " + dir_.File("network/admin/brisol.kel") + " (read)\n",
-        std::string("local parameter file    not read\n"), std::string("command-line parameters 2 (read)\n"),
-        "included file           " + included + "\n", std::string("trace level             user (4)\n"),
-        "trace file              " + dir_.File("traces/kelnl.trc") + "\n",
-        "log file                " + dir_.File("logs/kelnl.log") + "\n", std::string("holds                   1\n")}) {
+       {"system parameter file   " + home.SystemFile() + " (read)\n", std::string("local parameter file    not read\n"),
+        std::string("command-line parameters 2 (read)\n"), "included file           " + included + "\n",
+        std::string("trace level             user (4)\n"), "trace file              " + home.File("trace/kelnl.trc") + "\n",
+        "log file                " + home.File("network/log/kelnl.log") + "\n", std::string("holds                   1\n")}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "in\n" << run.out;
   }
   EXPECT_EQ(Kelnl("-p port=1600 show port").out, "1600\n");
