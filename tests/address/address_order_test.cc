@@ -80,6 +80,7 @@ TEST_F(AddressOrderTest, LoadBalancedListFollowsTheGenerator) {
     EXPECT_EQ(All(), balanced ? (std::vector<std::string>{kB, kA}) : (std::vector<std::string>{kA, kB})) << value;
   }  nlrntrm(context_.get());
   ASSERT_EQ(Start("(ADDRESS_LIST=(LOAD_BALANCE=on)" + kA + kB + ")"), 0);
+  EXPECT_EQ(All().size(), 2u);
   EXPECT_NE(context_.get()->random_state, nullptr) << "a balanced list seeds a generator the context lacks";
 }
 
