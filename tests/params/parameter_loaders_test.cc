@@ -8,6 +8,7 @@
 #include "kelnl/nlerrors.h"
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
+#include "tests/files/file_test_helpers.h"
 #include "tests/params/directory_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
@@ -91,18 +92,6 @@ TEST_F(ParameterLoadersTest, DirectoryParametersReadUnderAllocationFailures) {
   EXPECT_GT(allocations, 0);
 }
 
-// Changes the working directory for a scope.
-class ScopedWorkingDirectory {
- public:
-  explicit ScopedWorkingDirectory(const std::filesystem::path& path) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~ScopedWorkingDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
-
 TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
   TempDir elsewhere;
   elsewhere.Write("protocol.kel", "source = vqt_admin\n");
@@ -110,7 +99,7 @@ TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
   TempDir working;
   {
     ScopedEnvironment admin("VQT_ADMIN", elsewhere.path().string().c_str());
-    ScopedWorkingDirectory cwd(working.path());
+    InDirectory cwd(working.path());
     ASSERT_EQ(nlpaload(&context_, &table_), 0);
     EXPECT_EQ(Get("source"), "vqt_admin");
 
@@ -121,7 +110,7 @@ TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
     EXPECT_EQ(Get("source"), "here");
   }
   {
-    ScopedWorkingDirectory cwd(working.path().parent_path());
+    InDirectory cwd(working.path().parent_path());
     NlPrimaryErrorRecord record{};
     nlpatrm(&record, &table_);
     ASSERT_EQ(nlpaload(&context_, &table_), 0);  // VQT_ADMIN unset: the default directory

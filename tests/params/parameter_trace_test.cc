@@ -11,6 +11,7 @@
 #include "kelnl/nlpa.h"
 #include "kelnl/nlui.h"
 #include "tests/diagnostics/trace_test_support.h"
+#include "tests/files/file_test_helpers.h"
 
 namespace kelnl::testing {
 namespace {
@@ -33,11 +34,11 @@ class TracedOperations : public TraceTest {
 TEST_F(TracedOperations, ProtocolFileAndDirectoryObjects) {
   TempDir working;
   const std::string protocol = working.Write("protocol.kel", "a = 1\n");
-  const auto old_directory = std::filesystem::current_path();
-  std::filesystem::current_path(working.path());
   NlParameterTable* table = nullptr;
-  EXPECT_EQ(nlpaload(context_, &table), 0);
-  std::filesystem::current_path(old_directory);
+  {
+    InDirectory cwd(working.path());
+    EXPECT_EQ(nlpaload(context_, &table), 0);
+  }
   nlpatrm(nullptr, &table);
 
   // The directory-access parameters as if read from ldap.kel next to the LDIF file.
