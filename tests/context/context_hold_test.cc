@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -61,8 +62,8 @@ TEST_F(ContextHold, LastReleaseEmptiesTheRecordAndNullsOnlyThatSlot) {
   NlGlobalContext* record = first;
   nlstdtrm(&first);
   EXPECT_EQ(first, nullptr);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(record);
-  for (size_t i = 0; i < sizeof(NlGlobalContext); ++i) ASSERT_EQ(bytes[i], 0) << "byte " << i;
+  const NlGlobalContext zero{};
+  EXPECT_EQ(std::memcmp(record, &zero, sizeof zero), 0) << "the record is empty again";
 }
 
 TEST_F(ContextHold, ThreadSafeFirstHoldCreatesElevenMutexesInOrder) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -21,15 +22,8 @@ std::vector<uint8_t> VectorOf(const NlDataRepresentation* descriptor) {
   return {descriptor->vector, descriptor->vector + descriptor->vector[0]};
 }
 
-bool LittleEndian() {
-  const uint16_t probe = 1;
-  uint8_t first;
-  std::memcpy(&first, &probe, 1);
-  return first == 1;
-}
-
 TEST_F(DataRepresentation, VectorOfALittleEndianIeeeMachine) {
-  if (!LittleEndian()) GTEST_SKIP() << "the published vector is that of a little-endian machine";
+  if (std::endian::native != std::endian::little) GTEST_SKIP() << "the published vector is that of a little-endian machine";
   ASSERT_EQ(nlifigbl(context_), 0);
   const std::vector<uint8_t> expected = {
       0x20, 0x08, 0xFF, 0x03, 0x01, 0x00, 0x12, 0x34, 0x34, 0x34, 0x34, 0x34, 0x78, 0x10, 0x10, 0x32,

@@ -49,11 +49,16 @@ class ParameterReader : public ::testing::Test {
     return ReadWith(&desc, {}, 0);
   }
   int32_t ReadWith(const NlFileNameDesc* desc, std::vector<std::string> strings, uint32_t options) {
+    std::vector<char*> argv = Argv(std::move(strings));
+    return nlpains(&record_, &table_, options, desc, nullptr, 0, nullptr, nullptr,
+                   static_cast<int32_t>(argv.size()), argv.empty() ? nullptr : argv.data());
+  }
+  // The strings as command-line arguments, kept until the next call.
+  std::vector<char*> Argv(std::vector<std::string> strings) {
     strings_ = std::move(strings);
     std::vector<char*> argv;
     for (auto& s : strings_) argv.push_back(s.data());
-    return nlpains(&record_, &table_, options, desc, nullptr, 0, nullptr, nullptr,
-                   static_cast<int32_t>(argv.size()), argv.empty() ? nullptr : argv.data());
+    return argv;
   }
 
   NlParamEntry* Entry(const std::string& name) {
@@ -344,9 +349,7 @@ class ParameterLookup : public ParameterReader {
  protected:
   int32_t Lookup(const std::string& wanted, char** value, uint32_t* size, uint32_t options = NLPA_LOOKUP_MODE,
                  std::vector<std::string> strings = {}) {
-    strings_ = std::move(strings);
-    std::vector<char*> argv;
-    for (auto& s : strings_) argv.push_back(s.data());
+    std::vector<char*> argv = Argv(std::move(strings));
     return nlpains(&record_, nullptr, options, &desc_, wanted.data(), static_cast<uint32_t>(wanted.size()), value,
                    size, static_cast<int32_t>(argv.size()), argv.empty() ? nullptr : argv.data());
   }
