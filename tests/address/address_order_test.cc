@@ -45,7 +45,8 @@ TEST_F(AddressOrderTest, OutputsOfEachShapeInOrder) {
       // The members of an address list come before the next member.
       {"(DESCRIPTION=(ADDRESS_LIST=" + kA + kB + ")" + kC + ")", 0,
        {"(DESCRIPTION=" + kA + ")", "(DESCRIPTION=" + kB + ")", "(DESCRIPTION=" + kC + ")"}},
-      // A source route hands out the hop and forwards the route, with its hop count raised.
+      // A source route hands out its current hop and forwards the route; the next-hop option moves
+      // on a hop and raises the count in what it forwards.
       {routed, 0, {"(DESCRIPTION=(SOURCE_ROUTE=yes)" + kA + ") -> " + routed}},
       {"(DESCRIPTION=(SOURCE_ROUTE=yes)(HOP_COUNT=2)" + kA + kB + ")", 0,
        {"(DESCRIPTION=(SOURCE_ROUTE=yes)(HOP_COUNT=2)" + kB + ") -> (DESCRIPTION=(SOURCE_ROUTE=yes)(HOP_COUNT=2)" +
@@ -78,7 +79,8 @@ TEST_F(AddressOrderTest, LoadBalancedListFollowsTheGenerator) {
     ASSERT_EQ(Start("(ADDRESS_LIST=(LOAD_BALANCE=" + value + ")" + kA + kB + ")"), 0);
     const bool balanced = value != "1" && value != "maybe";
     EXPECT_EQ(All(), balanced ? (std::vector<std::string>{kB, kA}) : (std::vector<std::string>{kA, kB})) << value;
-  }  nlrntrm(context_.get());
+  }
+  nlrntrm(context_.get());
   ASSERT_EQ(Start("(ADDRESS_LIST=(LOAD_BALANCE=on)" + kA + kB + ")"), 0);
   EXPECT_EQ(All().size(), 2u);
   EXPECT_NE(context_.get()->random_state, nullptr) << "a balanced list seeds a generator the context lacks";
