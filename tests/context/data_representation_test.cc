@@ -23,7 +23,9 @@ std::vector<uint8_t> VectorOf(const NlDataRepresentation* descriptor) {
 // The vector encodes the word sizes, the alignments, the flags and every byte-order table, so
 // comparing it whole checks what the descriptor derived from the machine.
 TEST_F(DataRepresentation, VectorOfALittleEndianIeeeMachine) {
-  if (std::endian::native != std::endian::little) GTEST_SKIP() << "the published vector is that of a little-endian machine";
+  if (std::endian::native != std::endian::little) {
+    GTEST_SKIP() << "the published vector is that of a little-endian machine";
+  }
   ASSERT_EQ(nlifigbl(context_), 0);
   const std::vector<uint8_t> expected = {
       0x20, 0x08, 0xFF, 0x03, 0x01, 0x00, 0x12, 0x34, 0x34, 0x34, 0x34, 0x34, 0x78, 0x10, 0x10, 0x32,

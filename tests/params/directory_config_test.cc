@@ -83,7 +83,8 @@ TEST_F(DirectoryConfigTest, ProfileOverSharedProfile) {
                          {"names.default_domain", "example.com"},
                          {"names.directory_path", "(NAMESFILE,HOSTNAME)"},
                          {"sqlnet.expire_time", "10"},
-                         {"trace_directory_client", "/var/trace/clients/with/a/rather/long/directory/name/that/needs/folding"},
+                         {"trace_directory_client",
+                          "/var/trace/clients/with/a/rather/long/directory/name/that/needs/folding"},
                          {"trace_level_client", "4"},
                      }));
 }

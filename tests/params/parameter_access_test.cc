@@ -40,7 +40,9 @@ class ParameterAccess : public ::testing::Test {
   // Every element of a list value, by index from 1 up to its count.
   std::vector<std::string> Elements(const std::string& name) {
     std::vector<std::string> elements;
-    for (uint32_t i = 1, count = Count(name); i <= count; ++i) elements.push_back(Element(name, static_cast<int32_t>(i)));
+    for (int32_t i = 1, count = static_cast<int32_t>(Count(name)); i <= count; ++i) {
+      elements.push_back(Element(name, i));
+    }
     return elements;
   }
   uint32_t Count(const std::string& name) {

@@ -97,9 +97,10 @@ TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
   const Outcome run = Kelnl("-p ifile=" + included + " -p port=1600 status");
   EXPECT_EQ(run.status, 0) << run.err;
   for (const std::string& line :
-       {"system parameter file   " + home.SystemFile() + " (read)\n", std::string("local parameter file    not read\n"),
-        std::string("command-line parameters 2 (read)\n"), "included file           " + included + "\n",
-        std::string("trace level             user (4)\n"), "trace file              " + home.File("trace/kelnl.trc") + "\n",
+       {"system parameter file   " + home.SystemFile() + " (read)\n",
+        std::string("local parameter file    not read\n"), std::string("command-line parameters 2 (read)\n"),
+        "included file           " + included + "\n", std::string("trace level             user (4)\n"),
+        "trace file              " + home.File("trace/kelnl.trc") + "\n",
         "log file                " + home.File("network/log/kelnl.log") + "\n", std::string("holds                   1\n")}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "in\n" << run.out;
   }
