@@ -50,6 +50,43 @@ class SeededContext {
   NlGlobalContext context_{};
 };
 
+// An iterator over a descriptor, started and drained.
+class AddressIteratorTest : public ::testing::Test {
+ protected:
+  void TearDown() override { nladtrm(&handle_); }
+
+  std::int32_t Start(const std::string& text, std::uint16_t options = 0) {
+    nladtrm(&handle_);
+    return nladini_t(context_.get(), &handle_, text.data(), text.size(), options);
+  }
+
+  // The connect output of every call until the first non-zero result, each followed by
+  // " -> " and the forward output where that differs.
+  std::vector<std::string> All() {
+    std::vector<std::string> outputs;
+    NlnvBinding* connect = nullptr;
+    NlnvBinding* forward = nullptr;
+    while (nladget(handle_, &connect, &forward) == NLAD_GET_OK) {
+      const std::string forwarded = TextOf(forward) == TextOf(connect) ? "" : " -> " + TextOf(forward);
+      outputs.push_back(TextOf(connect) + forwarded);
+    }
+    EXPECT_EQ(connect, nullptr);
+    return outputs;
+  }
+
+  // How many addresses come before nladget stops handing out.
+  long Drain() {
+    NlnvBinding* connect = nullptr;
+    NlnvBinding* forward = nullptr;
+    long count = 0;
+    while (nladget(handle_, &connect, &forward) == NLAD_GET_OK) ++count;
+    return count;
+  }
+
+  SeededContext context_{20261206};
+  NlAddressIterator* handle_ = nullptr;
+};
+
 }  // namespace kelnl::testing
 
 #endif

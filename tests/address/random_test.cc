@@ -26,7 +26,7 @@ class RandomTest : public ::testing::Test {
 
 std::uint16_t Fold(std::uint32_t value) { return static_cast<std::uint16_t>((value >> 16) ^ (value & 0xFFFF)); }
 
-TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
+TEST_F(RandomTest, FirstValueSeedsReseedingKeepsTheStateAndTerminationClearsIt) {
   EXPECT_EQ(nlrnini(nullptr), NLRN_STATUS_NO_MEMORY);
   std::uint16_t value = 0;
   EXPECT_EQ(nlrngr(nullptr, &value), 1);
@@ -34,9 +34,12 @@ TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
   nlrntrm(nullptr);
   nlrntrm(&context_);  // no state: only the slot
   EXPECT_EQ(context_.random_state, nullptr);
-  ASSERT_EQ(nlrnini(&context_), 0u);
+  // A first value without a state seeds one and is the folded seed, before any step.
+  ASSERT_EQ(nlrngr(&context_, &value), 0);
   NlRandomState* state = context_.random_state;
   ASSERT_NE(state, nullptr);
+  EXPECT_EQ(value, Fold(state->value));
+  EXPECT_EQ(state->step_a, 11113u);
   EXPECT_EQ(state->multiplier, 971u);
   EXPECT_EQ(state->initialised, 1u);
   Next();
@@ -48,29 +51,15 @@ TEST_F(RandomTest, SeedingReseedsAnExistingStateAndTerminationClearsIt) {
   EXPECT_EQ(context_.random_state, nullptr);
 }
 
-TEST_F(RandomTest, FirstValueWithoutStateIsTheFoldedSeed) {
-  std::uint16_t value = 0;
-  ASSERT_EQ(nlrngr(&context_, &value), 0);
-  ASSERT_NE(context_.random_state, nullptr);
-  EXPECT_EQ(value, Fold(context_.random_state->value));
-  EXPECT_EQ(context_.random_state->step_a, 11113u);
-}
-
-TEST_F(RandomTest, StepsOnceFromAKnownSeed) {
-  SeedWith(1000);
-  // 1007 below the bound; step_a 13020, step_b 178261 below theirs.
-  const std::uint32_t expected = 971u * 1007u + 178261u + 13020u;
-  EXPECT_EQ(Next(), Fold(expected));
-  EXPECT_EQ(context_.random_state->value, expected);
-}
-
-TEST_F(RandomTest, BoundsAreTestedBeforeTheProduct) {
-  SeedWith(9965);  // steps to 9972: below the bound, unchanged
-  Next();
-  EXPECT_EQ(context_.random_state->value, 971u * 9972u + 178261u + 13020u);
-  SeedWith(9966);  // steps to 9973: pulled back to 102
-  Next();
-  EXPECT_EQ(context_.random_state->value, 971u * 102u + 178261u + 13020u);
+// value + 7 stays below the bound 9973 or is pulled back by 9871 before the product; the steps
+// are 13020 and 178261, below theirs.
+TEST_F(RandomTest, OneStepFromAKnownSeedTestsTheBoundBeforeTheProduct) {
+  for (const auto& [seed, stepped] : {std::pair{1000u, 1007u}, {9965u, 9972u}, {9966u, 102u}}) {
+    SeedWith(seed);
+    const std::uint32_t expected = 971u * stepped + 178261u + 13020u;
+    EXPECT_EQ(Next(), Fold(expected)) << seed;
+    EXPECT_EQ(context_.random_state->value, expected) << seed;
+  }
 }
 
 TEST_F(RandomTest, StepsArePulledBackAtTheirBounds) {

@@ -1,6 +1,7 @@
 // The banner line, the date text and the messages written to a context's log.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <regex>
 #include <string>
 
@@ -18,13 +19,6 @@
 #include "tests/support/alloc_sweep.h"
 
 namespace {
-
-// A file the library wrote as text, read back with the platform's line ends as "\n".
-std::string TextFile(const kelnl::testing::TempDir& directory, const char* name) {
-  std::string text = directory.Read(name);
-  std::erase(text, '\r');
-  return text;
-}
 
 const std::string kDatePattern = "[0-3][0-9]-(JAN|FEB|MAR|APR|MAY|JUN|JUL|AUG|SEP|OCT|NOV|DEC)-[0-9]{4} "
                                  "[0-2][0-9]:[0-5][0-9]:[0-5][0-9]";
@@ -80,7 +74,7 @@ class ContextFacilities : public kelnl::testing::MessageFacilityTest {
   std::string log_path_;
 };
 
-TEST_F(ContextFacilities, DateTextStartsTheFacilityOnFirstUse) {
+TEST_F(ContextFacilities, DateTextStartsTheFacilityOnFirstUseAndSignalsItsErrors) {
   ASSERT_EQ(context_.date_facility, nullptr);
   char text[NL_DATE_BUFFER_SIZE];
   std::size_t length = 0;
@@ -89,11 +83,10 @@ TEST_F(ContextFacilities, DateTextStartsTheFacilityOnFirstUse) {
   EXPECT_EQ(length, 20u);
   EXPECT_TRUE(std::regex_match(std::string(text), std::regex(kDatePattern))) << text;
   EXPECT_EQ(stack()->depth, 0);
-}
 
-TEST_F(ContextFacilities, DateErrorsAreSignalledAsFacility22AndCaught) {
-  char text[NL_DATE_BUFFER_SIZE - 1] = "untouched";
-  EXPECT_EQ(nldatxt(&context_, text, sizeof text, nullptr), KELE_DATE_BUFFER_TOO_SMALL);
+  // Errors are signalled as facility 22 and caught.
+  std::strcpy(text, "untouched");
+  EXPECT_EQ(nldatxt(&context_, text, NL_DATE_BUFFER_SIZE - 1, nullptr), KELE_DATE_BUFFER_TOO_SMALL);
   EXPECT_STREQ(text, "untouched");
   EXPECT_EQ(stack()->recovery_chain, nullptr);
   EXPECT_EQ(nlergmfi(stack(), 1), 22u);
@@ -124,18 +117,18 @@ TEST_F(ContextFacilities, BannerWithDateAndNotice) {
   const std::string line = "\nkelnl for " + std::string(kelnl::os::PlatformName()) +
                            ": Version 8.0.0.0.0 - Production on " + kDatePattern;
   const std::string notice = "\n\nCopyright \\(c\\) 2026, the kelnl developers. All rights reserved.\n\n";
-  EXPECT_TRUE(std::regex_match(TextFile(home_, "log.txt"), std::regex(line + notice + line)))
-      << TextFile(home_, "log.txt");
+  EXPECT_TRUE(std::regex_match(home_.ReadText("log.txt"), std::regex(line + notice + line)))
+      << home_.ReadText("log.txt");
 }
 
 TEST_F(ContextFacilities, ShowWritesDatedMessagesToTheLog) {
   OpenLog();
   EXPECT_EQ(nlershow(&context_, 1, 0, NL_SHOW_DATE | NL_SHOW_END_LINE, NLE_PARAMETER_FILE_ERROR, "brisol.kel"), 0);
   EXPECT_EQ(nlershow(&context_, 1, 2, NL_SHOW_NO_PREFIX | NL_SHOW_NEWLINE, NLM_TRACE_LEVEL, 16), 0);
-  EXPECT_TRUE(std::regex_match(TextFile(home_, "log.txt"),
+  EXPECT_TRUE(std::regex_match(home_.ReadText("log.txt"),
                                std::regex(kDatePattern + ": NL-00462: error in parameter file brisol.kel\n"
                                           "  .*16.*\n")))
-      << TextFile(home_, "log.txt");
+      << home_.ReadText("log.txt");
 
   // The record mode formats the message alone into the startup record's buffer.
   char text[64];

@@ -21,14 +21,6 @@ void DirectoryHome::WriteLdapParameters(const std::string& text) {
   nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2);
 }
 
-void DirectoryHome::WriteEntries(const std::string& ldif, const std::string& extra_parameters) {
-  home_.Write((std::filesystem::path(admin_) / "entries.ldif").string(), ldif);
-  WriteLdapParameters(
-      "net_config_method = LDAP\nhomeid = home1\nsystemname_in_dir = o=kel\n"
-      "directory_backend = ldif\ndirectory_ldif_file = entries.ldif\n" +
-      extra_parameters);
-}
-
 int32_t DirectoryHome::Load(int32_t kind, const char* name) {
   NlPrimaryErrorRecord record{};
   nlpatrm(&record, &table_);
@@ -43,6 +35,16 @@ std::string DirectoryHome::Get(const char* name) {
     return "<absent>";
   }
   return std::string(value, length);
+}
+
+std::map<std::string, std::string> DirectoryHome::Table() {
+  std::map<std::string, std::string> table;
+  NlPrimaryErrorRecord record{};
+  int32_t state = 0;
+  char* name = nullptr;
+  char* value = nullptr;
+  while (nlpaseq(&record, table_, &state, &name, &value) == 0 && state != 0) table[name] = value;
+  return table;
 }
 
 }  // namespace kelnl::testing

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 
 #include "kelnl/nlol.h"
@@ -20,13 +23,25 @@ class DirectoryHome : public ::testing::Test {
 
   // Writes network/admin/ldap.kel.
   void WriteLdapParameters(const std::string& text);
-  // Writes network/admin/entries.ldif and an ldap.kel naming it, with home "home1" below o=kel
-  // (extra statements appended).
-  void WriteEntries(const std::string& ldif, const std::string& extra_parameters = "");
+#ifdef KELNL_DIRECTORY_EXAMPLES
+  // Writes network/admin/entries.ldif, the sample home of examples/directory followed by
+  // extra_ldif, and an ldap.kel naming it, with home "home1" below dc=example,dc=com. The
+  // entries lie beside ldap.kel, named relative to it: the build tree's path is no absolute name
+  // to a Windows program.
+  void WriteSampleEntries(const std::string& extra_ldif = "") {
+    std::ifstream sample(KELNL_DIRECTORY_EXAMPLES "/home1.ldif", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(sample)), std::istreambuf_iterator<char>());
+    home_.Write(admin_ + "/entries.ldif", text + extra_ldif);
+    WriteLdapParameters("net_config_method = LDAP\nhomeid = home1\nsystemname_in_dir = dc=example,dc=com\n"
+                        "directory_backend = ldif\ndirectory_ldif_file = entries.ldif\n");
+  }
+#endif
   // Loads the object into a fresh table through nlpainso; the result code.
   int32_t Load(int32_t kind, const char* name);
   // A parameter of the loaded table, or "<absent>".
   std::string Get(const char* name);
+  // Every parameter of the loaded table, by the spelling it has.
+  std::map<std::string, std::string> Table();
 
   NlGlobalContext context_{};
   NlParameterTable* table_ = nullptr;

@@ -34,18 +34,6 @@ class PlainTable {
     slots_[FirstFree(Home(key))] = &key;
     if (++count_ * 2 == static_cast<int>(slots_.size())) Grow();
   }
-  void Delete(const std::string& key) {
-    uint32_t slot = Home(key);
-    while (slots_[slot] != nullptr && *slots_[slot] != key) slot = Next(slot);
-    if (slots_[slot] == nullptr) return;
-    slots_[slot] = nullptr;
-    --count_;
-    for (slot = Next(slot); slots_[slot] != nullptr; slot = Next(slot)) {
-      const std::string* moved = slots_[slot];
-      slots_[slot] = nullptr;
-      slots_[FirstFree(Home(*moved))] = moved;
-    }
-  }
   const std::vector<const std::string*>& slots() const { return slots_; }
 
  private:

@@ -40,9 +40,7 @@ Reading Collect(int32_t result, const NlPrimaryErrorRecord& record, NlParameterT
 }
 
 Reading ReadFile(const std::string& path) {
-  NlFileNameDesc desc{};
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<uint32_t>(path.size());
+  const NlFileNameDesc desc = kelnl::testing::DescriptorFor(path);
   NlPrimaryErrorRecord record{};
   NlParameterTable* table = nullptr;
   const int32_t result = nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr);
@@ -96,9 +94,7 @@ TEST(ParameterBuffer, NulCharactersAndAMissingLastNewline) {
   TempDir dir;
   // Not "nul.kel": Windows opens any nul.* name as its null device, an empty file.
   const std::string path = dir.Write("nulchars.kel", std::string("a = x\0y\nb\0c = 1\nlast = z", 24));
-  NlFileNameDesc desc{};
-  desc.base_name = path.c_str();
-  desc.base_name_length = static_cast<uint32_t>(path.size());
+  const NlFileNameDesc desc = kelnl::testing::DescriptorFor(path);
   NlPrimaryErrorRecord record{};
   NlParameterTable* table = nullptr;
   ASSERT_EQ(nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "kelnl/nlerrors.h"
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
+#include "tests/files/file_test_helpers.h"
 #include "tests/params/directory_test_support.h"
 #include "tests/support/alloc_sweep.h"
 
@@ -18,9 +20,7 @@ class ParameterLoadersTest : public DirectoryHome {
   // nlpainso of a parameter file and a command-line string, as startup reads them.
   int32_t ReadFileThroughNlpainso() {
     const std::string file = home_.Write("local.kel", "from_file = 1\n");
-    NlFileNameDesc desc{};
-    desc.base_name = file.c_str();
-    desc.base_name_length = static_cast<uint32_t>(file.size());
+    const NlFileNameDesc desc = DescriptorFor(file);
     const char* argv[] = {"from_command = 2"};
     NlPrimaryErrorRecord record{};
     nlpatrm(&record, &table_);
@@ -30,14 +30,12 @@ class ParameterLoadersTest : public DirectoryHome {
 };
 
 TEST_F(ParameterLoadersTest, FilesWithoutDirectoryConfiguration) {
-  ASSERT_EQ(ReadFileThroughNlpainso(), 0);  // no ldap.kel at all
-  EXPECT_EQ(Get("from_file"), "1");
-  EXPECT_EQ(Get("from_command"), "2");
-
-  WriteLdapParameters("net_config_method = files\n");
-  ASSERT_EQ(ReadFileThroughNlpainso(), 0);
-  EXPECT_EQ(Get("from_file"), "1");
-  EXPECT_EQ(Get("from_command"), "2");
+  // First without ldap.kel at all, then with one that names the files.
+  for (const char* ldap : {"", "net_config_method = files\n"}) {
+    if (*ldap != '\0') WriteLdapParameters(ldap);
+    ASSERT_EQ(ReadFileThroughNlpainso(), 0) << ldap;
+    EXPECT_EQ(Table(), (std::map<std::string, std::string>{{"from_command", "2"}, {"from_file", "1"}})) << ldap;
+  }
 
   // With the directory configured the file and command line are not read.
   WriteLdapParameters("net_config_method = Ldap\ndirectory_ldif_file = none.ldif\n");
@@ -94,18 +92,6 @@ TEST_F(ParameterLoadersTest, DirectoryParametersReadUnderAllocationFailures) {
   EXPECT_GT(allocations, 0);
 }
 
-// Changes the working directory for a scope.
-class ScopedWorkingDirectory {
- public:
-  explicit ScopedWorkingDirectory(const std::filesystem::path& path) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
-  }
-  ~ScopedWorkingDirectory() { std::filesystem::current_path(old_); }
-
- private:
-  std::filesystem::path old_;
-};
-
 TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
   TempDir elsewhere;
   elsewhere.Write("protocol.kel", "source = vqt_admin\n");
@@ -113,7 +99,7 @@ TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
   TempDir working;
   {
     ScopedEnvironment admin("VQT_ADMIN", elsewhere.path().string().c_str());
-    ScopedWorkingDirectory cwd(working.path());
+    InDirectory cwd(working.path());
     ASSERT_EQ(nlpaload(&context_, &table_), 0);
     EXPECT_EQ(Get("source"), "vqt_admin");
 
@@ -124,7 +110,7 @@ TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
     EXPECT_EQ(Get("source"), "here");
   }
   {
-    ScopedWorkingDirectory cwd(working.path().parent_path());
+    InDirectory cwd(working.path().parent_path());
     NlPrimaryErrorRecord record{};
     nlpatrm(&record, &table_);
     ASSERT_EQ(nlpaload(&context_, &table_), 0);  // VQT_ADMIN unset: the default directory

@@ -1,17 +1,14 @@
 #include "tests/tools/pty_session.h"
 
 #ifndef _WIN32
-#include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #endif
 
 namespace kelnl::testing {
@@ -38,22 +35,6 @@ int RemainingMs(Clock::time_point deadline) {
   return left < 0 ? 0 : static_cast<int>(left);
 }
 
-// The child's side: a session of its own with the terminal as controlling terminal and as its
-// three standard streams.
-[[noreturn]] void RunChild(const char* terminal, const std::vector<char*>& argv, const std::vector<std::string>& env) {
-  setsid();
-  const int slave = open(terminal, O_RDWR);
-  if (slave < 0) _exit(127);
-  ioctl(slave, TIOCSCTTY, 0);
-  dup2(slave, 0);
-  dup2(slave, 1);
-  dup2(slave, 2);
-  if (slave > 2) close(slave);
-  for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
-  execv(argv[0], argv.data());
-  _exit(127);
-}
-
 }  // namespace
 
 PtySession::~PtySession() {
@@ -66,22 +47,22 @@ PtySession::~PtySession() {
 
 bool PtySession::Start(const std::string& program, const std::vector<std::string>& arguments,
                        const std::vector<std::string>& environment) {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return false;
-  const char* terminal = ptsname(master_);
-  if (terminal == nullptr) return false;
-  winsize size{};
-  size.ws_row = 24;
-  size.ws_col = 80;
-  ioctl(master_, TIOCSWINSZ, &size);
   std::vector<std::string> words{program};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  const std::string name(terminal);
-  pid_ = fork();
-  if (pid_ == 0) RunChild(name.c_str(), argv, environment);
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = 80;
+  // The child gets a session of its own with the terminal as controlling terminal and as its
+  // three standard streams.
+  pid_ = forkpty(&master_, nullptr, nullptr, &size);
+  if (pid_ == 0) {
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
   return pid_ > 0;
 }
 

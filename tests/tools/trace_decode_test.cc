@@ -2,24 +2,21 @@
 // as the trace bridge lays them out, and on damaged files.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/os/os.h"
-#include "kelnl/nldt.h"
-#include "tests/diagnostics/trace_test_support.h"
 #include "tests/platform/ztrace_test_support.h"
 #include "tests/support/test_files.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
+#include "tests/tools/tool_run.h"
 
 namespace {
 
+using kelnl::testing::Outcome;
+using kelnl::testing::RunKelnl;
 using kelnl::testing::TempDir;
+using kelnl::testing::TraceFilePath;
 using kelnl::testing::ZtRegistration;
 
 // Little-endian record bytes, as the bridge builds them.
@@ -46,25 +43,6 @@ struct RecordBytes {
   }
 };
 
-struct Decoded {
-  int status = -1;
-  std::string out, err;
-};
-
-// Runs kelnl trace decode on a file, its output kept in the directory.
-Decoded DecodeWithProgram(const TempDir& dir, const std::string& file) {
-  const std::string command = std::string("'") + KELNL_TOOL_PATH + "' trace decode '" + file + "' >'" +
-                              dir.File("out") + "' 2>'" + dir.File("err") + "'";
-  [[maybe_unused]] const int raw = std::system(command.c_str());
-  Decoded decoded;
-#ifndef _WIN32
-  decoded.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-#endif
-  decoded.out = dir.Read("out");
-  decoded.err = dir.Read("err");
-  return decoded;
-}
-
 class TraceDecode : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -81,10 +59,10 @@ class TraceDecode : public ::testing::Test {
   // Closes the trace and returns its file's name.
   std::string Finish() {
     EXPECT_EQ(trace_.Terminate(), 0);
-    return kelnl::testing::TraceFilePath(dir_.path(), "client", kelnl::os::ProcessId()).string();
+    return TraceFilePath(dir_.path(), "client", kelnl::os::ProcessId()).string();
   }
   int Decode(const std::string& file) {
-    Decoded decoded = DecodeWithProgram(dir_, file);
+    const Outcome decoded = RunKelnl(dir_, "trace decode '" + file + "'");
     out_ = decoded.out;
     err_ = decoded.err;
     return decoded.status;
@@ -154,40 +132,6 @@ TEST_F(TraceDecode, StopsAtTheFirstDamageWithItsPlace) {
 
   EXPECT_EQ(Decode(dir_.File("absent.ztr")), 1);
   EXPECT_NE(err_.find("cannot open"), std::string::npos) << err_;
-}
-
-// The trace bridge itself writing through kelzt: what it encodes decodes to what was traced.
-class BridgeToDecoder : public kelnl::testing::TraceTest {
- protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "the program is driven through a POSIX shell";
-#endif
-  }
-};
-
-TEST_F(BridgeToDecoder, RecordsTracedThroughTheBridgeDecodeAsTraced) {
-  StartContext();
-  NlTraceContext* trace = Trace("level = 16\n");
-  context_->parameters = Parameters("use_ztrace = on\n");
-  const std::string trace_name = dir_.File("cli.trc");
-  ASSERT_EQ(nldtotinit(trace, "STARTUPNAME", 16, trace_name.c_str(), dir_.File("brisol.fdf").c_str()), 0);
-  EXPECT_EQ(nldtotrc(nullptr, trace, 0, 1002, 42, 4, 3, 0, 18302u, "%s %d", "abc", 7), 0);
-  EXPECT_EQ(nldtotrc(nullptr, trace, 9, 1101, 43, 16, 5, 14, 0, 9u, 3, "AB"), 0);
-  EXPECT_EQ(nldtotrc(nullptr, trace, 0, 1002, 44, 7, 1, 0, 18300u, ""), 0);
-  EXPECT_EQ(nldtotdereg(nullptr, trace), 0);
-  EXPECT_EQ(zt16_terminate(ZT_WORD_1, ZT_INTERFACE_ID, ZT_WORD_3, ZT_VERSION, &trace->external_state), 0);
-  trace->external_handle = nullptr;
-
-  const Decoded decoded = DecodeWithProgram(
-      dir_, kelnl::testing::TraceFilePath(dir_.path(), "cli", kelnl::os::ProcessId()).string());
-  ASSERT_EQ(decoded.status, 0) << decoded.err;
-  const std::string records = decoded.out.substr(decoded.out.find('\n') + 1);
-  EXPECT_EQ(records,
-            "#1 detail-low component 1002 \"nldtotrc\" line 42 message 18302 \"trace level: %d\" args \"abc 7\" "
-            "events 3\n"
-            "#2 dump component 1101 \"nldtopen\" line 43 value 9 length 3 events 5,14 data 41 42 00 argument 9\n"
-            "#3 detail-high component 1002 \"nldtotrc\" line 44 message 18300 \"trace started\" events 1\n");
 }
 
 }  // namespace

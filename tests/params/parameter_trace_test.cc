@@ -1,4 +1,5 @@
-// What the checkpoint operations and the short identifier leave in a trace that is on.
+// What the loaders, the directory converters, the checkpoint operations and the short identifier
+// leave in a trace that is on.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,8 +7,11 @@
 #include <vector>
 
 #include "kelnl/nlckp.h"
+#include "kelnl/nlol.h"
+#include "kelnl/nlpa.h"
 #include "kelnl/nlui.h"
 #include "tests/diagnostics/trace_test_support.h"
+#include "tests/files/file_test_helpers.h"
 
 namespace kelnl::testing {
 namespace {
@@ -22,11 +26,45 @@ class TracedOperations : public TraceTest {
   }
   void TearDown() override {
     context_->trace = nullptr;  // the fixture owns it
+    nlpatrm(nullptr, &context_->directory_parameters);
     TraceTest::TearDown();
   }
 };
 
-TEST_F(TracedOperations, EntryExitAndTheFileRead) {
+TEST_F(TracedOperations, ProtocolFileAndDirectoryObjects) {
+  TempDir working;
+  const std::string protocol = working.Write("protocol.kel", "a = 1\n");
+  NlParameterTable* table = nullptr;
+  {
+    InDirectory cwd(working.path());
+    EXPECT_EQ(nlpaload(context_, &table), 0);
+  }
+  nlpatrm(nullptr, &table);
+
+  // The directory-access parameters as if read from ldap.kel next to the LDIF file.
+  working.Write("entries.ldif", "dn: cn=L,cn=h,o=k\nobjectClass: Nexalistener\nNexatracelevel: 4\n");
+  const std::string ldap = working.Write("ldap.kel", "homeid = h\nsystemname_in_dir = o=k\n"
+                                                     "directory_ldif_file = entries.ldif\n");
+  const NlFileNameDesc desc = DescriptorFor(ldap);
+  NlPrimaryErrorRecord record{};
+  ASSERT_EQ(nlpains(&record, &context_->directory_parameters, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr),
+            0);
+  NlolPair** pairs = nullptr;
+  uint32_t count = 0;
+  ASSERT_EQ(nlolgobj(context_, "L", NLOL_KIND_LISTENER, &pairs, &count), 0);
+  EXPECT_EQ(count, 1u);
+  nlolfmem(context_, pairs, count);
+
+  EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
+                                    "nlpaload: protocol parameters read from " + protocol,
+                                    "nlolgobj: entry",
+                                    "nlolglist: entry",
+                                    "nlolglist: exit, result 0",
+                                    "nlolgobj: exit, result 0",
+                                }));
+}
+
+TEST_F(TracedOperations, CheckpointEntryExitAndTheFileRead) {
   const std::string directory = dir_.path().string();
   NlFileNameDesc desc{};
   desc.explicit_directory = directory.c_str();
