@@ -14,14 +14,8 @@ namespace {
 
 class TracedIterators : public TraceTest {
  protected:
-  void SetUp() override {
-    StartContext();
-    context_->trace = Trace("level = 16\n");
-    ASSERT_NE(context_->trace, nullptr);
-    context_->trace->stream->trace = context_->trace;
-  }
+  void SetUp() override { StartTracedContext(); }
   void TearDown() override {
-    context_->trace = nullptr;  // the fixture owns it
     nlrntrm(context_);
     TraceTest::TearDown();
   }

@@ -28,6 +28,7 @@ class TraceTest : public ::testing::Test {
   TraceTest() : home_("TARVO_HOME", KELNL_TEST_BUILD_HOME) {}
 
   void TearDown() override {
+    if (context_ != nullptr && context_->trace == trace_) context_->trace = nullptr;  // the fixture owns it
     if (trace_ != nullptr) {
       EXPECT_EQ(nldtdestroy(nullptr, &trace_), 0);
     }
@@ -49,6 +50,15 @@ class TraceTest : public ::testing::Test {
     ASSERT_EQ(nlerinit(nullptr, &context_->error_stack, context_->message_facility, nullptr), 0);
     // Registered as a trace's creation would; registering again then allocates nothing.
     ASSERT_EQ(nlemfireg(nullptr, context_->message_facility, 37, "NETWORK", 7, "NLT", 3), 0);
+  }
+
+  // StartContext with a trace at level 16 in trace.trc as the process's trace, for tests of what
+  // operations leave in a trace that is on.
+  void StartTracedContext() {
+    StartContext();
+    context_->trace = Trace("level = 16\n");
+    ASSERT_NE(context_->trace, nullptr);
+    context_->trace->stream->trace = context_->trace;
   }
 
   // A parameter table read from text in parameter-file form, kept until the test ends. Its
