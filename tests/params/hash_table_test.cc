@@ -25,40 +25,6 @@ int32_t SameFirstByte(const void* a, uint32_t, const void* b, uint32_t) {
 // A few home slots for many keys: long collision runs, which growth and repair must rebuild.
 uint32_t FewHomes(const void* key, uint32_t length) { return nlhthskey(key, length) % 7 * 16; }
 
-// The table's algorithm in its plainest form, slot for slot, to compare the real table with.
-class PlainTable {
- public:
-  explicit PlainTable(NlHashFunction hash) : hash_(hash), slots_(128) {}
-
-  void Put(const std::string& key) {
-    slots_[FirstFree(Home(key))] = &key;
-    if (++count_ * 2 == static_cast<int>(slots_.size())) Grow();
-  }
-  const std::vector<const std::string*>& slots() const { return slots_; }
-
- private:
-  uint32_t Mask() const { return static_cast<uint32_t>(slots_.size()) - 1; }
-  uint32_t Next(uint32_t slot) const { return ((slot + 1) * 3) & Mask(); }
-  uint32_t Home(const std::string& key) const {
-    return hash_(key.data(), static_cast<uint32_t>(key.size())) & Mask();
-  }
-  uint32_t FirstFree(uint32_t slot) const {
-    while (slots_[slot] != nullptr) slot = Next(slot);
-    return slot;
-  }
-  void Grow() {
-    std::vector<const std::string*> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const std::string* key : old) {
-      if (key != nullptr) slots_[FirstFree(Home(*key))] = key;
-    }
-  }
-
-  NlHashFunction hash_;
-  std::vector<const std::string*> slots_;
-  int count_ = 0;
-};
-
 class HashTable : public ::testing::Test {
  protected:
   void TearDown() override { nlhthfre(table_); }
@@ -142,26 +108,26 @@ TEST_F(HashTable, FunctionsCanBeSwappedOnAnExistingTableAndGrowthUsesTheNewOnes)
   for (int i = 0; i < 200; ++i) EXPECT_EQ(Get(keys_[i]), &values_[i]) << keys_[i];
 }
 
-// Without deletions a table that probes plainly puts each entry where the plainest form of the
-// algorithm does, through every growth.
-TEST_F(HashTable, PlainProbingPlacesEveryEntryLikeThePlainAlgorithm) {
-  Make(FewHomes);
-  PlainTable plain(FewHomes);
-  std::mt19937 random(7);
-  for (int step = 0; step < 3000; ++step) {
-    keys_.push_back("parameter_" + std::to_string(random() % 100000));
-    Put(keys_.back(), &values_[0]);
-    plain.Put(keys_.back());
-  }
-  ASSERT_EQ(static_cast<std::size_t>(table_->capacity), plain.slots().size());
-  for (std::size_t i = 0; i < plain.slots().size(); ++i) {
-    const std::string* expected = plain.slots()[i];
-    ASSERT_EQ(table_->slots[i].occupied, expected != nullptr ? 1 : 0) << "slot " << i;
-    if (expected != nullptr) {
-      EXPECT_EQ(std::string_view(static_cast<const char*>(table_->slots[i].key), table_->slots[i].key_length),
-                *expected) << "slot " << i;
+// Probing goes on at ((slot + 1) * 3) modulo the capacity, and growth places the entries again
+// in the order of their old slots. A walk follows the slots, so its order shows both.
+TEST_F(HashTable, ProbingAndGrowthPlaceEntriesInKnownSlots) {
+  Make(CollidingHash);
+  auto walk = [&](std::size_t count) {
+    std::vector<long> order;
+    int32_t cursor = 0;
+    while (order.size() < count) {
+      void* value = nlhthseq(table_, &cursor);
+      if (value == nullptr) break;
+      order.push_back(static_cast<long>(static_cast<int*>(value) - values_));
     }
-  }
+    return order;
+  };
+  for (int i = 0; i < 64; ++i) keys_.push_back("k" + std::to_string(i));
+  for (int i = 0; i < 8; ++i) Put(keys_[i], &values_[i]);  // slots 0, 3, 12, 39, 120, 107, 68, 79
+  EXPECT_EQ(walk(8), (std::vector<long>{0, 1, 2, 3, 6, 7, 5, 4}));
+  for (int i = 8; i < 64; ++i) Put(keys_[i], &values_[i]);
+  ASSERT_EQ(table_->capacity, 256);
+  EXPECT_EQ(walk(10), (std::vector<long>{0, 1, 34, 35, 37, 38, 7, 8, 42, 12}));
 }
 
 // Random insertions and deletions, checked against a plain multimap: every live entry is found,
