@@ -16,15 +16,10 @@
 namespace kelnl::dir {
 namespace {
 
+using testing::Key;
 using testing::SampleLdif;
 using testing::ValuesOf;
 using Strings = std::vector<std::string>;
-
-std::string Key(std::string_view name) {
-  std::string key(name.size(), '\0');
-  key.resize(NormalizeName(name, key.data()));
-  return key;
-}
 
 Strings StoredValues(const EntryStore& store, std::string_view name, std::string_view type) {
   const StoredEntry* entry = store.Find(Key(name));

@@ -5,7 +5,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <utility>
@@ -20,25 +19,12 @@
 namespace kelnl::dir {
 namespace {
 
+using testing::Key;
 using testing::SampleLdif;
+using testing::ServerUri;
 using testing::ValuesOf;
 
 constexpr const char* kAdmin = "cn=admin,dc=example,dc=com";
-
-std::string ServerUri() {
-  const char* folder = std::getenv("KELNL_SLAPD_DIR");
-  if (folder == nullptr) return {};
-  std::ifstream file(std::string(folder) + "/uri");
-  std::string uri;
-  std::getline(file, uri);
-  return uri;
-}
-
-std::string Key(std::string_view name) {
-  std::string key(name.size(), '\0');
-  key.resize(NormalizeName(name, key.data()));
-  return key;
-}
 
 class DirectoryServer : public ::testing::Test {
  protected:
