@@ -9,18 +9,12 @@
 
 #include "kelnl/nlad.h"
 #include "kelnl/nlrn.h"
+#include "tests/nv/nv_test_util.h"
 
 namespace kelnl::testing {
 
 inline std::string TextOf(const NlnvBinding* binding) {
-  if (binding == nullptr) return "<null>";
-  size_t size = 0;
-  nlnvszs(binding, &size);
-  std::string text(size + 1, '\0');
-  size_t length = 0;
-  nlnvcrs(binding, text.data(), text.size(), &length);
-  text.resize(length);
-  return text;
+  return binding == nullptr ? "<null>" : kelnv::testing::TextOf(binding);
 }
 
 // A context whose generator starts from a known seed, and the draws it will make.
