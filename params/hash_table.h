@@ -11,7 +11,10 @@ namespace kelnl {
 // Replaces the hash and equality functions of an existing table. The parameter table installs
 // its own before parsing into an existing table and before every lookup, so that a table built
 // by a caller with other functions is still searched the way its entries were stored.
-void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal);
+void ChangeHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal);
+inline void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
+  if (table->hash != hash || table->equal != equal) ChangeHashTableFunctions(table, hash, equal);
+}
 
 // One probe serving both a lookup and the insertion that follows a miss: a lookup stops at the
 // first equal entry or at the first free slot, and that free slot is where nlhthput would store

@@ -156,13 +156,52 @@ void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
   ReleaseRecord(table, binding, BindingRecordBytes(binding->name_length));
 }
 
+namespace {
+
+// nlhthskey shifts the hash 3 bits further for every later byte: only a key's last 11 bytes
+// reach the 32-bit value.
+constexpr std::uint32_t kHashedTail = 11;
+
+// Whether any byte of a word lies between 'A' and 'Z' (bytes above 127 never do), all bytes at once.
+bool HasUpperCaseLetter(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = ~std::uint64_t{0} / 255;
+  const std::uint64_t low7 = word & kOnes * 127;
+  return ((kOnes * (127 + 'Z' + 1) - low7) & ~word & (low7 + kOnes * (127 - ('A' - 1))) & kOnes * 128) != 0;
+}
+
+std::uint32_t TailHash(const unsigned char* bytes, std::uint32_t length) {
+  std::uint32_t hash = 0;
+  if (length >= kHashedTail) {
+    const unsigned char* tail = bytes + length - kHashedTail;
+    for (std::uint32_t i = 0; i < kHashedTail; ++i) hash = hash * 8 + tail[i];  // unrolled: a fixed count
+    return hash;
+  }
+  for (std::uint32_t i = 0; i < length; ++i) hash = hash * 8 + bytes[i];
+  return hash;
+}
+
+}  // namespace
+
 FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const CaseFolding& folding) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+  if (folding.ascii_letters_only) {
+    // The usual name has no capital: eight bytes are looked at in one step, and the hash is that
+    // of the name as it stands.
+    std::uint32_t i = 0;
+    bool upper = false;
+    for (; i + 8 <= length && !upper; i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, sizeof word);
+      upper = HasUpperCaseLetter(word);
+    }
+    for (; i < length && !upper; ++i) upper = bytes[i] >= 'A' && bytes[i] <= 'Z';
+    if (!upper) return FoldedNameHash{TailHash(bytes, length), true};
+  }
   unsigned changed = 0;
   std::uint32_t hash = 0;
   for (std::uint32_t i = 0; i < length; ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    const unsigned char lower = folding.lower[c];
-    changed |= lower ^ c;
+    const unsigned char lower = folding.lower[bytes[i]];
+    changed |= lower ^ bytes[i];
     hash = hash * 8 + lower;
   }
   return FoldedNameHash{hash, changed == 0};
@@ -170,7 +209,12 @@ FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const 
 
 CaseFolding CaseFolding::FromRuntime() {
   CaseFolding folding;
-  for (int c = 0; c < 256; ++c) folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
+  folding.ascii_letters_only = true;
+  for (int c = 0; c < 256; ++c) {
+    folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
+    const int expected = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+    if (folding.lower[c] != expected) folding.ascii_letters_only = false;
+  }
   return folding;
 }
 
