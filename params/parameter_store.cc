@@ -172,9 +172,11 @@ bool HasUpperCaseLetter(std::uint64_t word) {
 std::uint32_t TailHash(const unsigned char* bytes, std::uint32_t length) {
   std::uint32_t hash = 0;
   if (length >= kHashedTail) {
-    const unsigned char* tail = bytes + length - kHashedTail;
-    for (std::uint32_t i = 0; i < kHashedTail; ++i) hash = hash * 8 + tail[i];  // unrolled: a fixed count
-    return hash;
+    // Spelt out: the terms are independent, so they need not wait for each other.
+    const unsigned char* t = bytes + length - kHashedTail;
+    const auto at = [t](int i, int shift) { return static_cast<std::uint32_t>(t[i]) << shift; };
+    return at(0, 30) + at(1, 27) + at(2, 24) + at(3, 21) + at(4, 18) + at(5, 15) + at(6, 12) + at(7, 9) + at(8, 6) +
+           at(9, 3) + at(10, 0);
   }
   for (std::uint32_t i = 0; i < length; ++i) hash = hash * 8 + bytes[i];
   return hash;
