@@ -103,10 +103,14 @@ struct RunWalk {
   uint32_t reusable = 0;
 };
 
-// A table that never lost an entry (a parameter table, say) has no tombstones to look for.
-template <bool kTombstones>
+// A table that never lost an entry (a parameter table, say) has no tombstones to look for. A
+// search with the default functions (kDefault: by hash, spreading, matching with nlhthteq) is
+// the parameter table's every lookup and store; its walk is compiled for it alone, as runs of
+// numbered names are long.
+template <bool kTombstones, bool kDefault>
 RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
                 NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
+  if constexpr (kDefault) by_hash = true, spreading = true;
   RunWalk walk;
   uint32_t slot = start;
   for (; kTombstones ? block.InUse(slot) : block.Occupied(slot); slot = block.Next(slot)) {
@@ -116,11 +120,12 @@ RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const voi
       if (!walk.has_reusable && (!spreading || same_hash)) walk.has_reusable = true, walk.reusable = slot;
       continue;
     }
-    if (match == nullptr || (by_hash && !same_hash)) continue;
+    if ((!kDefault && match == nullptr) || (by_hash && !same_hash)) continue;
     // Equal keys have equal second hashes too: a different tag settles it without the key.
     if (spreading && by_hash && block.Tag(slot) != 0 && block.Tag(slot) != second.tag()) continue;
     const NlHashSlot& entry = block.slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) {
+    if (kDefault ? nlhthteq(entry.key, entry.key_length, key, length) != 0
+                 : match(entry.key, entry.key_length, key, length) != 0) {
       walk.found = true;
       walk.slot = slot;
       return walk;
@@ -142,7 +147,9 @@ kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, 
   if (!block.InUse(hash & block.mask)) {
     return kelnl::HashProbe{hash & block.mask, hash, false, false, spreading ? second_hash.tag() : uint8_t{0}};
   }
-  const auto walk_run = *block.dead_count == 0 ? WalkRun<false> : WalkRun<true>;
+  const bool plain = match == nlhthteq && by_hash && spreading;
+  const auto walk_run = *block.dead_count == 0 ? (plain ? WalkRun<false, true> : WalkRun<false, false>)
+                                               : (plain ? WalkRun<true, true> : WalkRun<true, false>);
   const RunWalk home = walk_run(block, hash & block.mask, hash, key, length, match, by_hash, spreading, second_hash);
   if (home.found) return kelnl::HashProbe{home.slot, hash, true};
   const uint8_t tag = spreading ? second_hash.tag() : 0;
