@@ -1,6 +1,7 @@
 #include "params/parameter_store.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 #include "kelnl/nlerrors.h"
@@ -90,6 +91,12 @@ NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key, NlParamBin
   return entry;
 }
 
+// A value's text starts where the record's last field ends: in the record's tail padding, where
+// there is some.
+constexpr std::size_t kValueTextOffset = offsetof(NlParamValue, reference_count) + sizeof(std::int32_t);
+
+std::size_t ValueRecordBytes(std::uint32_t length) { return kValueTextOffset + length + std::size_t{1}; }
+
 NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
   SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
   return static_cast<NlParamEntry*>(nlhthget(table->index, key.text(), key.length()));
@@ -120,9 +127,9 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
 }  // namespace
 
 NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint32_t length) {
-  auto* value = static_cast<NlParamValue*>(CarveRecord(table, sizeof(NlParamValue) + length + std::size_t{1}));
+  auto* value = static_cast<NlParamValue*>(CarveRecord(table, ValueRecordBytes(length)));
   if (value == nullptr) return nullptr;
-  value->text = reinterpret_cast<char*>(value + 1);
+  value->text = reinterpret_cast<char*>(value) + kValueTextOffset;
   if (text != nullptr && length > 0) std::memcpy(value->text, text, length);
   value->text[length] = '\0';
   value->elements = nullptr;
@@ -149,7 +156,7 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
   value->reference_count -= 1;
   if (value->reference_count >= 1) return;
   ReleaseRecord(table, value->elements, value->text_length + std::size_t{1});
-  ReleaseRecord(table, value, sizeof(NlParamValue) + value->text_length + std::size_t{1});
+  ReleaseRecord(table, value, ValueRecordBytes(value->text_length));
 }
 
 void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
