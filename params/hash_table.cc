@@ -207,7 +207,11 @@ void PlaceWord(const SlotBlock& from, SlotBlock& to, uint32_t word, uint32_t bit
     } else {
       while (to.Occupied(slot)) slot = to.Next(slot);
     }
-    to.FillFresh(slot, entry, hash, second_runs, from.Tag(i));
+    if (second_runs) {
+      to.FillFresh(slot, entry, hash, true, from.Tag(i));
+    } else {
+      to.CopyFresh(slot, from, i);
+    }
   }
 }
 

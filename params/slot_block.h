@@ -92,6 +92,16 @@ class SlotBlock {
     occupancy[slot / kBits] |= Mask(slot);
     if (hash_shared) shared[slot / kBits] |= Mask(slot);
   }
+  // Fills a slot of a fresh block with the entry of another block's slot, hash and tag
+  // included, as an entry of its home run.
+  void CopyFresh(std::uint32_t slot, const SlotBlock& from, std::uint32_t from_slot) {
+    if constexpr (kInSlot) {
+      std::memcpy(&slots[slot], &from.slots[from_slot], sizeof(NlHashSlot));
+      occupancy[slot / kBits] |= Mask(slot);
+    } else {
+      FillFresh(slot, from.slots[from_slot], from.Hash(from_slot), false, from.Tag(from_slot));
+    }
+  }
   // Replaces the hash kept for an occupied slot (the table's hash function changed).
   void Rehash(std::uint32_t slot, std::uint32_t hash) { std::memcpy(MutableHashAddress(slot), &hash, sizeof hash); }
   void Untag(std::uint32_t slot) { *TagAddress(slot) = 0; }
