@@ -196,14 +196,19 @@ FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const 
   if (folding.ascii_letters_only) {
     // The usual name has no capital: eight bytes are looked at in one step, and the hash is that
     // of the name as it stands.
-    std::uint32_t i = 0;
-    bool upper = false;
-    for (; i + 8 <= length && !upper; i += 8) {
+    const auto word_at = [bytes](std::uint32_t at) {
       std::uint64_t word;
-      std::memcpy(&word, bytes + i, sizeof word);
-      upper = HasUpperCaseLetter(word);
+      std::memcpy(&word, bytes + at, sizeof word);
+      return word;
+    };
+    bool upper = false;
+    if (length >= 8) {
+      // The last word overlaps the one before it rather than leaving bytes for a loop.
+      for (std::uint32_t i = 0; i + 8 < length && !upper; i += 8) upper = HasUpperCaseLetter(word_at(i));
+      upper = upper || HasUpperCaseLetter(word_at(length - 8));
+    } else {
+      for (std::uint32_t i = 0; i < length && !upper; ++i) upper = bytes[i] >= 'A' && bytes[i] <= 'Z';
     }
-    for (; i < length && !upper; ++i) upper = bytes[i] >= 'A' && bytes[i] <= 'Z';
     if (!upper) return FoldedNameHash{TailHash(bytes, length), true};
   }
   unsigned changed = 0;
