@@ -137,8 +137,10 @@ RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const voi
 
 // The key's entry that match accepts (found), or else the slot an insertion takes. Without a
 // match function only the slot for an insertion is sought.
-kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length,
-                        NlKeyMatchFunction match, bool by_hash, bool spreading) {
+// Inlined into its few callers: the probe of every store and lookup.
+[[gnu::always_inline]] inline kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key,
+                                                      uint32_t length, NlKeyMatchFunction match, bool by_hash,
+                                                      bool spreading) {
   SecondHash second_hash(key, length);
   // An insertion stores the tag of every key: nlhthskey values coincide often (x18 and x20
   // alike), and a probe that meets another key of its value then tells them apart by the tag,
