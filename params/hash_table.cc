@@ -61,14 +61,26 @@ bool SpreadsCollisions(const NlHashTable* table) {
 uint32_t SpreadHash(const void* key, uint32_t length) {
   const auto* bytes = static_cast<const unsigned char*>(key);
   uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
-  uint32_t i = 0;
-  for (; i + 8 <= length; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes + i, sizeof word);
+  const auto mix = [&hash](uint64_t word) {
     hash = (hash ^ word) * 0xBF58476D1CE4E5B9u;
     hash ^= hash >> 31;
+  };
+  if (length >= 8) {
+    // Whole words; the last one overlaps the one before it (the length is in the seed, so keys
+    // of one length that agree on every word agree on every byte).
+    for (uint32_t i = 0; i + 8 < length; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, bytes + i, sizeof word);
+      mix(word);
+    }
+    uint64_t last;
+    std::memcpy(&last, bytes + length - 8, sizeof last);
+    mix(last);
+  } else {
+    uint64_t word = 0;
+    for (uint32_t i = 0; i < length; ++i) word |= uint64_t{bytes[i]} << (8 * i);
+    mix(word);
   }
-  for (; i < length; ++i) hash = (hash ^ bytes[i]) * 0x94D049BB133111EBu;
   hash ^= hash >> 29;
   hash *= 0xBF58476D1CE4E5B9u;
   return static_cast<uint32_t>(hash >> 32);
