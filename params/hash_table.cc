@@ -299,7 +299,8 @@ HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::ui
   return ProbeWithHash(table, key, length, hash, table->equal);
 }
 
-void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
+void* InsertAtProbeAndRebuild(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length,
+                              void* value) {
   SlotBlock block = Block(table);
   // (The slot's old contents are not saved for the undo: a free slot's key and value mean
   // nothing, and reading them would wait for memory that writing does not.)
