@@ -7,12 +7,12 @@
 #include "platform/core/allocator.h"
 #include "platform/os/os.h"
 
-// Behind the slot array, in the same block (see slot_block.h), the table keeps each slot's key
-// hash, bitmaps of occupied and released slots and, with the default functions, a byte of a
-// second hash of each key. Probing then walks bitmaps small enough to stay in the cache instead
-// of 4-word slots spread over the whole array; growth places entries without hashing their keys
-// again; and with the default functions a probe compares hash and byte before it reads any key:
-// equal keys agree on both, so a difference settles it.
+// With each slot (in its padding where pointers are 8 bytes, else beside the array; see
+// slot_block.h) the table keeps the key's hash and, with the default functions, a byte of a
+// second hash of the key; behind the array, bitmaps of occupied and released slots. Probing then
+// finds free slots in bitmaps small enough to stay in the cache; growth places entries without
+// hashing their keys again; and with the default functions a probe compares hash and byte before
+// it reads any key: equal keys agree on both, so a difference settles it.
 //
 // Two departures from the plainest open addressing keep every operation's cost independent of
 // how many keys share a hash value:
