@@ -7,12 +7,12 @@
 #include "platform/core/allocator.h"
 #include "platform/os/os.h"
 
-// Behind the slot array, in the same block (see slot_block.h), the table keeps each slot's key
-// hash, bitmaps of occupied and released slots and, with the default functions, a byte of a
-// second hash of each key. Probing then walks bitmaps small enough to stay in the cache instead
-// of 4-word slots spread over the whole array; growth places entries without hashing their keys
-// again; and with the default functions a probe compares hash and byte before it reads any key:
-// equal keys agree on both, so a difference settles it.
+// With each slot (in its padding where pointers are 8 bytes, else beside the array; see
+// slot_block.h) the table keeps the key's hash and, with the default functions, a byte of a
+// second hash of the key; behind the array, bitmaps of occupied and released slots. Probing then
+// finds free slots in bitmaps small enough to stay in the cache; growth places entries without
+// hashing their keys again; and with the default functions a probe compares hash and byte before
+// it reads any key: equal keys agree on both, so a difference settles it.
 //
 // Two departures from the plainest open addressing keep every operation's cost independent of
 // how many keys share a hash value:
@@ -48,7 +48,7 @@ constexpr int32_t kInitialCapacity = 128;
 constexpr uint32_t kSpillAfter = 8;
 constexpr size_t kLargeFrom = 2 * kelnl::os::kLargePageBytes;
 // The steps of a probe whose key hashes PrefetchHome fetches.
-constexpr uint32_t kPrefetchSteps = 3;
+constexpr uint32_t kPrefetchSteps = 2;
 
 SlotBlock Block(const NlHashTable* table) { return SlotBlock(table->slots, table->capacity); }
 
@@ -61,14 +61,26 @@ bool SpreadsCollisions(const NlHashTable* table) {
 uint32_t SpreadHash(const void* key, uint32_t length) {
   const auto* bytes = static_cast<const unsigned char*>(key);
   uint64_t hash = 0x9E3779B97F4A7C15u ^ length;
-  uint32_t i = 0;
-  for (; i + 8 <= length; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes + i, sizeof word);
+  const auto mix = [&hash](uint64_t word) {
     hash = (hash ^ word) * 0xBF58476D1CE4E5B9u;
     hash ^= hash >> 31;
+  };
+  if (length >= 8) {
+    // Whole words; the last one overlaps the one before it (the length is in the seed, so keys
+    // of one length that agree on every word agree on every byte).
+    for (uint32_t i = 0; i + 8 < length; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, bytes + i, sizeof word);
+      mix(word);
+    }
+    uint64_t last;
+    std::memcpy(&last, bytes + length - 8, sizeof last);
+    mix(last);
+  } else {
+    uint64_t word = 0;
+    for (uint32_t i = 0; i < length; ++i) word |= uint64_t{bytes[i]} << (8 * i);
+    mix(word);
   }
-  for (; i < length; ++i) hash = (hash ^ bytes[i]) * 0x94D049BB133111EBu;
   hash ^= hash >> 29;
   hash *= 0xBF58476D1CE4E5B9u;
   return static_cast<uint32_t>(hash >> 32);
@@ -103,24 +115,29 @@ struct RunWalk {
   uint32_t reusable = 0;
 };
 
-// A table that never lost an entry (a parameter table, say) has no tombstones to look for.
-template <bool kTombstones>
+// A table that never lost an entry (a parameter table, say) has no tombstones to look for. A
+// search with the default functions (kDefault: by hash, spreading, matching with nlhthteq) is
+// the parameter table's every lookup and store; its walk is compiled for it alone, as runs of
+// numbered names are long.
+template <bool kTombstones, bool kDefault>
 RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
                 NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
+  if constexpr (kDefault) by_hash = true, spreading = true;
   RunWalk walk;
   uint32_t slot = start;
   for (; kTombstones ? block.InUse(slot) : block.Occupied(slot); slot = block.Next(slot)) {
-    const bool same_hash = block.hashes[slot] == hash;
+    const bool same_hash = block.Hash(slot) == hash;
     walk.same_hash_met += same_hash ? 1 : 0;
     if (kTombstones && !block.Occupied(slot)) {
       if (!walk.has_reusable && (!spreading || same_hash)) walk.has_reusable = true, walk.reusable = slot;
       continue;
     }
-    if (match == nullptr || (by_hash && !same_hash)) continue;
+    if ((!kDefault && match == nullptr) || (by_hash && !same_hash)) continue;
     // Equal keys have equal second hashes too: a different tag settles it without the key.
-    if (spreading && by_hash && block.tags[slot] != 0 && block.tags[slot] != second.tag()) continue;
+    if (spreading && by_hash && block.Tag(slot) != 0 && block.Tag(slot) != second.tag()) continue;
     const NlHashSlot& entry = block.slots[slot];
-    if (match(entry.key, entry.key_length, key, length) != 0) {
+    if (kDefault ? nlhthteq(entry.key, entry.key_length, key, length) != 0
+                 : match(entry.key, entry.key_length, key, length) != 0) {
       walk.found = true;
       walk.slot = slot;
       return walk;
@@ -132,16 +149,24 @@ RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const voi
 
 // The key's entry that match accepts (found), or else the slot an insertion takes. Without a
 // match function only the slot for an insertion is sought.
-kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key, uint32_t length,
-                        NlKeyMatchFunction match, bool by_hash, bool spreading) {
+// Inlined into its few callers: the probe of every store and lookup.
+[[gnu::always_inline]] inline kelnl::HashProbe Locate(const SlotBlock& block, uint32_t hash, const void* key,
+                                                      uint32_t length, NlKeyMatchFunction match, bool by_hash,
+                                                      bool spreading) {
   SecondHash second_hash(key, length);
-  const auto walk_run = *block.dead_count == 0 ? WalkRun<false> : WalkRun<true>;
+  // An insertion stores the tag of every key: nlhthskey values coincide often (x18 and x20
+  // alike), and a probe that meets another key of its value then tells them apart by the tag,
+  // in the slot it reads anyway, rather than by comparing with a key stored elsewhere in memory.
+  // Most probes of a table below half load end at once, at a home slot never used.
+  if (!block.InUse(hash & block.mask)) {
+    return kelnl::HashProbe{hash & block.mask, hash, false, false, spreading ? second_hash.tag() : uint8_t{0}};
+  }
+  const bool plain = match == nlhthteq && by_hash && spreading;
+  const auto walk_run = *block.dead_count == 0 ? (plain ? WalkRun<false, true> : WalkRun<false, false>)
+                                               : (plain ? WalkRun<true, true> : WalkRun<true, false>);
   const RunWalk home = walk_run(block, hash & block.mask, hash, key, length, match, by_hash, spreading, second_hash);
   if (home.found) return kelnl::HashProbe{home.slot, hash, true};
-  // An insertion stores the tag of its key only where keys of its hash value were met: a key
-  // alone with its hash value is told apart by the hash, and its tag would cost a second hash of
-  // every key and a write to one more array. Until a tag is known, the key is compared itself.
-  const uint8_t tag = spreading && home.same_hash_met > 0 ? second_hash.tag() : 0;
+  const uint8_t tag = spreading ? second_hash.tag() : 0;
   if (!spreading || home.same_hash_met < kSpillAfter) {
     return kelnl::HashProbe{home.has_reusable ? home.reusable : home.slot, hash, false, false, tag};
   }
@@ -181,22 +206,26 @@ void PlaceWord(const SlotBlock& from, SlotBlock& to, uint32_t word, uint32_t bit
                bool spread) {
   if (!second_runs) {
     for (uint32_t rest = bits; rest != 0; rest &= rest - 1) {
-      const uint32_t home = from.hashes[word * 32 + static_cast<uint32_t>(std::countr_zero(rest))] & to.mask;
+      const uint32_t home = from.Hash(word * 32 + static_cast<uint32_t>(std::countr_zero(rest))) & to.mask;
       __builtin_prefetch(&to.slots[home], 1);
-      __builtin_prefetch(&to.hashes[home], 1);
+      if constexpr (!SlotBlock::kInSlot) __builtin_prefetch(to.HashAddress(home), 1);
     }
   }
   for (; bits != 0; bits &= bits - 1) {
     const uint32_t i = word * 32 + static_cast<uint32_t>(std::countr_zero(bits));
     const NlHashSlot& entry = from.slots[i];
-    const uint32_t hash = from.hashes[i];
+    const uint32_t hash = from.Hash(i);
     uint32_t slot = hash & to.mask;
     if (second_runs) {
       slot = Locate(to, hash, entry.key, entry.key_length, nullptr, false, spread).slot;
     } else {
       while (to.Occupied(slot)) slot = to.Next(slot);
     }
-    to.FillFresh(slot, entry, hash, second_runs, from.tags[i]);
+    if (second_runs) {
+      to.FillFresh(slot, entry, hash, true, from.Tag(i));
+    } else {
+      to.CopyFresh(slot, from, i);
+    }
   }
 }
 
@@ -234,8 +263,7 @@ kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t lengt
 
 namespace kelnl {
 
-void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
-  if (table->hash == hash && table->equal == equal) return;  // the usual case: every lookup sets them
+void ChangeHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFunction equal) {
   const bool was_spreading = SpreadsCollisions(table);
   const bool rehash = table->hash != hash;
   table->hash = hash;
@@ -243,12 +271,12 @@ void SetHashTableFunctions(NlHashTable* table, NlHashFunction hash, NlKeyMatchFu
   // The entries stay where they are; what is kept beside them must match the new functions.
   const bool retag = SpreadsCollisions(table) && (rehash || !was_spreading);
   if (!rehash && !retag) return;
-  const SlotBlock block = Block(table);
+  SlotBlock block = Block(table);
   for (uint32_t i = 0; i <= block.mask; ++i) {
     if (!block.Occupied(i)) continue;
     const NlHashSlot& entry = block.slots[i];
-    if (rehash) block.hashes[i] = hash(entry.key, entry.key_length);
-    if (retag) block.tags[i] = 0;
+    if (rehash) block.Rehash(i, hash(entry.key, entry.key_length));
+    if (retag) block.Untag(i);
   }
 }
 
@@ -259,11 +287,11 @@ HashProbe ProbeForKey(const NlHashTable* table, const void* key, std::uint32_t l
 void PrefetchHome(const NlHashTable* table, std::uint32_t hash) {
   const SlotBlock block = Block(table);
   const uint32_t home = hash & block.mask;
-  __builtin_prefetch(&block.slots[home], 1);
   __builtin_prefetch(&block.occupancy[home / 32], 1);
   // A probe seldom goes further than a few steps; each step lands far from the one before.
   for (uint32_t slot = home, step = 0; step < kPrefetchSteps; ++step, slot = block.Next(slot)) {
-    __builtin_prefetch(&block.hashes[slot], 1);
+    __builtin_prefetch(&block.slots[slot], 1);
+    if constexpr (!SlotBlock::kInSlot) __builtin_prefetch(block.HashAddress(slot), 1);
   }
 }
 
@@ -271,7 +299,8 @@ HashProbe ProbeForKeyWithHash(const NlHashTable* table, const void* key, std::ui
   return ProbeWithHash(table, key, length, hash, table->equal);
 }
 
-void* InsertAtProbe(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length, void* value) {
+void* InsertAtProbeAndRebuild(NlHashTable* table, HashProbe probe, const void* key, std::uint32_t length,
+                              void* value) {
   SlotBlock block = Block(table);
   // (The slot's old contents are not saved for the undo: a free slot's key and value mean
   // nothing, and reading them would wait for memory that writing does not.)

@@ -1,6 +1,7 @@
 #include "params/parameter_store.h"
 
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 #include "kelnl/nlerrors.h"
@@ -90,6 +91,12 @@ NlParamEntry* NewEntry(NlParameterTable* table, const FoldedKey& key, NlParamBin
   return entry;
 }
 
+// A value's text starts where the record's last field ends: in the record's tail padding, where
+// there is some.
+constexpr std::size_t kValueTextOffset = offsetof(NlParamValue, reference_count) + sizeof(std::int32_t);
+
+std::size_t ValueRecordBytes(std::uint32_t length) { return kValueTextOffset + length + std::size_t{1}; }
+
 NlParamEntry* Lookup(NlParameterTable* table, const FoldedKey& key) {
   SetHashTableFunctions(table->index, nlhthskey, nlhthteq);
   return static_cast<NlParamEntry*>(nlhthget(table->index, key.text(), key.length()));
@@ -120,9 +127,9 @@ std::int32_t FindOrAddEntry(NlParameterTable* table, const FoldedKey& key, NlPar
 }  // namespace
 
 NlParamValue* NewParamValue(NlParameterTable* table, const char* text, std::uint32_t length) {
-  auto* value = static_cast<NlParamValue*>(CarveRecord(table, sizeof(NlParamValue) + length + std::size_t{1}));
+  auto* value = static_cast<NlParamValue*>(CarveRecord(table, ValueRecordBytes(length)));
   if (value == nullptr) return nullptr;
-  value->text = reinterpret_cast<char*>(value + 1);
+  value->text = reinterpret_cast<char*>(value) + kValueTextOffset;
   if (text != nullptr && length > 0) std::memcpy(value->text, text, length);
   value->text[length] = '\0';
   value->elements = nullptr;
@@ -149,20 +156,66 @@ void ReleaseValueReference(NlParameterTable* table, NlParamValue* value) {
   value->reference_count -= 1;
   if (value->reference_count >= 1) return;
   ReleaseRecord(table, value->elements, value->text_length + std::size_t{1});
-  ReleaseRecord(table, value, sizeof(NlParamValue) + value->text_length + std::size_t{1});
+  ReleaseRecord(table, value, ValueRecordBytes(value->text_length));
 }
 
 void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding) {
   ReleaseRecord(table, binding, BindingRecordBytes(binding->name_length));
 }
 
+namespace {
+
+// nlhthskey shifts the hash 3 bits further for every later byte: only a key's last 11 bytes
+// reach the 32-bit value.
+constexpr std::uint32_t kHashedTail = 11;
+
+// Whether any byte of a word lies between 'A' and 'Z' (bytes above 127 never do), all bytes at once.
+bool HasUpperCaseLetter(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = ~std::uint64_t{0} / 255;
+  const std::uint64_t low7 = word & kOnes * 127;
+  return ((kOnes * (127 + 'Z' + 1) - low7) & ~word & (low7 + kOnes * (127 - ('A' - 1))) & kOnes * 128) != 0;
+}
+
+std::uint32_t TailHash(const unsigned char* bytes, std::uint32_t length) {
+  std::uint32_t hash = 0;
+  if (length >= kHashedTail) {
+    // Spelt out: the terms are independent, so they need not wait for each other.
+    const unsigned char* t = bytes + length - kHashedTail;
+    const auto at = [t](int i, int shift) { return static_cast<std::uint32_t>(t[i]) << shift; };
+    return at(0, 30) + at(1, 27) + at(2, 24) + at(3, 21) + at(4, 18) + at(5, 15) + at(6, 12) + at(7, 9) + at(8, 6) +
+           at(9, 3) + at(10, 0);
+  }
+  for (std::uint32_t i = 0; i < length; ++i) hash = hash * 8 + bytes[i];
+  return hash;
+}
+
+}  // namespace
+
 FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const CaseFolding& folding) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+  if (folding.ascii_letters_only) {
+    // The usual name has no capital: eight bytes are looked at in one step, and the hash is that
+    // of the name as it stands.
+    const auto word_at = [bytes](std::uint32_t at) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + at, sizeof word);
+      return word;
+    };
+    bool upper = false;
+    if (length >= 8) {
+      // The last word overlaps the one before it rather than leaving bytes for a loop.
+      for (std::uint32_t i = 0; i + 8 < length && !upper; i += 8) upper = HasUpperCaseLetter(word_at(i));
+      upper = upper || HasUpperCaseLetter(word_at(length - 8));
+    } else {
+      for (std::uint32_t i = 0; i < length && !upper; ++i) upper = bytes[i] >= 'A' && bytes[i] <= 'Z';
+    }
+    if (!upper) return FoldedNameHash{TailHash(bytes, length), true};
+  }
   unsigned changed = 0;
   std::uint32_t hash = 0;
   for (std::uint32_t i = 0; i < length; ++i) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    const unsigned char lower = folding.lower[c];
-    changed |= lower ^ c;
+    const unsigned char lower = folding.lower[bytes[i]];
+    changed |= lower ^ bytes[i];
     hash = hash * 8 + lower;
   }
   return FoldedNameHash{hash, changed == 0};
@@ -170,7 +223,12 @@ FoldedNameHash FoldedNameHash::Of(const char* name, std::uint32_t length, const 
 
 CaseFolding CaseFolding::FromRuntime() {
   CaseFolding folding;
-  for (int c = 0; c < 256; ++c) folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
+  folding.ascii_letters_only = true;
+  for (int c = 0; c < 256; ++c) {
+    folding.lower[c] = static_cast<unsigned char>(std::isupper(c) ? std::tolower(c) : c);
+    const int expected = c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+    if (folding.lower[c] != expected) folding.ascii_letters_only = false;
+  }
   return folding;
 }
 

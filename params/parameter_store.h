@@ -26,6 +26,7 @@ void ReleaseBinding(NlParameterTable* table, NlParamBinding* binding);
 // A reader takes it once instead of asking the runtime for every character of every name.
 struct CaseFolding {
   unsigned char lower[256];
+  bool ascii_letters_only;  // only A to Z change, each to its lower-case letter
   static CaseFolding FromRuntime();
 };
 

@@ -2,13 +2,6 @@
 
 #include <cstdint>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KELNL_POISON_RECORDS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KELNL_POISON_RECORDS 1
-#endif
-#endif
 #ifdef KELNL_POISON_RECORDS
 #include <sanitizer/asan_interface.h>
 #endif
@@ -17,16 +10,6 @@
 #include "platform/os/os.h"
 
 namespace kelnl {
-
-struct RecordChunk {
-  RecordArena* arena;
-  RecordChunk* previous;
-  RecordChunk* next;
-  std::size_t live;  // records still in use, plus one while the arena carves from the chunk
-  char* storage;      // behind the header, or from the first large-page boundary in the block
-  std::size_t used;
-  std::size_t size;  // bytes of storage
-};
 
 namespace {
 
@@ -107,9 +90,7 @@ RecordChunk* StartChunk(RecordArena* arena, std::size_t need) {
   return chunk;
 }
 
-// Records are written into a fresh chunk one after another: asking for the memory a little
-// ahead of them lets its cache misses overlap with the parsing instead of stalling the writes.
-constexpr std::size_t kFetchAhead = 512;
+constexpr std::size_t kFetchAhead = 512;  // as in CarveRecord
 
 void* Fill(RecordChunk* chunk, std::size_t need) {
   char* item = chunk->storage + chunk->used;
@@ -130,7 +111,7 @@ RecordChunk* ChunkHolding(RecordArena* arena, const void* record) {
 
 }  // namespace
 
-void* CarveRecord(NlParameterTable* table, std::size_t bytes) {
+void* CarveRecordSlowly(NlParameterTable* table, std::size_t bytes) {
   if (bytes > SIZE_MAX / 2) return nullptr;  // no size arithmetic below may wrap
   const std::size_t need = (bytes + kAlignment - 1) & ~(kAlignment - 1);
   RecordArena* arena = TableArena(table);

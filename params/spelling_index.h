@@ -2,9 +2,9 @@
 // name (TRACE_LEVEL, trace_level, Trace_Level, ...), newest first. Finding the one of a given
 // spelling by walking them costs as much as there are spellings, so that a file of n spellings
 // of one name would cost n squared. Instead, the bindings of every entry with more than one
-// spelling are also kept in a table-wide index by exact spelling, and each binding record carries
-// a link to the binding before it in its list, so that one in the middle is unlinked at once.
-// Entries with a single spelling, nearly all of them, cost the index nothing.
+// spelling are also kept in a table-wide index by exact spelling, together with the binding
+// before each in its list, so that one in the middle is unlinked at once. Entries with a single
+// spelling, nearly all of them, cost the index nothing, and binding records carry no link back.
 #ifndef KELNL_PARAMS_SPELLING_INDEX_H
 #define KELNL_PARAMS_SPELLING_INDEX_H
 
@@ -17,7 +17,7 @@ namespace kelnl {
 
 // The bytes of a binding record with a name of length characters (the terminator included).
 std::size_t BindingRecordBytes(std::uint32_t length);
-// Where the name of a binding record starts, behind the record and its private link.
+// Where the name of a binding record starts, right behind the record's last field.
 char* BindingNameStorage(NlParamBinding* binding);
 
 // The entry's binding spelt exactly as name; null when none.

@@ -235,9 +235,9 @@ StatementReader::Outcome StatementReader::SkipToEquals(ParameterSource& source, 
 }
 
 bool StatementReader::KeepName(const TokenText& name) {
-  NlParamBinding* binding = NewParamBinding(table_, nullptr, name.length);
+  NlParamBinding* binding = NewParamBinding(table_, name.in_place, name.length);
   if (binding == nullptr) return false;
-  CopyToken(name, binding->name);
+  if (name.in_place == nullptr) CopyToken(name, binding->name);
   binding->next = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = binding;
   // The index is far larger than the cache for a large file: its slots for this name are fetched
@@ -262,9 +262,9 @@ void StatementReader::DropPendingNames() {
 
 // Binds the statement's names, last first, to one shared value.
 StatementReader::Outcome StatementReader::Store(const TokenText& text) {
-  NlParamValue* value = NewParamValue(table_, nullptr, text.length);
+  NlParamValue* value = NewParamValue(table_, text.in_place, text.length);
   if (value == nullptr) return OutOfMemory();
-  CopyToken(text, value->text);
+  if (text.in_place == nullptr) CopyToken(text, value->text);
   auto* binding = static_cast<NlParamBinding*>(table_->pending_names);
   table_->pending_names = nullptr;
   std::int32_t failure = 0;

@@ -38,7 +38,7 @@ typedef struct NlTextChunk {
 } NlTextChunk;
 
 /* A value text, shared by every binding of the statement that gave it. The text lives in the
- * same allocation as the record, right after it, and is released with it. */
+ * same allocation as the record and is released with it. */
 typedef struct NlParamValue {
   char *text;
   char *elements;            /* list elements one after another, each terminated; null until split */

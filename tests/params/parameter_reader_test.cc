@@ -92,6 +92,29 @@ class ParameterReader : public ::testing::Test {
   std::vector<std::string> strings_;
 };
 
+// The reader hashes a name as it folds it (whole words at a time, and only the bytes that reach
+// the hash); lookups hash the folded name plainly. Both must agree at every length.
+TEST_F(ParameterReader, NamesOfEveryLengthAreFoundInAnyCase) {
+  std::string text;
+  std::vector<std::string> names;
+  for (std::size_t length = 1; length <= 26; ++length) {
+    std::string name;
+    for (std::size_t i = 0; i < length; ++i) name += static_cast<char>('a' + (i * 7 + length) % 26);
+    names.push_back(name);
+    std::string capital = name;
+    capital[length / 2] = static_cast<char>(std::toupper(static_cast<unsigned char>(capital[length / 2])));
+    text += name + " = l" + std::to_string(length) + "\n" + "Z" + capital + " = u" + std::to_string(length) + "\n";
+  }
+  ASSERT_EQ(Read(text), 0);
+  for (const std::string& name : names) {
+    const std::string length = std::to_string(name.size());
+    std::string upper = name;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(Value(upper), "l" + length) << name;
+    EXPECT_EQ(Value("z" + name), "u" + length) << name;
+  }
+}
+
 // Spellings of one name replaced at random, against a model: one binding per spelling, newest
 // first, each with its latest value; then reading again into the same table, and nlpassp.
 TEST_F(ParameterReader, ManySpellingsKeepOneBindingEachNewestFirst) {
