@@ -39,29 +39,6 @@ TEST_F(ServerProcess, EachThreadHasItsOwnZeroedRecord) {
   }
 }
 
-TEST_F(ServerProcess, ThreadsStartAndEndTheirContextsIndependently) {
-  std::vector<std::thread> threads;
-  std::atomic<int> failures{0};
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      for (int round = 0; round < 50; ++round) {
-        NlGlobalContext* context = nullptr;
-        nlstdini(&context);
-        if (context == nullptr || nlifigbl(context) != 0 || context->reference_count != 1 ||
-            context->data_representation->vector[0] != 32) {
-          failures.fetch_add(1);
-        }
-        if (t % 2 == 0) nlstdini(&context);
-        if (t % 2 == 0) nlstdtrm(&context);
-        nlstdtrm(&context);
-        if (context != nullptr) failures.fetch_add(1);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(failures.load(), 0);
-}
-
 TEST_F(ServerProcess, TheLoadingThreadHasARecordOnlyWherePosixMakesOneOnFirstUse) {
   NlGlobalContext* context = nullptr;
   snlstdini(&context);
