@@ -93,8 +93,7 @@ TEST_F(Startup, LocalFileIsOptionalAndOverridesTheSystemFile) {
   home_.Write("network/admin/brisol.kel", "expire_time = 10\nport = 1521\n");
   NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_READ_LOCAL_FILE);
   const std::string local = home_.File("local.kel");
-  block.local_file.base_name = local.c_str();
-  block.local_file.base_name_length = static_cast<std::uint32_t>(local.size());
+  block.local_file = DescriptorFor(local);
   ASSERT_EQ(Start(&block), 0) << ErrorText();
   EXPECT_EQ(block.local_status, NLSTD_STATUS_NOT_READ);
   EXPECT_EQ(block.local_name_length, 0u);
