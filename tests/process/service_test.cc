@@ -88,7 +88,7 @@ class ServiceStart : public ::testing::Test {
   }
   std::string ServiceName() const { return "Tarvo" + home_name_ + "VQTListenerL1"; }
 
-  ProgramHome home_dir_;
+  ProductHome home_dir_;
   std::string home_name_;
   ScopedEnvironment home_name_variable_;
 };

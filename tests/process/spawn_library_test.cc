@@ -22,7 +22,7 @@ class SpawnLibrary : public ::testing::Test {
     home_dir_.Install("bin", KELNL_SPAWN_LIBRARY_STUB, kLibraryFile);
   }
 
-  ProgramHome home_dir_;
+  ProductHome home_dir_;
   ScopedEnvironment report_;
 };
 

@@ -26,7 +26,7 @@ class SpawnTest : public ::testing::Test {
  protected:
   SpawnTest() { home_dir_.Install("bin", KELNL_SPAWN_HELPER, kHelperFile); }
 
-  std::string ReportPath() const { return (home_dir_.path() / "report.txt").string(); }
+  std::string ReportPath() const { return home_dir_.File("report.txt"); }
 
   // Waits for the helper's report: it runs detached, so nothing else says when it is done.
   std::string WaitForReport() const {
@@ -39,7 +39,7 @@ class SpawnTest : public ::testing::Test {
     return "";
   }
 
-  ProgramHome home_dir_;
+  ProductHome home_dir_;
 };
 
 TEST_F(SpawnTest, HelperGetsPidInstanceNameAndArguments) {

@@ -1,16 +1,15 @@
-// Reading process addresses and a product home for the programs the spawn tests start.
+// Reading process addresses in the spawn tests.
 #ifndef KELNL_TESTS_PROCESS_SPAWN_TEST_SUPPORT_H
 #define KELNL_TESTS_PROCESS_SPAWN_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "kelnl/nlnv.h"
 #include "kelnl/nlpc.h"
-#include "tests/support/test_files.h"
+#include "tests/support/product_home.h"
 
 namespace kelnl::testing {
 
@@ -36,20 +35,6 @@ class ReadAddress {
   NlnvBinding* binding_ = nullptr;
   NlSpawnRecord record_{};
   int32_t status_ = 0;
-};
-
-// A product home, TARVO_HOME for the scope, to copy programs into.
-class ProgramHome : public TempDir {
- public:
-  ProgramHome() : home_("TARVO_HOME", path().string().c_str()) {}
-  // Copies the file `from` into the home's directory `bin` as `name`.
-  void Install(const char* bin, const char* from, const std::string& name) const {
-    std::filesystem::create_directories(path() / bin);
-    std::filesystem::copy_file(from, path() / bin / name);
-  }
-
- private:
-  ScopedEnvironment home_;
 };
 
 }  // namespace kelnl::testing

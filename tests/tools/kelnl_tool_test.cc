@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/context/startup_support.h"
+#include "tests/support/product_home.h"
 #include "tests/support/test_files.h"
 #include "tests/tools/tool_run.h"
 
