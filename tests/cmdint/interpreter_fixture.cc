@@ -1,29 +1,13 @@
 #include "tests/cmdint/interpreter_fixture.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
+
+#include "tests/diagnostics/stream_test_support.h"
 
 namespace kelnl::testing {
 namespace {
 
-std::string* collected = nullptr;
 extern const NlCommandEntry kTraceRows[];
-
-std::int32_t OpenNothing(NlPrimaryErrorRecord*, NlDiagStream*) { return 0; }
-std::int32_t FlushNothing(NlPrimaryErrorRecord*, NlDiagStream*) { return 0; }
-
-std::int32_t Collect(NlPrimaryErrorRecord*, NlDiagStream*, const void* buffer, std::uint32_t length) {
-  collected->append(static_cast<const char*>(buffer), length);
-  return 0;
-}
-
-std::int32_t CollectFormatted(NlPrimaryErrorRecord*, NlDiagStream*, const char* format, va_list arguments) {
-  char text[4096];
-  const int length = std::vsnprintf(text, sizeof text, format, arguments);
-  collected->append(text, length < 0 ? 0 : static_cast<std::size_t>(length));
-  return 0;
-}
 
 // Records the call; the word "quit" signals the end of the run, "fail" signals error 700.
 std::int32_t Record(NlGlobalContext* context, void* user_data, char** words, std::int32_t count,
@@ -71,15 +55,9 @@ const NlCommandEntry kTestTable[] = {
 };
 
 InterpreterTest::InterpreterTest() {
-  collected = &output_;
   NlPrimaryErrorRecord errors{};
   EXPECT_EQ(nleminz(&errors, &context_.message_facility, 1, nullptr, 0, nullptr), 0);
-  EXPECT_EQ(nldsinit(&errors, &context_.log_stream, nullptr, NLDS_KIND_STANDARD_OUTPUT, 0, nullptr), 0);
-  context_.log_stream->op_open = OpenNothing;
-  context_.log_stream->op_close = OpenNothing;
-  context_.log_stream->op_flush = FlushNothing;
-  context_.log_stream->op_write = Collect;
-  context_.log_stream->op_vfprintf = CollectFormatted;
+  context_.log_stream = NewFileStream(dir_.File("output.txt"));
   EXPECT_EQ(nlerinit(&errors, &context_.error_stack, context_.message_facility, context_.log_stream), 0);
 }
 
@@ -101,8 +79,10 @@ std::int32_t InterpreterTest::Line(const std::string& text, std::uint32_t flags)
 }
 
 std::string InterpreterTest::Output() {
-  std::string taken;
-  taken.swap(output_);
+  nldsflush(nullptr, context_.log_stream);  // a stream never written to is not open yet
+  const std::string written = dir_.ReadText("output.txt");
+  const std::string taken = written.substr(taken_);
+  taken_ = written.size();
   return taken;
 }
 

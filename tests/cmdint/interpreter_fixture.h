@@ -1,5 +1,5 @@
 // A context for the interpreter: the build tree's message files, an error stack, and a log
-// stream whose writes are collected instead of printed.
+// file whose text the tests read back.
 #ifndef KELNL_TESTS_CMDINT_INTERPRETER_FIXTURE_H
 #define KELNL_TESTS_CMDINT_INTERPRETER_FIXTURE_H
 
@@ -40,7 +40,7 @@ class InterpreterTest : public ::testing::Test {
 
  private:
   ScopedEnvironment home_{"TARVO_HOME", KELNL_TEST_BUILD_HOME};
-  std::string output_;
+  std::size_t taken_ = 0;
 };
 
 // The table the tests run on: modifiers, commands with every kind of argument count, a keyword

@@ -1,4 +1,5 @@
-// Per-thread global contexts of a server process, through the shared library.
+// Per-thread global contexts of a server process, and threads starting and stopping contexts of
+// their own at the same time, through the shared library.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "kelnl/kelnl.h"
+#include "tests/context/startup_support.h"
 
 namespace {
 
@@ -14,53 +16,6 @@ class ServerProcess : public ::testing::Test {
   void SetUp() override { sscoreserverflag = 1; }
   void TearDown() override { sscoreserverflag = 0; }
 };
-
-TEST_F(ServerProcess, EachThreadHasItsOwnZeroedRecord) {
-  constexpr int kThreads = 4;
-  std::vector<NlGlobalContext*> records(kThreads, nullptr);
-  std::vector<std::thread> threads;
-  std::atomic<int> ready{0};
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      NlGlobalContext* again = nullptr;
-      snlstdini(&records[t]);
-      snlstdini(&again);
-      ASSERT_NE(records[t], nullptr);
-      EXPECT_EQ(again, records[t]) << "a thread gets the same record each time";
-      EXPECT_EQ(records[t]->reference_count, 0);
-      // Keep every thread alive until all have looked, so no record is reused meanwhile.
-      ready.fetch_add(1);
-      while (ready.load() < kThreads) std::this_thread::yield();
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  for (int a = 0; a < kThreads; ++a) {
-    for (int b = a + 1; b < kThreads; ++b) EXPECT_NE(records[a], records[b]);
-  }
-}
-
-TEST_F(ServerProcess, ThreadsStartAndEndTheirContextsIndependently) {
-  std::vector<std::thread> threads;
-  std::atomic<int> failures{0};
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
-      for (int round = 0; round < 50; ++round) {
-        NlGlobalContext* context = nullptr;
-        nlstdini(&context);
-        if (context == nullptr || nlifigbl(context) != 0 || context->reference_count != 1 ||
-            context->data_representation->vector[0] != 32) {
-          failures.fetch_add(1);
-        }
-        if (t % 2 == 0) nlstdini(&context);
-        if (t % 2 == 0) nlstdtrm(&context);
-        nlstdtrm(&context);
-        if (context != nullptr) failures.fetch_add(1);
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  EXPECT_EQ(failures.load(), 0);
-}
 
 TEST_F(ServerProcess, TheLoadingThreadHasARecordOnlyWherePosixMakesOneOnFirstUse) {
   NlGlobalContext* context = nullptr;
@@ -71,6 +26,52 @@ TEST_F(ServerProcess, TheLoadingThreadHasARecordOnlyWherePosixMakesOneOnFirstUse
 #else
   EXPECT_NE(context, nullptr);
 #endif
+}
+
+// Each thread has a record of its own, empty until it starts a context there, and the same one
+// each time it asks.
+TEST_F(ServerProcess, EachThreadStartsItsOwnThreadSafeContext) {
+  kelnl::testing::ProductHome home;
+  home.Write("network/admin/brisol.kel", "port = 1521\nnames = (a, b, c)\n");
+  constexpr int kThreads = 4;
+  std::vector<NlGlobalContext*> started(kThreads, nullptr);
+  std::atomic<int> failures{0};
+  std::atomic<int> ready{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      NlGlobalContext* record = nullptr;
+      snlstdini(&record);
+      if (record == nullptr || record->reference_count != 0) failures.fetch_add(1);
+      for (int round = 0; round < 20; ++round) {
+        NlStartupParameters block = kelnl::testing::StartupBlock(NLSTD_READ_SYSTEM_FILE);
+        block.thread_safe = 1;
+        NlGlobalContext* context = nullptr;
+        char error[512];
+        if (nlstdgg(&context, &block, error, sizeof error, nullptr) != 0 || context != record ||
+            context->thread_context == nullptr || context->parameters == nullptr) {
+          failures.fetch_add(1);
+          continue;
+        }
+        std::uint32_t count = 0;
+        if (nlpagvc(nullptr, context->parameters, "names", 5, &count) != 0 || count != 3) failures.fetch_add(1);
+        if (round == 0) {
+          started[t] = context;
+          // Every thread holds its first context until all have started one, so that no record is
+          // reused meanwhile.
+          ready.fetch_add(1);
+          while (ready.load() < kThreads) std::this_thread::yield();
+        }
+        nlstdtrm(&context);
+        if (context != nullptr) failures.fetch_add(1);
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  for (int a = 0; a < kThreads; ++a) {
+    for (int b = a + 1; b < kThreads; ++b) EXPECT_NE(started[a], started[b]);
+  }
 }
 
 TEST(OrdinaryProcess, AllThreadsShareOneRecord) {

@@ -35,6 +35,14 @@ class Startup : public ::testing::Test {
     return nlstdgg(&context_, block, error_, sizeof error_, &error_length_);
   }
   std::string ErrorText() const { return std::string(error_, error_length_); }
+  // A startup that fails on the system file: no context, and a text that names the file.
+  void ExpectSystemFileError(NlStartupParameters* block) {
+    EXPECT_EQ(Start(block), NLE_PARAMETER_FILE_ERROR);
+    EXPECT_EQ(context_, nullptr);
+    EXPECT_NE(ErrorText().find("NL-00462: error in parameter file " + home_.SystemFile()), std::string::npos)
+        << ErrorText();
+    EXPECT_EQ(std::strlen(error_), error_length_);
+  }
   std::string Parameter(const char* name) {
     char* value = nullptr;
     std::uint32_t length = 0;
@@ -52,11 +60,7 @@ class Startup : public ::testing::Test {
 
 TEST_F(Startup, MissingSystemFileFailsUnlessTheCommandLineIncludesOne) {
   NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_READ_COMMAND_LINE);
-  EXPECT_EQ(Start(&block), NLE_PARAMETER_FILE_ERROR);
-  EXPECT_EQ(context_, nullptr);
-  EXPECT_NE(ErrorText().find("NL-00462: error in parameter file " + home_.SystemFile()), std::string::npos)
-      << ErrorText();
-  EXPECT_EQ(std::strlen(error_), error_length_);
+  ExpectSystemFileError(&block);
   EXPECT_EQ(block.system_status, NLSTD_STATUS_NOT_READ);
 
   const std::string included = home_.Write("site.kel", "expire_time = 10\n");
@@ -76,10 +80,7 @@ TEST_F(Startup, MissingSystemFileFailsUnlessTheCommandLineIncludesOne) {
 TEST_F(Startup, SyntaxErrorFailsUnlessSourceErrorsAreForgiven) {
   home_.Write("network/admin/brisol.kel", "good = 1\nbad = (\n  unclosed\nlater = 2\n");
   NlStartupParameters block = StartupBlock(kSystemOnly);
-  EXPECT_EQ(Start(&block), NLE_PARAMETER_FILE_ERROR);
-  EXPECT_EQ(context_, nullptr);
-  EXPECT_NE(ErrorText().find("NL-00462: error in parameter file " + home_.SystemFile()), std::string::npos)
-      << ErrorText();
+  ExpectSystemFileError(&block);
   EXPECT_EQ(block.system_status, NLSTD_STATUS_READ_WITH_ERRORS);
 
   block = StartupBlock(kSystemOnly | NLSTD_SOURCE_ERRORS_FORGIVEN);
@@ -93,8 +94,7 @@ TEST_F(Startup, LocalFileIsOptionalAndOverridesTheSystemFile) {
   home_.Write("network/admin/brisol.kel", "expire_time = 10\nport = 1521\n");
   NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_READ_LOCAL_FILE);
   const std::string local = home_.File("local.kel");
-  block.local_file.base_name = local.c_str();
-  block.local_file.base_name_length = static_cast<std::uint32_t>(local.size());
+  block.local_file = DescriptorFor(local);
   ASSERT_EQ(Start(&block), 0) << ErrorText();
   EXPECT_EQ(block.local_status, NLSTD_STATUS_NOT_READ);
   EXPECT_EQ(block.local_name_length, 0u);
@@ -183,8 +183,7 @@ TEST_F(Startup, FailureReleasesOnlyItsOwnHold) {
   NlGlobalContext* holder = nullptr;
   nlstdini(&holder);
   NlStartupParameters block = StartupBlock(kSystemOnly);
-  EXPECT_EQ(Start(&block), NLE_PARAMETER_FILE_ERROR);
-  EXPECT_EQ(context_, nullptr);
+  ExpectSystemFileError(&block);
   EXPECT_EQ(holder->reference_count, 1);
   EXPECT_EQ(holder->primary_errors, nullptr);
   EXPECT_EQ(holder->error_stack, nullptr) << "nothing of the failed startup stays";

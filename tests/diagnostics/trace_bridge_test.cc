@@ -11,6 +11,7 @@
 #include "platform/ztrace/ztrace.h"
 #include "tests/diagnostics/trace_test_support.h"
 #include "tests/support/alloc_sweep.h"
+#include "tests/support/record_bytes.h"
 
 namespace {
 
@@ -94,25 +95,7 @@ int32_t zt16_terminate(int32_t w1, uint32_t id, int32_t w3, const char* version,
 namespace kelnl::testing {
 namespace {
 
-// Little-endian record bytes.
-struct Bytes {
-  std::vector<std::uint8_t> bytes;
-  Bytes& Int(std::uint32_t value, int width = 4) {
-    for (int i = 0; i < width; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-    return *this;
-  }
-  Bytes& Text(const std::string& text) {
-    bytes.insert(bytes.end(), text.c_str(), text.c_str() + text.size() + 1);
-    return *this;
-  }
-  Bytes& Mask(std::initializer_list<unsigned> events) {
-    std::vector<std::uint8_t> mask(64, 0);
-    for (unsigned event : events) mask[event / 8] = static_cast<std::uint8_t>(mask[event / 8] | (1u << (event % 8)));
-    Int(64, 2);
-    bytes.insert(bytes.end(), mask.begin(), mask.end());
-    return *this;
-  }
-};
+using Bytes = RecordBytes;
 
 class TraceBridge : public TraceTest {
  protected:

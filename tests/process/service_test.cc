@@ -13,7 +13,6 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,11 +78,8 @@ bool Gone(pid_t pid) {
 class ServiceStart : public ::testing::Test {
  protected:
   ServiceStart()
-      : home_name_("K" + std::to_string(getpid())),
-        home_("TARVO_HOME", home_dir_.path().string().c_str()),
-        home_name_variable_("TARVO_HOME_NAME", home_name_.c_str()) {
-    std::filesystem::create_directories(home_dir_.path() / "BIN");
-    std::filesystem::copy_file(KELNL_SPAWN_HELPER, home_dir_.path() / "BIN" / "VQTLSNR");
+      : home_name_("K" + std::to_string(getpid())), home_name_variable_("TARVO_HOME_NAME", home_name_.c_str()) {
+    home_dir_.Install("BIN", KELNL_SPAWN_HELPER, "VQTLSNR");
   }
   ~ServiceStart() override {
     const std::string registration = "/tmp/kelnl-services-" + std::to_string(getuid()) + "/" + ServiceName();
@@ -92,9 +88,8 @@ class ServiceStart : public ::testing::Test {
   }
   std::string ServiceName() const { return "Tarvo" + home_name_ + "VQTListenerL1"; }
 
-  TempDir home_dir_;
+  ProductHome home_dir_;
   std::string home_name_;
-  ScopedEnvironment home_;
   ScopedEnvironment home_name_variable_;
 };
 

@@ -1,7 +1,6 @@
 // Programs of the product word and the threaded agent go through the spawning library's entry.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "kelnl/nlpc.h"
@@ -19,15 +18,11 @@ constexpr char kLibraryFile[] = "libkelspawn.so";
 
 class SpawnLibrary : public ::testing::Test {
  protected:
-  SpawnLibrary()
-      : home_("TARVO_HOME", home_dir_.path().string().c_str()),
-        report_("KELNL_SPAWN_LIBRARY_REPORT", home_dir_.File("report").c_str()) {
-    std::filesystem::create_directories(home_dir_.path() / "bin");
-    std::filesystem::copy_file(KELNL_SPAWN_LIBRARY_STUB, home_dir_.path() / "bin" / kLibraryFile);
+  SpawnLibrary() : report_("KELNL_SPAWN_LIBRARY_REPORT", home_dir_.File("report").c_str()) {
+    home_dir_.Install("bin", KELNL_SPAWN_LIBRARY_STUB, kLibraryFile);
   }
 
-  TempDir home_dir_;
-  ScopedEnvironment home_;
+  ProductHome home_dir_;
   ScopedEnvironment report_;
 };
 
@@ -52,8 +47,8 @@ TEST_F(SpawnLibrary, ThreadedAgentGetsTheHomeNameInLowerCase) {
 #ifndef _WIN32
 // qlbxsrv runs as threads of one server process, which the helper plays here.
 TEST_F(SpawnLibrary, ServerThreadsShareOneServerProcess) {
-  std::filesystem::copy_file(KELNL_SPAWN_HELPER, home_dir_.path() / "bin" / "qlbxsrv");
-  std::filesystem::copy_file(KELNL_QLBXDATA_STUB, home_dir_.path() / "bin" / "libqlbxdata.so");
+  home_dir_.Install("bin", KELNL_SPAWN_HELPER, "qlbxsrv");
+  home_dir_.Install("bin", KELNL_QLBXDATA_STUB, "libqlbxdata.so");
   ReadAddress first("(ADDRESS=(PROGRAM=qlbxsrv))");
   ASSERT_EQ(snlpcsp(nullptr, &first.record()), 0);
   ReadAddress second("(ADDRESS=(PROGRAM=QLBXSRV))");

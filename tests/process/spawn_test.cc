@@ -24,12 +24,9 @@ constexpr char kHelperFile[] = "spawn_helper";
 // A product home whose bin directory holds the helper, as TARVO_HOME for the test.
 class SpawnTest : public ::testing::Test {
  protected:
-  SpawnTest() : home_("TARVO_HOME", home_dir_.path().string().c_str()) {
-    std::filesystem::create_directories(home_dir_.path() / "bin");
-    std::filesystem::copy_file(KELNL_SPAWN_HELPER, home_dir_.path() / "bin" / kHelperFile);
-  }
+  SpawnTest() { home_dir_.Install("bin", KELNL_SPAWN_HELPER, kHelperFile); }
 
-  std::string ReportPath() const { return (home_dir_.path() / "report.txt").string(); }
+  std::string ReportPath() const { return home_dir_.File("report.txt"); }
 
   // Waits for the helper's report: it runs detached, so nothing else says when it is done.
   std::string WaitForReport() const {
@@ -42,8 +39,7 @@ class SpawnTest : public ::testing::Test {
     return "";
   }
 
-  TempDir home_dir_;
-  ScopedEnvironment home_;
+  ProductHome home_dir_;
 };
 
 TEST_F(SpawnTest, HelperGetsPidInstanceNameAndArguments) {

@@ -9,6 +9,7 @@
 
 #include "kelnl/nlnv.h"
 #include "kelnl/nlpc.h"
+#include "tests/support/product_home.h"
 
 namespace kelnl::testing {
 

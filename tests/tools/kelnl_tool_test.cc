@@ -1,13 +1,12 @@
 // Runs the kelnl program as a user would and looks at its exit status and output.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
+#include <optional>
 #include <regex>
-#include <set>
 #include <string>
+#include <vector>
 
-#include "tests/context/startup_support.h"
+#include "tests/support/product_home.h"
 #include "tests/support/test_files.h"
 #include "tests/tools/tool_run.h"
 
@@ -15,6 +14,15 @@ namespace {
 
 using kelnl::testing::Outcome;
 using kelnl::testing::TempDir;
+
+// A run of the program and what it must give: its exit status, its whole output (when given)
+// and fragments of its error output.
+struct Expected {
+  std::string arguments;
+  int status;
+  std::optional<std::string> out;
+  std::vector<std::string> err = {};
+};
 
 class KelnlProgram : public ::testing::Test {
  protected:
@@ -25,56 +33,48 @@ class KelnlProgram : public ::testing::Test {
   }
 
   Outcome Kelnl(const std::string& arguments) { return kelnl::testing::RunKelnl(dir_, arguments); }
+  void Expect(const std::vector<Expected>& runs) {
+    for (const Expected& run : runs) {
+      const Outcome outcome = Kelnl(run.arguments);
+      EXPECT_EQ(outcome.status, run.status) << run.arguments << "\n" << outcome.err;
+      if (run.out) {
+        EXPECT_EQ(outcome.out, *run.out) << run.arguments;
+      }
+      for (const std::string& part : run.err) {
+        EXPECT_NE(outcome.err.find(part), std::string::npos) << outcome.err;
+      }
+    }
+  }
 
   TempDir dir_;
 };
 
 TEST_F(KelnlProgram, CheckReportsCleanBrokenAndMissingFiles) {
   const std::string clean = dir_.Write("clean.kel", "a = 1\nb = (x = 1)\n  (y = 2)\n# comment\n");
-  const Outcome ok = Kelnl("check '" + clean + "'");
-  EXPECT_EQ(ok.status, 0);
-  EXPECT_EQ(ok.out, clean + ": ok (2 parameters)\n");
-
   const std::string broken = dir_.Write("broken.kel", "  indented = 2\na = 1\nb = (\n");
-  const Outcome bad = Kelnl("check '" + clean + "' '" + broken + "'");
-  EXPECT_EQ(bad.status, 1);
-  EXPECT_NE(bad.out.find(": ok (2 parameters)"), std::string::npos) << "the clean file is still reported";
-  EXPECT_NE(bad.err.find("NL-00462"), std::string::npos) << bad.err;
-  EXPECT_NE(bad.err.find(broken), std::string::npos) << "the chain names the file";
-  EXPECT_NE(bad.err.find("NL-00425"), std::string::npos) << "and goes on to the causes: " << bad.err;
-
-  const Outcome missing = Kelnl("check '" + dir_.File("absent.kel") + "'");
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("NL-00405"), std::string::npos) << missing.err;
+  Expect({
+      {"check '" + clean + "'", 0, clean + ": ok (2 parameters)\n"},
+      // The clean file is still reported; the chain names the broken one and goes on to the causes.
+      {"check '" + clean + "' '" + broken + "'", 1, clean + ": ok (2 parameters)\n", {"NL-00462", broken, "NL-00425"}},
+      {"check '" + dir_.File("absent.kel") + "'", 1, std::nullopt, {"NL-00405"}},
+  });
 }
 
 TEST_F(KelnlProgram, ShowListsSortedAndPicksElements) {
-  const std::string file = dir_.Write("p.kel", "zeta = 1\nAlpha = (one, two, three)\n");
-  const Outcome all = Kelnl("show -f '" + file + "'");
-  EXPECT_EQ(all.status, 0);
-  EXPECT_EQ(all.out, "Alpha = (one, two, three)\nzeta = 1\n");
-  const Outcome element = Kelnl("show -f '" + file + "' alpha 2");
-  EXPECT_EQ(element.status, 0);
-  EXPECT_EQ(element.out, "two\n");
-  const Outcome wrapped = Kelnl("show -f '" + file + "' alpha 4294967297");
-  EXPECT_EQ(wrapped.status, 2) << "an index beyond 32 bits is refused, not taken as 1";
-  EXPECT_NE(wrapped.err.find("4294967297"), std::string::npos) << wrapped.err;
-  const Outcome unknown = Kelnl("show -f '" + file + "' nothing");
-  EXPECT_EQ(unknown.status, 1);
-  EXPECT_NE(unknown.err.find("NL-00408"), std::string::npos) << unknown.err;
+  const std::string file = "show -f '" + dir_.Write("p.kel", "zeta = 1\nAlpha = (one, two, three)\n") + "' ";
+  Expect({
+      {file, 0, "Alpha = (one, two, three)\nzeta = 1\n"},
+      {file + "alpha 2", 0, "two\n"},
+      {file + "alpha 4294967297", 2, std::nullopt, {"4294967297"}},  // beyond 32 bits: refused, not taken as 1
+      {file + "nothing", 1, std::nullopt, {"NL-00408"}},
+  });
 }
 
 TEST_F(KelnlProgram, ExplainKnownAndUnknownCodes) {
   const Outcome known = Kelnl("explain NL-00462");
-  EXPECT_EQ(known.status, 0);
   EXPECT_EQ(known.out.rfind("NL-00462: ", 0), 0u) << known.out;
-  EXPECT_EQ(Kelnl("explain 462").out, known.out);
-  const Outcome trace = Kelnl("explain NLT-18300");
-  EXPECT_EQ(trace.status, 0);
-  EXPECT_EQ(trace.out.rfind("NLT-18300: ", 0), 0u) << trace.out;
-  const Outcome unknown = Kelnl("explain NL-99999");
-  EXPECT_EQ(unknown.status, 1);
-  EXPECT_EQ(Kelnl("explain XYZ-1").status, 2);
+  EXPECT_EQ(Kelnl("explain NLT-18300").out.rfind("NLT-18300: ", 0), 0u);
+  Expect({{"explain 462", 0, known.out}, {"explain NL-99999", 1, std::nullopt}, {"explain XYZ-1", 2, std::nullopt}});
 }
 
 TEST_F(KelnlProgram, HelpForTheProgramAndEachCommand) {
@@ -104,66 +104,54 @@ TEST_F(KelnlProgram, StatusShowsTheStartupOfTheProductHome) {
         "log file                " + home.File("network/log/kelnl.log") + "\n", std::string("holds                   1\n")}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "in\n" << run.out;
   }
-  EXPECT_EQ(Kelnl("-p port=1600 show port").out, "1600\n");
-  EXPECT_EQ(Kelnl("show trace_level_client").out, "user\n") << "without a file, show reads the system file";
-
-  const Outcome refused = Kelnl("-p novalue status");
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_NE(refused.err.find("-p takes name=value"), std::string::npos);
+  Expect({
+      {"-p port=1600 show port", 0, "1600\n"},
+      {"show trace_level_client", 0, "user\n"},  // without a file, show reads the system file
+      {"-p novalue status", 2, std::nullopt, {"-p takes name=value"}},
+  });
 }
 
 TEST_F(KelnlProgram, SetSaveCheckpointAndLoad) {
-  const std::string work = dir_.File("work");
-  std::filesystem::create_directories(work);
+  std::filesystem::create_directories(dir_.File("work"));
   dir_.Write("work/kelnl.kel", "# kept\nport = 1521\n");
-  const std::string in_work = "cd '" + work + "' && ";
-  const std::string kelnl = std::string("'") + KELNL_TOOL_PATH + "'";
-  const std::string script = "set port 1600\nset greeting hello world\nsave\ncheckpoint " + dir_.File("snap") +
-                             "\nsave\n";
-  dir_.Write("commands", script);
-  ASSERT_EQ(std::system((in_work + kelnl + " @'" + dir_.File("commands") + "' >'" + dir_.File("out") + "'").c_str()),
-            0);
-  EXPECT_EQ(dir_.Read("out"), "2 changes saved in kelnl.kel\nnothing to save in kelnl.kel\n");
+  const std::string script =
+      "set port 1600\nset greeting hello world\nsave\ncheckpoint " + dir_.File("snap") + "\nsave\n";
+  const Outcome saving = kelnl::testing::RunKelnl(dir_, "@'" + dir_.Write("commands", script) + "'", dir_.File("work"));
+  EXPECT_EQ(saving.status, 0) << saving.err;
+  EXPECT_EQ(saving.out, "2 changes saved in kelnl.kel\nnothing to save in kelnl.kel\n");
   const std::string saved = dir_.Read("work/kelnl.kel");
   EXPECT_EQ(saved.rfind("# kept\nport = 1600\n", 0), 0u) << saved;
   EXPECT_NE(saved.find("greeting = hello world\n"), std::string::npos) << saved;
-
-  const Outcome loaded = Kelnl("@" + dir_.Write("load", "load " + dir_.File("snap.ckp") + "\nshow greeting\n"));
-  EXPECT_EQ(loaded.status, 0) << loaded.err;
-  EXPECT_EQ(loaded.out, "hello world\n");
-  const Outcome missing = Kelnl("load " + dir_.File("none.ckp"));
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("NL-00405"), std::string::npos) << missing.err;
+  Expect({
+      {"@" + dir_.Write("load", "load " + dir_.File("snap.ckp") + "\nshow greeting\n"), 0, "hello world\n"},
+      {"load " + dir_.File("none.ckp"), 1, std::nullopt, {"NL-00405"}},
+  });
 }
 
-TEST_F(KelnlProgram, UuidPrintsDistinctIdentifiersInTheirTextForm) {
+// The identifiers' form and uniqueness are the library's; the program adds the count.
+TEST_F(KelnlProgram, UuidPrintsTheCountAsked) {
   const Outcome three = Kelnl("uuid 3");
   EXPECT_EQ(three.status, 0);
-  const std::regex line("[0-9A-F]{12}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}");
-  std::set<std::string> seen;
-  for (std::size_t start = 0, end; (end = three.out.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string id = three.out.substr(start, end - start);
-    EXPECT_TRUE(std::regex_match(id, line)) << id;
-    seen.insert(id);
-  }
-  EXPECT_EQ(seen.size(), 3u) << three.out;
-  const std::string one = Kelnl("uuid").out;
-  EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 1) << "one by default";
+  const std::regex lines("([0-9A-F]{12}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\n){3}");
+  EXPECT_TRUE(std::regex_match(three.out, lines)) << three.out;
+  EXPECT_EQ(Kelnl("uuid").out.size(), 36u) << "one by default";
   for (const char* bad : {"uuid 0", "uuid -1", "uuid 5x", "uuid 1000001", "uuid 1 2"}) EXPECT_EQ(Kelnl(bad).status, 2) << bad;
 }
 
+// How lines are read and refused is the interpreter's; the program adds the sources and the status.
 TEST_F(KelnlProgram, CommandFilesAndStandardInput) {
   const std::string commands = dir_.Write("c.cmd", "# a comment\nversion\nfrob\n");
   const Outcome file = Kelnl("@'" + commands + "'");
   EXPECT_EQ(file.status, 0);
   EXPECT_EQ(file.out.rfind("kelnl 8.", 0), 0u) << file.out;
   EXPECT_NE(file.out.find("NL-00853: unknown command: frob"), std::string::npos) << "refused lines are printed";
-  EXPECT_EQ(Kelnl("@'" + dir_.File("absent.cmd") + "'").status, 2);
-
-  const Outcome piped = Kelnl("<'" + commands + "'");
-  EXPECT_EQ(piped.out, file.out) << "standard input that is no terminal reads the same way, without prompts";
-  const Outcome failing = Kelnl("<'" + dir_.Write("f.cmd", "check '" + dir_.File("absent.kel") + "'\n") + "'");
-  EXPECT_EQ(failing.status, 1) << "a failed command fails the run";
+  // Standard input that is no terminal reads the same way, without prompts; a failed command
+  // fails the run.
+  Expect({
+      {"<'" + commands + "'", 0, file.out},
+      {"@'" + dir_.File("absent.cmd") + "'", 2, std::nullopt},
+      {"<'" + dir_.Write("f.cmd", "check '" + dir_.File("absent.kel") + "'\n") + "'", 1, std::nullopt},
+  });
 }
 
 TEST_F(KelnlProgram, BinaryGarbageAndOverlongLinesOnStandardInput) {
@@ -175,46 +163,35 @@ TEST_F(KelnlProgram, BinaryGarbageAndOverlongLinesOnStandardInput) {
   EXPECT_NE(run.out.find("NL-00853"), std::string::npos);
 }
 
+// Reading and starting are the spawn tests' business; the program adds its own messages.
 TEST_F(KelnlProgram, SpawnRefusesAddressesItCannotStart) {
   const Outcome no_program = Kelnl("spawn '(ADDRESS=(ARGS=a))'");
   EXPECT_EQ(no_program.status, 1);
   EXPECT_EQ(no_program.err, "kelnl spawn: the address names no PROGRAM\n");
-  const Outcome missing = Kelnl("spawn '(PROGRAM=/nonexistent/kelnl-program)'");
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.out, "");
-  EXPECT_NE(missing.err.find("could not be started"), std::string::npos);
-  EXPECT_EQ(Kelnl("spawn '(HOST=x)'").status, 1);
+  Expect({{"spawn '(PROGRAM=/nonexistent/kelnl-program)'", 1, "", {"could not be started"}},
+          {"spawn '(HOST=x)'", 1, std::nullopt}});
 }
 
-const std::string kList =
-    "'(DESCRIPTION_LIST=(DESCRIPTION=(ADDRESS=(HOST=a))(ADDRESS=(HOST=b)))(DESCRIPTION=(ADDRESS=(HOST=c))))'";
-
+// The order of the addresses is the address tests' business; the program adds what it prints
+// for each call.
 TEST_F(KelnlProgram, ResolvePrintsEachCallUntilNothingIsLeft) {
-  const Outcome in_order = Kelnl("resolve --options 8 " + kList);
-  EXPECT_EQ(in_order.status, 0);
-  EXPECT_EQ(in_order.out,
-            "connect: (DESCRIPTION=(ADDRESS=(HOST=a)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=a)))\n"
-            "connect: (DESCRIPTION=(ADDRESS=(HOST=b)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=b)))\n"
-            "connect: (DESCRIPTION=(ADDRESS=(HOST=c)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=c)))\n"
-            "result: 4\n");
-  EXPECT_EQ(Kelnl("resolve --calls 5 '(ADDRESS=(HOST=a))'").out,
-            "connect: (ADDRESS=(HOST=a))\nforward: (ADDRESS=(HOST=a))\nresult: 4\nresult: 4\nresult: 4\nresult: 4\n");
-  const Outcome refused = Kelnl("resolve '(CONNECT_DATA=(SID=x))'");
-  EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.out, "result: 4\n");
-  EXPECT_EQ(Kelnl("resolve --calls x '(ADDRESS=(HOST=a))'").status, 2);
-  EXPECT_EQ(Kelnl("resolve no_such_service").status, 1);
-  EXPECT_EQ(Kelnl("resolve --multi '(DESCRIPTION=(ADDRESS_LIST=(ADDRESS=(PROTOCOL=tcp)(HOST=a))))'").out,
-            "entry: (DESCRIPTION=(ADDRESS=(PROTOCOL=tcp)(HOST=a)))\naddress: (ADDRESS=(PROTOCOL=tcp)(HOST=a))\n"
-            "result: 3\n");
-}
-
-TEST_F(KelnlProgram, ResolveSeedGivesARepeatableOrder) {
-  for (const std::string mode : {"", "--multi "}) {
-    const Outcome first = Kelnl("resolve " + mode + "--seed 77 " + kList);
-    EXPECT_EQ(first.status, 0);
-    EXPECT_EQ(Kelnl("resolve " + mode + "--seed 77 " + kList).out, first.out);
-  }
+  const std::string list =
+      "(DESCRIPTION=(ADDRESS=(HOST=a))(ADDRESS=(HOST=b)))(DESCRIPTION=(ADDRESS=(HOST=c))))'";
+  Expect({
+      {"resolve --options 8 '(DESCRIPTION_LIST=" + list, 0,
+       "connect: (DESCRIPTION=(ADDRESS=(HOST=a)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=a)))\n"
+       "connect: (DESCRIPTION=(ADDRESS=(HOST=b)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=b)))\n"
+       "connect: (DESCRIPTION=(ADDRESS=(HOST=c)))\nforward: (DESCRIPTION=(ADDRESS=(HOST=c)))\nresult: 4\n"},
+      {"resolve --calls 5 '(ADDRESS=(HOST=a))'", 0,
+       "connect: (ADDRESS=(HOST=a))\nforward: (ADDRESS=(HOST=a))\nresult: 4\nresult: 4\nresult: 4\nresult: 4\n"},
+      {"resolve --multi '(DESCRIPTION=(ADDRESS_LIST=(ADDRESS=(PROTOCOL=tcp)(HOST=a))))'", 0,
+       "entry: (DESCRIPTION=(ADDRESS=(PROTOCOL=tcp)(HOST=a)))\naddress: (ADDRESS=(PROTOCOL=tcp)(HOST=a))\nresult: 3\n"},
+      {"resolve '(CONNECT_DATA=(SID=x))'", 1, "result: 4\n"},
+      {"resolve no_such_service", 1, std::nullopt},
+      {"resolve --calls x '(ADDRESS=(HOST=a))'", 2, std::nullopt},
+  });
+  const std::string balanced = "resolve --seed 77 '(DESCRIPTION_LIST=(LOAD_BALANCE=on)" + list;
+  EXPECT_EQ(Kelnl(balanced).out, Kelnl(balanced).out) << "the same seed, the same order";
 }
 
 }  // namespace

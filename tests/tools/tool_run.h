@@ -20,10 +20,11 @@ struct Outcome {
 };
 
 // The arguments are shell text (quoted as the shell needs); the output goes through the files
-// "out" and "err" of dir.
-inline Outcome RunKelnl(const TempDir& dir, const std::string& arguments) {
-  const std::string command = std::string("'") + KELNL_TOOL_PATH + "' " + arguments + " >'" + dir.File("out") +
-                              "' 2>'" + dir.File("err") + "'";
+// "out" and "err" of dir. The program runs in working_directory where one is given.
+inline Outcome RunKelnl(const TempDir& dir, const std::string& arguments, const std::string& working_directory = "") {
+  const std::string command = (working_directory.empty() ? "" : "cd '" + working_directory + "' && ") + "'" +
+                              KELNL_TOOL_PATH + "' " + arguments + " >'" + dir.File("out") + "' 2>'" +
+                              dir.File("err") + "'";
   Outcome run;
   [[maybe_unused]] const int raw = std::system(command.c_str());
 #ifndef _WIN32

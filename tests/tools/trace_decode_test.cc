@@ -8,40 +8,18 @@
 
 #include "platform/os/os.h"
 #include "tests/platform/ztrace_test_support.h"
+#include "tests/support/record_bytes.h"
 #include "tests/support/test_files.h"
 #include "tests/tools/tool_run.h"
 
 namespace {
 
 using kelnl::testing::Outcome;
+using kelnl::testing::RecordBytes;
 using kelnl::testing::RunKelnl;
 using kelnl::testing::TempDir;
 using kelnl::testing::TraceFilePath;
 using kelnl::testing::ZtRegistration;
-
-// Little-endian record bytes, as the bridge builds them.
-struct RecordBytes {
-  std::vector<std::uint8_t> bytes;
-  RecordBytes& U16(std::uint16_t v) { return Raw({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)}); }
-  RecordBytes& U32(std::uint32_t v) {
-    return U16(static_cast<std::uint16_t>(v)).U16(static_cast<std::uint16_t>(v >> 16));
-  }
-  RecordBytes& Text(const char* text) {
-    bytes.insert(bytes.end(), text, text + std::strlen(text) + 1);
-    return *this;
-  }
-  RecordBytes& Raw(std::initializer_list<std::uint8_t> raw) {
-    bytes.insert(bytes.end(), raw);
-    return *this;
-  }
-  RecordBytes& Mask(std::initializer_list<int> events) {
-    U16(64);
-    std::uint8_t mask[64] = {};
-    for (int event : events) mask[event / 8] |= static_cast<std::uint8_t>(1u << (event % 8));
-    bytes.insert(bytes.end(), mask, mask + 64);
-    return *this;
-  }
-};
 
 class TraceDecode : public ::testing::Test {
  protected:
@@ -61,6 +39,9 @@ class TraceDecode : public ::testing::Test {
     EXPECT_EQ(trace_.Terminate(), 0);
     return TraceFilePath(dir_.path(), "client", kelnl::os::ProcessId()).string();
   }
+  std::int32_t Write(std::int32_t type, const RecordBytes& record, uintptr_t argument = 0) {
+    return trace_.Write(type, record.bytes.data(), static_cast<std::uint32_t>(record.bytes.size()), argument);
+  }
   int Decode(const std::string& file) {
     const Outcome decoded = RunKelnl(dir_, "trace decode '" + file + "'");
     out_ = decoded.out;
@@ -77,21 +58,18 @@ class TraceDecode : public ::testing::Test {
 // 14, a key and a record that carries it, and the bridge's no-memory record.
 TEST_F(TraceDecode, PrintsEachRecordOfTheBridgeOnALine) {
   RecordBytes text;
-  text.U32(1002).U32(42).U16(18).U32(18302).Text("%s %d").Text("abc").U32(7).Mask({3});
+  text.Int(1002).Int(42).Int(18, 2).Int(18302).Text("%s %d").Text("abc").Int(7).Mask({3});
   ASSERT_EQ(text.bytes.size(), 10u + 18u + 66u);
-  ASSERT_EQ(trace_.Write(ZT_TYPE_DETAIL_LOW, text.bytes.data(), static_cast<std::uint32_t>(text.bytes.size())), 0);
-  RecordBytes dump;
-  dump.U32(1002).U32(50).U16(4).U32(9).U16(3).Raw({'A', 'B', 0x00}).Mask({5, 14});
-  ASSERT_EQ(trace_.Write(ZT_TYPE_DUMP, dump.bytes.data(), static_cast<std::uint32_t>(dump.bytes.size())), 0);
+  ASSERT_EQ(Write(ZT_TYPE_DETAIL_LOW, text), 0);
+  const RecordBytes dump = RecordBytes().Int(1002).Int(50).Int(4, 2).Int(9).Int(3, 2).Raw({'A', 'B', 0}).Mask({5, 14});
+  ASSERT_EQ(Write(ZT_TYPE_DUMP, dump), 0);
   const std::uint8_t key[8] = {0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
   ASSERT_EQ(trace_.SetKey("0123456789ABCDEF"), 0);
   ASSERT_EQ(trace_.Write(ZT_TYPE_KEY, key, 8), 0);
   RecordBytes keyed;
-  keyed.U32(1101).U32(7).U16(4 + 8 + 9).U32(18306).Text("%c%x%ld").Raw({'q'}).U32(255).U32(0xFFFFFFFFu).Mask({});
-  ASSERT_EQ(trace_.Write(ZT_TYPE_ERROR, keyed.bytes.data(), static_cast<std::uint32_t>(keyed.bytes.size()), 5), 0);
-  RecordBytes no_memory;
-  no_memory.U32(1002).U32(1264).U16(4).U32(1003);
-  ASSERT_EQ(trace_.Write(ZT_TYPE_DUMP, no_memory.bytes.data(), 14), 0);
+  keyed.Int(1101).Int(7).Int(4 + 8 + 9, 2).Int(18306).Text("%c%x%ld").Raw({'q'}).Int(255).Int(0xFFFFFFFFu).Mask({});
+  ASSERT_EQ(Write(ZT_TYPE_ERROR, keyed, 5), 0);
+  ASSERT_EQ(Write(ZT_TYPE_DUMP, RecordBytes().Int(1002).Int(1264).Int(4, 2).Int(1003)), 0);
 
   ASSERT_EQ(Decode(Finish()), 0) << err_;
   const std::string expected =
@@ -107,13 +85,9 @@ TEST_F(TraceDecode, PrintsEachRecordOfTheBridgeOnALine) {
 }
 
 TEST_F(TraceDecode, StopsAtTheFirstDamageWithItsPlace) {
-  RecordBytes good;
-  good.U32(1002).U32(1).U16(4).U32(18300).Mask({1});
-  ASSERT_EQ(trace_.Write(ZT_TYPE_DETAIL_LOW, good.bytes.data(), static_cast<std::uint32_t>(good.bytes.size())), 0);
-  RecordBytes bad_length;  // a text length past the record's end
-  bad_length.U32(1002).U32(2).U16(400).U32(18300).Mask({1});
-  ASSERT_EQ(trace_.Write(ZT_TYPE_DETAIL_LOW, bad_length.bytes.data(),
-                         static_cast<std::uint32_t>(bad_length.bytes.size())), 0);
+  ASSERT_EQ(Write(ZT_TYPE_DETAIL_LOW, RecordBytes().Int(1002).Int(1).Int(4, 2).Int(18300).Mask({1})), 0);
+  // A text length past the record's end.
+  ASSERT_EQ(Write(ZT_TYPE_DETAIL_LOW, RecordBytes().Int(1002).Int(2).Int(400, 2).Int(18300).Mask({1})), 0);
   const std::string file = Finish();
 
   EXPECT_EQ(Decode(file), 1);
@@ -122,16 +96,15 @@ TEST_F(TraceDecode, StopsAtTheFirstDamageWithItsPlace) {
   EXPECT_NE(err_.find("text length 400"), std::string::npos) << err_;
 
   const std::string bytes = dir_.Read(std::filesystem::path(file).filename().string());
-  dir_.Write("cut.ztr", bytes.substr(0, bytes.size() - 10));
-  EXPECT_EQ(Decode(dir_.File("cut.ztr")), 1);
-  EXPECT_NE(err_.find("runs past the end of the file"), std::string::npos) << err_;
-
-  dir_.Write("foreign.ztr", "this is not a trace file at all");
-  EXPECT_EQ(Decode(dir_.File("foreign.ztr")), 1);
-  EXPECT_NE(err_.find("bad header"), std::string::npos) << err_;
-
-  EXPECT_EQ(Decode(dir_.File("absent.ztr")), 1);
-  EXPECT_NE(err_.find("cannot open"), std::string::npos) << err_;
+  const std::pair<std::string, const char*> damaged[] = {
+      {dir_.Write("cut.ztr", bytes.substr(0, bytes.size() - 10)), "runs past the end of the file"},
+      {dir_.Write("foreign.ztr", "this is not a trace file at all"), "bad header"},
+      {dir_.File("absent.ztr"), "cannot open"},
+  };
+  for (const auto& [name, text] : damaged) {
+    EXPECT_EQ(Decode(name), 1) << name;
+    EXPECT_NE(err_.find(text), std::string::npos) << err_;
+  }
 }
 
 }  // namespace
