@@ -14,7 +14,8 @@ inline constexpr long kLdapInsufficientAccess = LDAP_INSUFFICIENT_ACCESS;
 inline constexpr long kLdapInsufficientAccess = LDAP_INSUFFICIENT_RIGHTS;
 #endif
 
-inline ServerResult ResultOfBind(long code) {
+// What the client's own codes and success mean, whatever the operation.
+inline ServerResult ResultOfAnyOperation(long code) {
   switch (code) {
     case LDAP_SUCCESS:
       return ServerResult::kOk;
@@ -24,6 +25,13 @@ inline ServerResult ResultOfBind(long code) {
       return ServerResult::kUnreachable;
     case LDAP_NO_MEMORY:
       return ServerResult::kNoMemory;
+    default:
+      return ServerResult::kFailed;
+  }
+}
+
+inline ServerResult ResultOfBind(long code) {
+  switch (code) {
     case LDAP_INVALID_CREDENTIALS:
     case LDAP_INAPPROPRIATE_AUTH:
     case kLdapInsufficientAccess:
@@ -33,26 +41,18 @@ inline ServerResult ResultOfBind(long code) {
     case LDAP_CONFIDENTIALITY_REQUIRED:
       return ServerResult::kBindRefused;
     default:
-      return ServerResult::kFailed;
+      return ResultOfAnyOperation(code);
   }
 }
 
 inline ServerResult ResultOfSearch(long code) {
   switch (code) {
-    case LDAP_SUCCESS:
-      return ServerResult::kOk;
     // A name the server cannot parse names no entry, as it would in a file of entries.
     case LDAP_NO_SUCH_OBJECT:
     case LDAP_INVALID_DN_SYNTAX:
       return ServerResult::kNotFound;
-    case LDAP_SERVER_DOWN:
-    case LDAP_CONNECT_ERROR:
-    case LDAP_TIMEOUT:
-      return ServerResult::kUnreachable;
-    case LDAP_NO_MEMORY:
-      return ServerResult::kNoMemory;
     default:
-      return ServerResult::kFailed;
+      return ResultOfAnyOperation(code);
   }
 }
 
