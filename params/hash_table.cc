@@ -119,6 +119,26 @@ struct RunWalk {
 // search with the default functions (kDefault: by hash, spreading, matching with nlhthteq) is
 // the parameter table's every lookup and store; its walk is compiled for it alone, as runs of
 // numbered names are long.
+// The walk of a home run in a table without tombstones searched with the default functions (the
+// parameter table's every store and lookup). A run's end is the slot's own flag, in the cache
+// line that holds the hash compared next, rather than a bit picked out of the bitmap.
+RunWalk WalkDefaultRun(const SlotBlock& block, uint32_t slot, uint32_t hash, const void* key, uint32_t length,
+                       SecondHash& second) {
+  RunWalk walk;
+  for (; block.slots[slot].occupied != 0; slot = block.Next(slot)) {
+    if (block.Hash(slot) != hash) continue;
+    walk.same_hash_met += 1;
+    if (block.Tag(slot) != 0 && block.Tag(slot) != second.tag()) continue;
+    const NlHashSlot& entry = block.slots[slot];
+    if (nlhthteq(entry.key, entry.key_length, key, length) != 0) {
+      walk.found = true;
+      break;
+    }
+  }
+  walk.slot = slot;
+  return walk;
+}
+
 template <bool kTombstones, bool kDefault>
 RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
                 NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
@@ -249,10 +269,25 @@ bool Rebuild(NlHashTable* table, int32_t capacity) {
   return true;
 }
 
-kelnl::HashProbe ProbeWithHash(const NlHashTable* table, const void* key, uint32_t length, uint32_t hash,
-                               NlKeyMatchFunction match) {
+[[gnu::noinline]] kelnl::HashProbe ProbeGenerally(const NlHashTable* table, const void* key, uint32_t length,
+                                                  uint32_t hash, NlKeyMatchFunction match) {
   const bool by_hash = match == nlhthteq && table->hash == nlhthskey;
   return Locate(Block(table), hash, key, length, match, by_hash, SpreadsCollisions(table));
+}
+
+// Nearly every probe of a parameter table ends in the home run of a table without tombstones:
+// that case is a short function of its own, free of the general probe's choices. A key of a
+// large group of one hash value, which goes on to a second run, is probed again the general way.
+kelnl::HashProbe ProbeWithHash(const NlHashTable* table, const void* key, uint32_t length, uint32_t hash,
+                               NlKeyMatchFunction match) {
+  const SlotBlock block = Block(table);
+  if (match == nlhthteq && *block.dead_count == 0 && SpreadsCollisions(table)) {
+    SecondHash second(key, length);
+    const RunWalk home = WalkDefaultRun(block, hash & block.mask, hash, key, length, second);
+    if (home.found) return kelnl::HashProbe{home.slot, hash, true};
+    if (home.same_hash_met < kSpillAfter) return kelnl::HashProbe{home.slot, hash, false, false, second.tag()};
+  }
+  return ProbeGenerally(table, key, length, hash, match);
 }
 
 kelnl::HashProbe Probe(const NlHashTable* table, const void* key, uint32_t length, NlKeyMatchFunction match) {
