@@ -45,16 +45,21 @@ class ParameterSource {
   // on every character (a NUL inside the text merely ends a run early).
   std::size_t RunLength(const bool* stop) const {
     if (pushed_count_ > 0) return 0;
+    return static_cast<std::size_t>(RunEnd(position_, stop) - position_);
+  }
+  // The first character at or after from, a buffered one, that stop[] marks (the NUL behind the
+  // buffered characters at the latest).
+  static const char* RunEnd(const char* from, const bool* stop) {
     // Four characters a step; each is looked at only when those before it did not stop the run.
     const auto stops = [stop](const char* at) { return stop[static_cast<unsigned char>(*at)]; };
-    const char* p = position_;
+    const char* p = from;
     while (!stops(p)) {
-      if (stops(p + 1)) return static_cast<std::size_t>(p + 1 - position_);
-      if (stops(p + 2)) return static_cast<std::size_t>(p + 2 - position_);
-      if (stops(p + 3)) return static_cast<std::size_t>(p + 3 - position_);
+      if (stops(p + 1)) return p + 1;
+      if (stops(p + 2)) return p + 2;
+      if (stops(p + 3)) return p + 3;
       p += 4;
     }
-    return static_cast<std::size_t>(p - position_);
+    return p;
   }
   const char* RunStart() const { return position_; }
   void Skip(std::size_t count) { position_ += count; }

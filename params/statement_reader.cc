@@ -150,6 +150,11 @@ StatementReader::Outcome StatementReader::ReadSource(ParameterSource& source) {
 // ---- Statements ----------------------------------------------------------------------------
 
 StatementReader::Outcome StatementReader::ReadStatement(ParameterSource& source, int c) {
+  TokenText simple_name;
+  TokenText simple_value;
+  if (TakeSimpleStatement(source, c, simple_name, simple_value)) {
+    return KeepName(simple_name) ? Store(simple_value) : OutOfMemory();
+  }
   bool include = false;
   bool wanted = false;
   Outcome outcome = ReadNames(source, c, include, wanted);

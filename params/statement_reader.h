@@ -64,6 +64,7 @@ class StatementReader {
   Outcome ReadNames(ParameterSource& source, int& c, bool& include, bool& wanted);
   bool TakeName(ParameterSource& source, int& c, TokenText& name);
   bool TakePlainValue(ParameterSource& source, int c, TokenText& value);
+  bool TakeSimpleStatement(ParameterSource& source, int c, TokenText& name, TokenText& value);
   Outcome ReadValue(ParameterSource& source, int c);
   Outcome SkipToEquals(ParameterSource& source, int& c);
   bool TokenEquals(const TokenText& token, const char* text, std::uint32_t length, bool case_sensitive) const {

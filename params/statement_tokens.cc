@@ -68,6 +68,37 @@ bool StatementReader::TakePlainValue(ParameterSource& source, int c, TokenText& 
   return true;
 }
 
+// The usual statement, `name = value` within one line, with the first character of the next
+// line buffered too: one name that is no include, a plain value (as TakePlainValue takes it) and
+// nothing but blanks around the '='. It is found in one pass over the buffer, and the source
+// moves past its line end only when all of it is such; anything else (a newline, a second name,
+// a carriage return, the buffer's end) is left to the general reading, which takes it from c
+// as if this had not looked. In lookup mode every name is compared with the wanted one: none
+// is taken here then. c is the name's first character.
+bool StatementReader::TakeSimpleStatement(ParameterSource& source, int c, TokenText& name, TokenText& value) {
+  if ((table_->flags & NLPA_LOOKUP_MODE) != 0 || c == kEndOfInput || !name_char_[c]) return false;
+  const char* start = source.TakenInPlace(c);
+  if (start == nullptr) return false;
+  const char* name_end = ParameterSource::RunEnd(source.RunStart(), not_name_char_);
+  const auto name_length = static_cast<std::uint32_t>(name_end - start);
+  if (name_length == 5) return false;  // perhaps ifile, in any case
+  const char* p = name_end;
+  while (IsBlank(*p)) ++p;
+  if (*p != '=') return false;
+  do ++p; while (IsBlank(*p));
+  if (kValueStops[static_cast<unsigned char>(*p)]) return false;
+  const char* value_start = p;
+  p = ParameterSource::RunEnd(p, kValueStops.data());
+  // The newline and the next line's first character must be buffered ones, not the NUL behind.
+  if (*p != '\n' || !source.Buffered(static_cast<std::size_t>(p + 1 - source.RunStart()))) return false;
+  const int next = static_cast<unsigned char>(p[1]);
+  if (IsBlank(next) || next == '\n' || next == '#' || next == '\r') return false;
+  source.Skip(static_cast<std::size_t>(p + 1 - source.RunStart()));
+  name = TokenText{start, name_length};
+  value = TokenText{value_start, static_cast<std::uint32_t>(p - value_start)};
+  return true;
+}
+
 // Gathers the value after '=', whose first character c is. Returns kContinue when the value
 // ended at a line that starts the next statement, kEndSource when the input ended, and kStop
 // when the input ended before any value began (or memory ran out, with exhausted_ set).

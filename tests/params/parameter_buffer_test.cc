@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -86,6 +87,30 @@ TEST(ParameterBuffer, BlockBoundaryAnywhereReadsAsTheWholeText) {
     EXPECT_EQ(from_file.codes, from_string.codes) << "shift " << shift;
     EXPECT_EQ(from_file.result, from_string.result) << "shift " << shift;
   }
+}
+
+// Statements a character away from the plain `name = value` line, which the reader takes in one
+// pass: each reads as its own shape does.
+TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
+  const Reading reading = ReadString(
+      "plain=p\n"
+      "spaced \t=\t s\n"
+      "fives = 5\n"
+      "cont = c1\n c2\n"
+      "commented = v # note\n"
+      "nextline =\n  n\n"
+      "crlf = r\r\n"
+      "a1, a2 = two\n"
+      "quote = 'q q'\n"
+      "hash = x\n#\ny = z\n"
+      "last = l\n");
+  EXPECT_TRUE(reading.codes.empty());
+  const std::map<std::string, std::string> read(reading.parameters.begin(), reading.parameters.end());
+  const std::map<std::string, std::string> expected{
+      {"plain", "p"},        {"spaced", "s"}, {"fives", "5"},     {"cont", "c1 c2"}, {"commented", "v"},
+      {"nextline", "n"},     {"crlf", "r"},   {"a1", "two"},      {"a2", "two"},     {"quote", "'q q'"},
+      {"hash", "x"},         {"y", "z"},      {"last", "l"}};
+  EXPECT_EQ(read, expected);
 }
 
 // A NUL in the text ends a scan early but is an ordinary character of a value, and a file that
