@@ -62,6 +62,8 @@ class ParameterSource {
     return p;
   }
   const char* RunStart() const { return position_; }
+  // Where the buffered characters end (the NUL behind them).
+  const char* BufferEnd() const { return end_; }
   void Skip(std::size_t count) { position_ += count; }
   // Where c, which Next() just returned, stands in the buffer; null when it came from elsewhere
   // (given back, or a line end made of two characters). A token that starts there and ends

@@ -34,6 +34,8 @@ StatementReader::StatementReader(NlParameterTable* table, NlPrimaryErrorRecord* 
     name_char_[c] = (std::isalnum(c) || std::ispunct(c)) && c != '=' && c != ',';
     not_name_char_[c] = !name_char_[c];
   }
+  ascii_names_ = true;
+  for (int c = '!'; c <= '~'; ++c) ascii_names_ = ascii_names_ && (name_char_[c] || c == '=' || c == ',');
 }
 
 StatementReader::~StatementReader() { Release(last_include_.name); }

@@ -109,6 +109,7 @@ class StatementReader {
   // the caller runs in, so these are taken once per read.
   bool name_char_[256];
   bool not_name_char_[256];
+  bool ascii_names_;  // every character from '!' to '~' but '=' and ',' is a name character
 };
 
 }  // namespace kelnl

@@ -79,7 +79,7 @@ bool StatementReader::TakeSimpleStatement(ParameterSource& source, int c, TokenT
   if ((table_->flags & NLPA_LOOKUP_MODE) != 0 || c == kEndOfInput || !name_char_[c]) return false;
   const char* start = source.TakenInPlace(c);
   if (start == nullptr) return false;
-  const char* name_end = ParameterSource::RunEnd(source.RunStart(), not_name_char_);
+  const char* name_end = NameRunEnd(source.RunStart(), source.BufferEnd(), not_name_char_, ascii_names_);
   const auto name_length = static_cast<std::uint32_t>(name_end - start);
   if (name_length == 5) return false;  // perhaps ifile, in any case
   const char* p = name_end;
@@ -88,7 +88,7 @@ bool StatementReader::TakeSimpleStatement(ParameterSource& source, int c, TokenT
   do ++p; while (IsBlank(*p));
   if (kValueStops[static_cast<unsigned char>(*p)]) return false;
   const char* value_start = p;
-  p = ParameterSource::RunEnd(p, kValueStops.data());
+  p = ValueRunEnd(p, source.BufferEnd());
   // The newline and the next line's first character must be buffered ones, not the NUL behind.
   if (*p != '\n' || !source.Buffered(static_cast<std::size_t>(p + 1 - source.RunStart()))) return false;
   const int next = static_cast<unsigned char>(p[1]);

@@ -90,7 +90,8 @@ TEST(ParameterBuffer, BlockBoundaryAnywhereReadsAsTheWholeText) {
 }
 
 // Statements a character away from the plain `name = value` line, which the reader takes in one
-// pass: each reads as its own shape does.
+// pass (sixteen characters a step where it can): each reads as its own shape does, whether the
+// character that makes the difference comes early or late in the line.
 TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
   const Reading reading = ReadString(
       "plain=p\n"
@@ -103,13 +104,19 @@ TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
       "a1, a2 = two\n"
       "quote = 'q q'\n"
       "hash = x\n#\ny = z\n"
+      "tabbed = abcdefghijklmnop\tq\n"
+      "escaped = abcdefghijklmnop\\=q\n"
+      "quoted = abcdefghijklmnop\"q\"\n"
+      "a_name_longer_than_sixteen,second = two\n"
       "last = l\n");
   EXPECT_TRUE(reading.codes.empty());
   const std::map<std::string, std::string> read(reading.parameters.begin(), reading.parameters.end());
   const std::map<std::string, std::string> expected{
       {"plain", "p"},        {"spaced", "s"}, {"fives", "5"},     {"cont", "c1 c2"}, {"commented", "v"},
       {"nextline", "n"},     {"crlf", "r"},   {"a1", "two"},      {"a2", "two"},     {"quote", "'q q'"},
-      {"hash", "x"},         {"y", "z"},      {"last", "l"}};
+      {"hash", "x"},         {"y", "z"},      {"last", "l"},
+      {"tabbed", "abcdefghijklmnop q"},   {"escaped", "abcdefghijklmnop=q"}, {"quoted", "abcdefghijklmnopq"},
+      {"a_name_longer_than_sixteen", "two"}, {"second", "two"}};
   EXPECT_EQ(read, expected);
 }
 
