@@ -155,6 +155,7 @@ StatementReader::Outcome StatementReader::ReadStatement(ParameterSource& source,
   TokenText simple_name;
   TokenText simple_value;
   if (TakeSimpleStatement(source, c, simple_name, simple_value)) {
+    if ((table_->flags & NLPA_LOOKUP_MODE) != 0) return Outcome::kContinue;  // not the name sought
     return KeepName(simple_name) ? Store(simple_value) : OutOfMemory();
   }
   bool include = false;

@@ -73,15 +73,20 @@ bool StatementReader::TakePlainValue(ParameterSource& source, int c, TokenText& 
 // nothing but blanks around the '='. It is found in one pass over the buffer, and the source
 // moves past its line end only when all of it is such; anything else (a newline, a second name,
 // a carriage return, the buffer's end) is left to the general reading, which takes it from c
-// as if this had not looked. In lookup mode every name is compared with the wanted one: none
-// is taken here then. c is the name's first character.
+// as if this had not looked. In lookup mode the wanted name is left to it too. c is the name's
+// first character.
 bool StatementReader::TakeSimpleStatement(ParameterSource& source, int c, TokenText& name, TokenText& value) {
-  if ((table_->flags & NLPA_LOOKUP_MODE) != 0 || c == kEndOfInput || !name_char_[c]) return false;
+  if (c == kEndOfInput || !name_char_[c]) return false;
   const char* start = source.TakenInPlace(c);
   if (start == nullptr) return false;
   const char* name_end = NameRunEnd(source.RunStart(), source.BufferEnd(), not_name_char_, ascii_names_);
   const auto name_length = static_cast<std::uint32_t>(name_end - start);
   if (name_length == 5) return false;  // perhaps ifile, in any case
+  if ((table_->flags & NLPA_LOOKUP_MODE) != 0 &&
+      TokenEquals(TokenText{start, name_length}, lookup_.name, lookup_.length,
+                  (table_->flags & NLPA_CASE_SENSITIVE) != 0)) {
+    return false;
+  }
   const char* p = name_end;
   while (IsBlank(*p)) ++p;
   if (*p != '=') return false;

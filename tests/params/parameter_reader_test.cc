@@ -413,6 +413,15 @@ TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption
   EXPECT_EQ(Lookup("log_dir", &value, &size, NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE), 0);
   EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
   record_ = {};
+  // The same for a plain one-line statement.
+  EXPECT_EQ(Lookup("TRACE_LEVEL", &value, &size, NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE), 0);
+  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
+  record_ = {};
+  ASSERT_EQ(Lookup("TRACE_LEVEL", &value, &size), 0);
+  EXPECT_STREQ(value, "support");
+  std::free(value);
+  value = nullptr;
+  size = 0;
   ASSERT_EQ(Lookup("from_cmd", &value, &size, NLPA_LOOKUP_MODE, {"FROM_CMD=7"}), 0);
   EXPECT_STREQ(value, "7");
   std::free(value);
