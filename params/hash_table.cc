@@ -115,10 +115,6 @@ struct RunWalk {
   uint32_t reusable = 0;
 };
 
-// A table that never lost an entry (a parameter table, say) has no tombstones to look for. A
-// search with the default functions (kDefault: by hash, spreading, matching with nlhthteq) is
-// the parameter table's every lookup and store; its walk is compiled for it alone, as runs of
-// numbered names are long.
 // The walk of a home run in a table without tombstones searched with the default functions (the
 // parameter table's every store and lookup). A run's end is the slot's own flag, in the cache
 // line that holds the hash compared next, rather than a bit picked out of the bitmap.
@@ -139,6 +135,10 @@ RunWalk WalkDefaultRun(const SlotBlock& block, uint32_t slot, uint32_t hash, con
   return walk;
 }
 
+// A table that never lost an entry (a parameter table, say) has no tombstones to look for. A
+// search with the default functions (kDefault: by hash, spreading, matching with nlhthteq) is
+// the parameter table's every lookup and store; its walk is compiled for it alone, as runs of
+// numbered names are long.
 template <bool kTombstones, bool kDefault>
 RunWalk WalkRun(const SlotBlock& block, uint32_t start, uint32_t hash, const void* key, uint32_t length,
                 NlKeyMatchFunction match, bool by_hash, bool spreading, SecondHash& second) {
