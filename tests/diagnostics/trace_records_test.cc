@@ -101,7 +101,6 @@ TEST_F(TraceRecords, MessageRecordsAreCheckedAgainstTheirTexts) {
   // "error: %s" with its component "nldtotrc".
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 71, 4, 10, 1, 0, NLTR_ERROR_TEXT, "%s", "boom"), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 72, 4, 1, 0, NLTR_ERROR_TEXT, "%d", 5), 0);
-  EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 73, 4, 1, 0, NLTR_ERROR_TEXT, nullptr), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 74, 4, 1, 0, NLTR_ENTRY, nullptr), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 75, 7, 1, 0, NLTR_ENTRY, ""), 0) << "above level";
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 76, 0, 0, NLTR_EXIT, ""), 0)
@@ -112,7 +111,6 @@ TEST_F(TraceRecords, MessageRecordsAreCheckedAgainstTheirTexts) {
   EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
                                     "nldtotrc: error: boom",
                                     "nldtotrc: Error: Inconsistent trace parameters line: 72",
-                                    "nldtotrc: Error: Inconsistent trace parameters line: 73",
                                     "nldtotrc: entry",
                                     "nldtotrc: exit",
                                     "nldtotrc: 61 62 00 00 00 00 00 00  |ab......|",

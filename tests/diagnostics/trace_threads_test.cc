@@ -19,29 +19,9 @@ class TraceRingOfThreads : public TraceTest {
  protected:
   void SetUp() override { StartContext(/*thread_safe=*/true); }
 
-  // A trace at level 16 on a ring of `count` files of `kilobytes` each, set up as the startup
-  // opening sets up a ring.
-  NlTraceContext* RingTrace(std::size_t count, std::int32_t kilobytes) {
-    NlTraceContext* trace = Trace("level = 16\n", "ring1.trc");
-    if (trace == nullptr) return nullptr;
-    trace->file_length = kilobytes;
-    trace->file_count = static_cast<std::int32_t>(count);
-    ring_.push_back(trace->stream);
-    for (std::size_t i = 2; i <= count; ++i) ring_.push_back(FileStream("ring" + std::to_string(i) + ".trc"));
-    for (std::size_t i = 0; i < count; ++i) {
-      ring_[i]->next = ring_[(i + 1) % count];
-      ring_[i]->trace = trace;
-      ring_[i]->sequence = 1;
-      ring_[i]->state |= NLDS_STATE_CYCLING;
-    }
-    return trace;
-  }
-
   // The lines of ring file i. The tests stop before the ring comes round to a file again, so no
   // file holds what is left of an older cycle.
   std::vector<std::string> RingLines(std::size_t i) const { return Lines("ring" + std::to_string(i + 1) + ".trc"); }
-
-  std::vector<NlDiagStream*> ring_;
 };
 
 TEST_F(TraceRingOfThreads, EveryLineIsWholeAndNoRecordIsLostBetweenSwitches) {

@@ -27,13 +27,6 @@ class MessageFormat : public MessageFacilityTest {
   }
 };
 
-TEST_F(MessageFormat, PrefixIndentAndText) {
-  EXPECT_EQ(Format(1, 462), "NL-00462: error in file %s");
-  EXPECT_EQ(Format(1, 462, 0, 3), "   NL-00462: error in file %s");
-  EXPECT_EQ(Format(1, 462, 0, 2, 0), "  error in file %s");
-  EXPECT_EQ(Format(3, 16).substr(0, 11), "SNL-00016: ") << "this home has no SNL file: fallback";
-}
-
 TEST_F(MessageFormat, PrefixNeedsRoomForItself) {
   // "NL" plus 8 characters and the terminator: 11 bytes take the prefix, 10 do not.
   EXPECT_EQ(Format(1, 462, 0, 0, 1, 11), "NL-00462: ");
