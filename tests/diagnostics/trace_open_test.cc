@@ -82,9 +82,7 @@ TEST_F(TraceOpening, ThreeFilesOfTenKilobytesMakeARing) {
 
   const std::string opening = dir_.Read("brisol1.trc");
   EXPECT_NE(opening.find(": Version 8.1.0.4.0 - Production on "), std::string::npos) << "the banner first";
-  EXPECT_NE(opening.find("nldtopen: trace started"), std::string::npos);
   EXPECT_NE(opening.find("trace file: " + dir_.File("brisol1.trc")), std::string::npos);
-  EXPECT_NE(opening.find("trace level: 16"), std::string::npos);
 }
 
 TEST_F(TraceOpening, OneFileWrapsAndACountWithoutALengthDoesNothing) {

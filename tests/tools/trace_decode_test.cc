@@ -59,7 +59,6 @@ class TraceDecode : public ::testing::Test {
 TEST_F(TraceDecode, PrintsEachRecordOfTheBridgeOnALine) {
   RecordBytes text;
   text.Int(1002).Int(42).Int(18, 2).Int(18302).Text("%s %d").Text("abc").Int(7).Mask({3});
-  ASSERT_EQ(text.bytes.size(), 10u + 18u + 66u);
   ASSERT_EQ(Write(ZT_TYPE_DETAIL_LOW, text), 0);
   const RecordBytes dump = RecordBytes().Int(1002).Int(50).Int(4, 2).Int(9).Int(3, 2).Raw({'A', 'B', 0}).Mask({5, 14});
   ASSERT_EQ(Write(ZT_TYPE_DUMP, dump), 0);
