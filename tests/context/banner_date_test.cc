@@ -32,10 +32,9 @@ std::string VersionLine(const std::string& product, uint32_t status, std::size_t
 
 TEST(Banner, VersionLineFieldsAndStatusWords) {
   const std::string platform = kelnl::os::PlatformName();
-  EXPECT_EQ(VersionLine("kelnl", 0), "kelnl for " + platform + ": Version 8.1.0.4.0 - Production");
   EXPECT_EQ(VersionLine("kelnl", 1), "kelnl for " + platform + ": Version 8.1.0.4.0 - Developer's Release");
-  EXPECT_EQ(VersionLine("kelnl", 7).substr(VersionLine("kelnl", 7).size() - 4), "SDK2");
-  EXPECT_EQ(VersionLine("kelnl", 9).substr(VersionLine("kelnl", 9).size() - 4), "SDK2");
+  // Statuses past the last word take the last word.
+  EXPECT_EQ(VersionLine("kelnl", 9), "kelnl for " + platform + ": Version 8.1.0.4.0 - SDK2");
 }
 
 TEST(Banner, ProductNameMustLeaveSixtyCharacters) {
