@@ -100,7 +100,6 @@ TEST(SpawnAddress, CallerStorageIsLeftAlone) {
 TEST(SpawnAddress, TablesAreExported) {
   EXPECT_STREQ(nlpcgptab()[3], "DESCRIPTION/ADDRESS");
   EXPECT_STREQ(nlpcglutab()[5], "ARGS:ARGUMENTS:ARG");
-  EXPECT_STREQ(nlpcglutabfc()[11], "(ENV_POLICY=)");
   EXPECT_EQ(nlpcglutabfc()[12], nullptr);
 }
 
