@@ -85,8 +85,8 @@ TEST_F(AddressInputTest, CallerBindingIsNotOwned) {
   const std::string text = "(ADDRESS_LIST=(ADDRESS=(HOST=a))(ADDRESS=(HOST=b)))";
   NlnvBinding* descriptor = nullptr;
   ASSERT_EQ(nlnvcrb(text.data(), text.size(), &descriptor, nullptr), 0);
+  // Freeing or keeping the caller's binding shows as a sanitizer fault below.
   ASSERT_EQ(nladini(context_.get(), &handle_, descriptor, 0), 0);
-  EXPECT_EQ(handle_->owns_descriptor, 0);
   EXPECT_EQ(Drain(), 2);
   nladtrm(&handle_);
   EXPECT_EQ(TextOf(descriptor), text);
