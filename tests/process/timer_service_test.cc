@@ -60,8 +60,6 @@ TEST_F(TimerService, SlotsComeFromBlocksAndFreedOnesAreReusedInBlockOrder) {
   ASSERT_EQ(nltmstm(&context_, timers[3], 5), 0);
   for (int i : {25, 7, 3, 15}) ASSERT_EQ(nltmftm(&context_, timers[i]), 0);
   EXPECT_EQ(group->head, nullptr) << "freeing stops a running timer";
-  EXPECT_EQ(group->first_block->slots_used, 8);
-  EXPECT_EQ(group->slots_in_use, 26);
   int value = 0;
   NlTimer* again = NewTimer(nullptr, &value, 4);
   EXPECT_EQ(again, timers[3]) << "the first free slot of the first block with one";
