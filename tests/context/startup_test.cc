@@ -123,25 +123,19 @@ TEST_F(Startup, UnwritableLogFailsAndTheTraceAndTheFallbackLogGetTheText) {
   EXPECT_NE(fallback.find(text), std::string::npos) << fallback;
 }
 
-TEST_F(Startup, StartupReportNamesTheFilesInTheLog) {
-  home_.Write("network/admin/brisol.kel", "log_file_client = report\n");
-  NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_WRITE_BANNER);
+TEST_F(Startup, LogReportAndTraceNameTheSourcesAndTheParametersInUse) {
+  home_.Write("network/admin/brisol.kel", "log_file_client = report\ntrace_level_client = user\n"
+                                          "trace_directory_client = " + home_.File("trace") +
+                                              "\ntrace_file_client = startup\nport = 1521\n");
+  NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_WRITE_BANNER | NLSTD_OPEN_TRACE | NLSTD_READ_LOCAL_FILE);
   ASSERT_EQ(Start(&block), 0) << ErrorText();
+  EXPECT_EQ(std::string(block.trace_name, block.trace_name_length), home_.File("trace/startup.trc"));
   nlstdtrm(&context_);
   const std::string log = home_.Read("network/log/report.log");
   // Line ends are the platform's: the log is a text file.
   EXPECT_NE(log.find("System parameter file:  " + home_.SystemFile()), std::string::npos) << log;
   EXPECT_NE(log.find("Log file:              " + home_.File("network/log/report.log")), std::string::npos) << log;
   EXPECT_EQ(log.find("Local parameter file"), std::string::npos) << "not read, not reported";
-}
-
-TEST_F(Startup, TraceTellsTheSourcesAndTheParametersInUse) {
-  home_.Write("network/admin/brisol.kel", "trace_level_client = user\ntrace_directory_client = " + home_.File("trace") +
-                                              "\ntrace_file_client = startup\nport = 1521\n");
-  NlStartupParameters block = StartupBlock(kSystemOnly | NLSTD_OPEN_TRACE | NLSTD_READ_LOCAL_FILE);
-  ASSERT_EQ(Start(&block), 0) << ErrorText();
-  EXPECT_EQ(std::string(block.trace_name, block.trace_name_length), home_.File("trace/startup.trc"));
-  nlstdtrm(&context_);
   const std::string trace = home_.Read("trace/startup.trc");
   std::size_t at = 0;
   for (const std::string& line :
