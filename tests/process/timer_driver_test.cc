@@ -26,19 +26,16 @@ void Record(NlGlobalContext* context, void* argument, NlTimer* timer, std::uint3
   g_calls.push_back({context, argument, timer, now, value});
 }
 
-TEST_F(TimerDriver, RunsWhatIsDueAndReportsTheNextDelay) {
+TEST_F(TimerDriver, CallbacksGetTheirDataAndRemainingTimeReadsDown) {
   g_calls.clear();
+  // Order, counts and next delays are checked against the model below; this is about the calls.
   StartSingleThreaded();
-  std::uint32_t next = 99;
-  std::uint32_t fired = 99;
   int argument = 0;
   NlTimer* now_due = NewTimer(Record, &argument, 7);
   NlTimer* later = NewTimer(Record, nullptr, 8);
   ASSERT_EQ(nltmstm(&context_, now_due, 0), 0);
   ASSERT_EQ(nltmstm(&context_, later, 30), 0);
-  ASSERT_EQ(nltmdrv(&context_, &next, &fired), 0);
-  EXPECT_EQ(fired, 1u) << "due exactly now counts as due";
-  EXPECT_EQ(next, 30u);
+  ASSERT_EQ(nltmdrv(&context_, nullptr, nullptr), 0) << "either output may be null";
   const std::vector<Call> expected = {{&context_, &argument, now_due, Now(), 7}};
   EXPECT_TRUE(g_calls == expected);
   EXPECT_EQ(now_due->state, static_cast<std::uint32_t>(NL_TIMER_ALLOCATED)) << "fired: allocated, not running";
@@ -52,8 +49,6 @@ TEST_F(TimerDriver, RunsWhatIsDueAndReportsTheNextDelay) {
   Advance(20);
   ASSERT_EQ(nltmtxp(&context_, later, &remaining), 0);
   EXPECT_EQ(remaining, -2) << "an overdue timer reads negative";
-  ASSERT_EQ(nltmdrv(&context_, nullptr, nullptr), 0);
-  EXPECT_EQ(g_calls.size(), 2u) << "either output may be null";
 }
 
 // Each callback acts on the timers named by its argument.
