@@ -25,9 +25,6 @@ TEST_F(TracedIterators, EntryExitAndRefusal) {
   const std::string text = "(ADDRESS=(HOST=a))";
   NlAddressIterator* handle = nullptr;
   ASSERT_EQ(nladini_t(context_, &handle, text.data(), text.size(), 0), 0);
-  NlnvBinding* connect = nullptr;
-  NlnvBinding* forward = nullptr;
-  ASSERT_EQ(nladget(handle, &connect, &forward), 0);
   nladtrm(&handle);
 
   NlMultiAddressIterator* multi = nullptr;
@@ -36,7 +33,6 @@ TEST_F(TracedIterators, EntryExitAndRefusal) {
 
   EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
                                     "nladini: entry", "nladini: exit, result 0",
-                                    "nladget: entry", "nladget: exit, result 0",
                                     "nladtrm: entry", "nladtrm: exit",
                                     "nlmadini: entry", "nlmadini: connect descriptor refused",
                                     "nlmadini: exit, result 2",
