@@ -82,7 +82,8 @@ TEST_F(ExternalTrace, RecordsOfEnabledTypesReachTheFileWithKeyAndArgument) {
   EXPECT_EQ(kelnl::testing::ReadBytes(TraceFile("listener")), bytes);
 }
 
-TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
+// Control reports the key record size, for live states only.
+TEST_F(ExternalTrace, ControlAndRefusals) {
   ASSERT_EQ(trace_.Register(), 0);
   std::int32_t size = 0;
   EXPECT_EQ(zt11_control(2, 3, 0, 0, &size), 0);
@@ -91,9 +92,7 @@ TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
   EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, nullptr), 0);
   EXPECT_EQ(zt11_control(2, 3, trace_.state + 1000, 0, &size), kelzt::kErrorNoRegistration);
   EXPECT_EQ(zt11_control(2, 4, 0, 0, &size), kelzt::kErrorBadArgument);
-}
 
-TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
   void* handle = nullptr;
   uintptr_t state = 0;
   EXPECT_EQ(zt22_register(2, ZT_INTERFACE_ID + 1, 115, "V3.0", "STARTUPNAME", 0, &handle, 14, 2, 0, 0, 0, 0, &state),
@@ -104,7 +103,6 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
             ZT_ERROR_REFUSED) << "a caller with other record types";
   EXPECT_EQ(handle, nullptr);
 
-  ASSERT_EQ(trace_.Register(), 0);
   const auto vector = EnableVector();
   EXPECT_EQ(trace_.Configure(vector.data(), "/trace/..", ConfigPath()), ZT_ERROR_CONFIGURATION);
   EXPECT_EQ(trace_.Configure(vector.data(), std::string(257, 'n').c_str(), ConfigPath()), ZT_ERROR_CONFIGURATION);
@@ -123,26 +121,20 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
   EXPECT_EQ(zt16_terminate(2, ZT_INTERFACE_ID, 115, "V3.0", &stale), kelzt::kErrorNoRegistration);
 }
 
-TEST_F(ExternalTrace, OnlyTheLastComponentOfTheTraceNameNamesTheFile) {
+// The bridge passes the internal trace file's path without its extension: only its last
+// component names the file, here the same one as "cli".
+TEST_F(ExternalTrace, TheNamedFileIsContinuedOnComingBackAndSharedWithNoOtherTrace) {
   ASSERT_EQ(trace_.Register(), 0);
   const auto vector = EnableVector();
-  // The bridge passes the internal trace file's path without its extension.
   const std::string elsewhere = (dir_.path() / "network" / "trace" / "cli").string();
   ASSERT_EQ(trace_.Configure(vector.data(), elsewhere.c_str(), ConfigPath()), 0);
-  EXPECT_TRUE(std::filesystem::exists(TraceFile("cli")));
-  ASSERT_EQ(trace_.Configure(vector.data(), "", ConfigPath()), 0);
-  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
-}
-
-TEST_F(ExternalTrace, ComingBackToTheSameFileContinuesItAndNoTwoTracesShareOne) {
-  ASSERT_EQ(trace_.Register(), 0);
-  const auto vector = EnableVector();
-  ASSERT_EQ(trace_.Configure(vector.data(), "cli", ConfigPath()), 0);
   ASSERT_EQ(trace_.Write(1, "one", 3), 0);
 
   ZtRegistration other;
   ASSERT_EQ(other.Register(), 0);
   EXPECT_EQ(other.Configure(vector.data(), "cli", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  ASSERT_EQ(other.Configure(vector.data(), "", ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
   ASSERT_EQ(other.Terminate(), 0);
 
   ASSERT_EQ(trace_.Deregister(), 0);
