@@ -152,11 +152,7 @@ TEST_F(AddressInputTest, RefusedAndEmptyDescriptors) {
 }
 
 TEST_F(AddressInputTest, NestingAndListsBeyondTheLimitsAreRefusedAndTheDeepestAllowedWorks) {
-  std::string deep;
-  for (int i = 0; i < 100000; ++i) deep += "(ADDRESS_LIST=";
-  deep += "(ADDRESS=(HOST=a))";
-  deep.append(100000, ')');
-  EXPECT_EQ(Start(deep), NLAD_INIT_BAD_ARGUMENT);
+  // Nesting beyond the parser's own limit is refused by the parser, tested with it.
   std::string wide = "(ADDRESS_LIST=";
   for (std::uint32_t i = 0; i <= NLAD_MAX_LIST_MEMBERS; ++i) wide += "(A=1)";
   EXPECT_EQ(Start(wide + ")"), NLAD_INIT_BAD_ARGUMENT);
