@@ -68,7 +68,6 @@ TEST_F(MultiAddressTest, EachFormComesOutAsTheCallerGaveIt) {
   EXPECT_EQ(handle_->form, NLMAD_FORM_DESCRIPTION);
   EXPECT_EQ(Entries(), std::vector<std::string>{"(description=" + kC + ")"});
   EXPECT_EQ(Start("  ((description=" + kC + ")"), NLMAD_INIT_REFUSED);
-  EXPECT_EQ(Start("  (descriptor=" + kC + ")"), NLMAD_INIT_REFUSED);
   EXPECT_EQ(handle_, nullptr);
 }
 
