@@ -227,15 +227,13 @@ TEST_F(Startup, RepeatedStartupsAddHoldsAndTheLastReleaseTearsDown) {
 }
 
 TEST_F(Startup, ServerDefaultsReadTheSystemFileWithoutBannerOrLocks) {
-  char error[512] = {};
-  std::size_t length = 0;
   // A server starts without its system file: the sources' errors are forgiven.
-  ASSERT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error, sizeof error, &length), 0);
+  ASSERT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error_, sizeof error_, &error_length_), 0);
   EXPECT_EQ(Parameter("port"), "<none>");
   nlstdtrm(&context_);
 
   home_.Write("network/admin/brisol.kel", "port = 1521\n");
-  ASSERT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error, sizeof error, &length), 0);
+  ASSERT_EQ(nlstdgo(&context_, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, error_, sizeof error_, &error_length_), 0);
   EXPECT_EQ(context_->thread_context, nullptr);
   EXPECT_NE(context_->log_stream, nullptr);
   EXPECT_EQ(Parameter("port"), "1521");
