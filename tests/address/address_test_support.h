@@ -17,7 +17,7 @@ inline std::string TextOf(const NlnvBinding* binding) {
   return binding == nullptr ? "<null>" : kelnv::testing::TextOf(binding);
 }
 
-// A context whose generator starts from a known seed, and the draws it will make.
+// A context whose generator starts from a known seed.
 class SeededContext {
  public:
   explicit SeededContext(std::uint32_t seed) : seed_(seed) { Reseed(); }
@@ -25,17 +25,6 @@ class SeededContext {
   void Reseed() {
     EXPECT_EQ(nlrnini(&context_), 0u);
     context_.random_state->value = seed_;
-  }
-  // The first n values this context's generator gives from its seed, drawn on a twin.
-  std::vector<std::uint16_t> Draws(int n) const {
-    SeededContext twin(seed_);
-    std::vector<std::uint16_t> values;
-    for (int i = 0; i < n; ++i) {
-      std::uint16_t value = 0;
-      nlrngr(&twin.context_, &value);
-      values.push_back(value);
-    }
-    return values;
   }
   NlGlobalContext* get() { return &context_; }
 

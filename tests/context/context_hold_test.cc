@@ -1,12 +1,17 @@
+// Holds on the process record, the mutexes a thread-safe one makes, and the data representation
+// descriptor built on it.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "context/context_hold.h"
 #include "kelnl/nlstd.h"
+#include "platform/core/allocator.h"
 #include "platform/core/core.h"
+#include "tests/support/alloc_sweep.h"
 #include "tests/support/unreadable_memory.h"
 
 namespace {
@@ -45,27 +50,6 @@ class ContextHold : public ::testing::Test {
   }
 };
 
-TEST_F(ContextHold, LastReleaseEmptiesTheRecordAndNullsOnlyThatSlot) {
-  NlGlobalContext* first = nullptr;
-  NlGlobalContext* second = nullptr;
-  nlstdini(&first);
-  nlstdini(&second);
-  ASSERT_EQ(first, second);
-  ASSERT_EQ(nlifigbl(first), 0);
-  EXPECT_EQ(first->reference_count, 2);
-
-  nlstdtrm(&second);
-  EXPECT_EQ(second, first) << "a release that is not the last keeps the caller's pointer";
-  EXPECT_EQ(first->reference_count, 1);
-  EXPECT_NE(first->data_representation, nullptr) << "facilities stay while a hold remains";
-
-  NlGlobalContext* record = first;
-  nlstdtrm(&first);
-  EXPECT_EQ(first, nullptr);
-  const NlGlobalContext zero{};
-  EXPECT_EQ(std::memcmp(record, &zero, sizeof zero), 0) << "the record is empty again";
-}
-
 TEST_F(ContextHold, ThreadSafeFirstHoldCreatesElevenMutexesInOrder) {
   NlGlobalContext* context = nullptr;
   kelnl::TakeContextHold(&context, 1);
@@ -88,7 +72,8 @@ TEST_F(ContextHold, ThreadSafeFirstHoldCreatesElevenMutexesInOrder) {
 }
 
 // Only a thread-safe first hold (flag exactly 1) on an empty record makes mutexes; an ordinary
-// record's holds and descriptor take none.
+// record's holds and descriptor take none. A release that is not the last keeps the caller's
+// pointer and the facilities; the last one empties the record and nulls only its own slot.
 TEST_F(ContextHold, OtherHoldsNeverMakeOrTakeMutexes) {
   NlGlobalContext* context = nullptr;
   nlstdini(&context);
@@ -96,9 +81,14 @@ TEST_F(ContextHold, OtherHoldsNeverMakeOrTakeMutexes) {
   EXPECT_EQ(context->thread_context, nullptr);
   EXPECT_EQ(context->reference_count, 2);
   ASSERT_EQ(nlifigbl(context), 0);
-  nliftgbl(context);
+  NlGlobalContext* record = context;
   nlstdtrm(&context);
+  ASSERT_EQ(context, record);
+  EXPECT_NE(context->data_representation, nullptr);
   nlstdtrm(&context);
+  EXPECT_EQ(context, nullptr);
+  const NlGlobalContext zero{};
+  EXPECT_EQ(std::memcmp(record, &zero, sizeof zero), 0) << "the record is empty again";
   kelnl::TakeContextHold(&context, 2);
   EXPECT_EQ(context->thread_context, nullptr);
   nlstdtrm(&context);
@@ -111,12 +101,51 @@ TEST_F(ContextHold, NullAndUnreadableSlotsAreIgnored) {
   snlstdtrm(&empty);
   nlstdtrm(nullptr);
   nlstdtrm(&empty);
-  EXPECT_EQ(empty, nullptr);
 
   kelnl::testing::UnreadableMemory page;
   auto* bad = static_cast<NlGlobalContext*>(page.address());
   nlstdtrm(&bad);
   EXPECT_EQ(bad, page.address()) << "an unreadable record is refused, not released";
+}
+
+class DataRepresentation : public ::testing::Test {
+ protected:
+  void SetUp() override { nlstdini(&context_); }
+  void TearDown() override { nlstdtrm(&context_); }
+  NlGlobalContext* context_ = nullptr;
+};
+
+std::vector<uint8_t> VectorOf(const NlDataRepresentation* descriptor) {
+  return {descriptor->vector, descriptor->vector + descriptor->vector[0]};
+}
+
+// The vector encodes the word sizes, the alignments, the flags and every byte-order table, so
+// comparing it whole checks what the descriptor derived from the machine.
+TEST_F(DataRepresentation, VectorOfALittleEndianIeeeMachine) {
+  if (std::endian::native != std::endian::little) {
+    GTEST_SKIP() << "the published vector is that of a little-endian machine";
+  }
+  ASSERT_EQ(nlifigbl(context_), 0);
+  const std::vector<uint8_t> expected = {
+      0x20, 0x08, 0xFF, 0x03, 0x01, 0x00, 0x12, 0x34, 0x34, 0x34, 0x34, 0x34, 0x78, 0x10, 0x10, 0x32,
+      0x10, 0x32, 0x10, 0x32, 0x10, 0x32, 0x10, 0x32, 0x54, 0x76, 0x00, 0x78, 0x10, 0x32, 0x54, 0x76};
+  EXPECT_EQ(VectorOf(context_->data_representation), expected);
+}
+
+TEST_F(DataRepresentation, OutOfMemoryKeepsWhatWasBuiltForALaterCall) {
+  const long allocations = kelnl::testing::SweepExpectingCode([&] { return nlifigbl(context_); }, 1,
+                                                              [&] { nliftgbl(context_); });
+  EXPECT_EQ(allocations, 2);
+
+  kelnl::allocation_hook::FailNth(2);
+  EXPECT_EQ(nlifigbl(context_), 1);
+  kelnl::allocation_hook::Disarm();
+  ASSERT_NE(context_->data_representation, nullptr) << "the descriptor stays after a failure";
+  EXPECT_EQ(context_->data_representation->byte_orders, nullptr);
+  NlDataRepresentation* completed = context_->data_representation;
+  ASSERT_EQ(nlifigbl(context_), 0);
+  EXPECT_EQ(context_->data_representation, completed);
+  EXPECT_EQ(context_->data_representation->vector[0], 32);
 }
 
 }  // namespace

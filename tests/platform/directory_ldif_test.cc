@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -76,12 +75,9 @@ TEST(LdifParser, MalformedInputNamesItsLineAndLoadsNothing) {
   };
   const Case cases[] = {
       {"dn: cn=a\nchangetype: add\ncn: a\n", 2},     // a change record
-      {"dn: cn=a\ncontrol: 1.2.3\n", 2},
       {"dn: cn=a\ncn:< file:///etc/passwd\n", 2},    // a value from a URL
       {"dn: cn=a\ncn:: QQ=\n", 2},                   // bad base64
-      {"dn: cn=a\ncn:: Q=Q=\n", 2},
       {"dn: cn=a\ncn a\n", 2},                       // no colon
-      {"dn: cn=a\n-\n", 2},
       {"cn: a\ndn: cn=a\n", 1},                      // an attribute before any dn
       {" continued\ndn: cn=a\ncn: a\n", 1},          // a continuation of nothing
       {"dn: cn=a\n\n", 1},                           // an entry without attributes
@@ -131,7 +127,6 @@ TEST_F(SampleDirectory, ReadsTheAttributesAskedForUnderTheEntrysOwnName) {
   DirectoryResult* result = nullptr;
   ASSERT_EQ(Read("CN=listener , cn=HOME1,dc=example, dc=com", "nexaLISTENER", &result), 0);
   EXPECT_STREQ(name_, "cn=LISTENER,cn=home1,dc=example,dc=com");
-  EXPECT_EQ(name_length_, std::strlen(name_));
   EXPECT_EQ(ValuesOf(directory_, result, "nexatracelevel"), (Strings{"16"}));
   EXPECT_EQ(ValuesOf(directory_, result, "Nexapasswords"), (Strings{"a", "b"}));
   EXPECT_EQ(ValuesOf(directory_, result, "Nexanetendpointlist"), (Strings{"1:cn=lsnr_ipc", "0:cn=lsnr_tcp"}));

@@ -1,8 +1,11 @@
-// The external trace library through its eight operations, as the trace bridge calls them.
+// The external trace library through its eight operations, as the trace bridge calls them, and
+// its file reader on good, truncated and corrupt files.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/os/os.h"
@@ -79,7 +82,8 @@ TEST_F(ExternalTrace, RecordsOfEnabledTypesReachTheFileWithKeyAndArgument) {
   EXPECT_EQ(kelnl::testing::ReadBytes(TraceFile("listener")), bytes);
 }
 
-TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
+// Control reports the key record size, for live states only.
+TEST_F(ExternalTrace, ControlAndRefusals) {
   ASSERT_EQ(trace_.Register(), 0);
   std::int32_t size = 0;
   EXPECT_EQ(zt11_control(2, 3, 0, 0, &size), 0);
@@ -88,9 +92,7 @@ TEST_F(ExternalTrace, ControlReportsTheKeyRecordSizeForLiveStatesOnly) {
   EXPECT_EQ(zt11_control(2, 3, trace_.state, 0, nullptr), 0);
   EXPECT_EQ(zt11_control(2, 3, trace_.state + 1000, 0, &size), kelzt::kErrorNoRegistration);
   EXPECT_EQ(zt11_control(2, 4, 0, 0, &size), kelzt::kErrorBadArgument);
-}
 
-TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
   void* handle = nullptr;
   uintptr_t state = 0;
   EXPECT_EQ(zt22_register(2, ZT_INTERFACE_ID + 1, 115, "V3.0", "STARTUPNAME", 0, &handle, 14, 2, 0, 0, 0, 0, &state),
@@ -101,7 +103,6 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
             ZT_ERROR_REFUSED) << "a caller with other record types";
   EXPECT_EQ(handle, nullptr);
 
-  ASSERT_EQ(trace_.Register(), 0);
   const auto vector = EnableVector();
   EXPECT_EQ(trace_.Configure(vector.data(), "/trace/..", ConfigPath()), ZT_ERROR_CONFIGURATION);
   EXPECT_EQ(trace_.Configure(vector.data(), std::string(257, 'n').c_str(), ConfigPath()), ZT_ERROR_CONFIGURATION);
@@ -120,26 +121,20 @@ TEST_F(ExternalTrace, RefusesForeignCallersAndBadArguments) {
   EXPECT_EQ(zt16_terminate(2, ZT_INTERFACE_ID, 115, "V3.0", &stale), kelzt::kErrorNoRegistration);
 }
 
-TEST_F(ExternalTrace, OnlyTheLastComponentOfTheTraceNameNamesTheFile) {
+// The bridge passes the internal trace file's path without its extension: only its last
+// component names the file, here the same one as "cli".
+TEST_F(ExternalTrace, TheNamedFileIsContinuedOnComingBackAndSharedWithNoOtherTrace) {
   ASSERT_EQ(trace_.Register(), 0);
   const auto vector = EnableVector();
-  // The bridge passes the internal trace file's path without its extension.
   const std::string elsewhere = (dir_.path() / "network" / "trace" / "cli").string();
   ASSERT_EQ(trace_.Configure(vector.data(), elsewhere.c_str(), ConfigPath()), 0);
-  EXPECT_TRUE(std::filesystem::exists(TraceFile("cli")));
-  ASSERT_EQ(trace_.Configure(vector.data(), "", ConfigPath()), 0);
-  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
-}
-
-TEST_F(ExternalTrace, ComingBackToTheSameFileContinuesItAndNoTwoTracesShareOne) {
-  ASSERT_EQ(trace_.Register(), 0);
-  const auto vector = EnableVector();
-  ASSERT_EQ(trace_.Configure(vector.data(), "cli", ConfigPath()), 0);
   ASSERT_EQ(trace_.Write(1, "one", 3), 0);
 
   ZtRegistration other;
   ASSERT_EQ(other.Register(), 0);
   EXPECT_EQ(other.Configure(vector.data(), "cli", ConfigPath()), ZT_ERROR_CONFIGURATION);
+  ASSERT_EQ(other.Configure(vector.data(), "", ConfigPath()), 0);
+  EXPECT_TRUE(std::filesystem::exists(TraceFile("trace"))) << "an empty name still traces";
   ASSERT_EQ(other.Terminate(), 0);
 
   ASSERT_EQ(trace_.Deregister(), 0);
@@ -163,6 +158,85 @@ TEST_F(ExternalTrace, RegistrationAndConfigurationSurviveEveryFailingAllocation)
       [&] {
         if (trace_.state != 0) trace_.Terminate();
       });
+}
+
+using kelzt::ReadStatus;
+
+std::vector<std::uint8_t> FileOf(std::initializer_list<std::string> records) {
+  std::vector<std::uint8_t> file(kelzt::kHeaderBytes);
+  std::uint8_t header[kelzt::kHeaderBytes];
+  kelzt::EncodeHeader(header, 4242, "STARTUPNAME");
+  std::memcpy(file.data(), header, sizeof header);
+  std::uint32_t sequence = 0;
+  for (const std::string& bytes : records) {
+    kelzt::RecordFields fields;
+    fields.type = 3;
+    fields.sequence = ++sequence;
+    std::uint8_t prefix[kelzt::kLengthFieldBytes + kelzt::kRecordFixedBytes];
+    kelzt::EncodeRecordPrefix(prefix, fields, static_cast<std::uint32_t>(bytes.size()));
+    file.insert(file.end(), prefix, prefix + sizeof prefix);
+    file.insert(file.end(), bytes.begin(), bytes.end());
+  }
+  return file;
+}
+
+// Reads to the first non-record result; counts the records before it.
+ReadStatus ReadAll(const std::vector<std::uint8_t>& file, int* count, std::string* description = nullptr) {
+  kelzt::TraceFileReader reader(file);
+  kelzt::FileHeader header;
+  *count = 0;
+  ReadStatus status = reader.ReadHeader(&header);
+  while (status == ReadStatus::kRecord) {
+    kelzt::Record record;
+    status = reader.Next(&record);
+    if (status == ReadStatus::kRecord) ++*count;
+  }
+  if (description != nullptr) {
+    char text[160];
+    kelzt::DescribeReadFailure(reader, status, text, sizeof text);
+    *description = text;
+  }
+  return status;
+}
+
+TEST(TraceFileReader, RejectsForeignOrUnreadHeaders) {
+  int count = 0;
+  const auto file = FileOf({});
+  EXPECT_EQ(ReadAll(file, &count), ReadStatus::kEnd) << "a header alone is an empty trace";
+  EXPECT_EQ(ReadAll(std::vector<std::uint8_t>(file.begin(), file.end() - 1), &count), ReadStatus::kBadHeader);
+  // The magic, the version and a header length past the end.
+  for (const auto& [offset, value] : {std::pair<std::size_t, std::uint8_t>{0, 'X'}, {4, 2}, {6, 200}}) {
+    auto damaged = file;
+    damaged[offset] = value;
+    EXPECT_EQ(ReadAll(damaged, &count), ReadStatus::kBadHeader) << offset;
+  }
+  kelzt::TraceFileReader reader(file);
+  kelzt::Record record;
+  EXPECT_EQ(reader.Next(&record), ReadStatus::kBadHeader) << "records need the header first";
+}
+
+TEST(TraceFileReader, StopsAtTruncatedAndCorruptRecordsAndSaysWhere) {
+  const auto good = FileOf({"one", "two"});
+  const std::size_t second = kelzt::kHeaderBytes + kelzt::kLengthFieldBytes + kelzt::kRecordFixedBytes + 3;
+  int count = 0;
+  std::string description;
+
+  auto cut_in_length = std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<long>(second) + 2);
+  EXPECT_EQ(ReadAll(cut_in_length, &count, &description), ReadStatus::kTruncatedRecord);
+  EXPECT_EQ(count, 1);
+  EXPECT_NE(description.find("offset " + std::to_string(second)), std::string::npos) << description;
+
+  // A length that would wrap the offset.
+  auto huge = good;
+  kelzt::StoreU32(huge.data() + second, 0xFFFFFFFFu);
+  EXPECT_EQ(ReadAll(huge, &count, &description), ReadStatus::kLengthPastEnd);
+  EXPECT_EQ(count, 1);
+  EXPECT_NE(description.find("runs past the end"), std::string::npos) << description;
+
+  auto too_short = good;
+  kelzt::StoreU32(too_short.data() + second, 3);
+  EXPECT_EQ(ReadAll(too_short, &count, &description), ReadStatus::kRecordTooShort);
+  EXPECT_NE(description.find("shorter"), std::string::npos);
 }
 
 }  // namespace

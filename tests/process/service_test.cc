@@ -32,18 +32,14 @@ std::string ListenerServiceName(std::vector<std::string> arguments) {
   argv.push_back(nullptr);
   char base[800];
   process::ListenerServiceBaseName(argv.data(), base, sizeof base);
-  char name[800];
-  process::InsertHomeName(base, name, sizeof name);
-  return name;
+  return base;
 }
 
-TEST(ServiceNames, ListenerNameAndHomeName) {
-  ScopedEnvironment no_home_name("TARVO_HOME_NAME", nullptr);
+// The home name goes in only when the service starts (see ServiceStart below).
+TEST(ServiceNames, ListenerNameTakesTheFirstPlainArgument) {
   EXPECT_EQ(ListenerServiceName({"VQTLSNR", "listener", "a=b"}), "TarvoVQTListener");
   EXPECT_EQ(ListenerServiceName({"VQTLSNR", "-opt", "L2"}), "TarvoVQTListener");
   EXPECT_EQ(ListenerServiceName({"VQTLSNR", "a=b", "L3"}), "TarvoVQTListenerL3");
-  ScopedEnvironment home_name("TARVO_HOME_NAME", "H");
-  EXPECT_EQ(ListenerServiceName({"VQTLSNR", "L1"}), "TarvoHVQTListenerL1");
 }
 
 TEST(ServiceNames, NamesServerNameComesFromItsParameterFile) {

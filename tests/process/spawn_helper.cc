@@ -42,18 +42,13 @@ int Report(int argc, char** argv) {
 }
 
 #ifndef _WIN32
-std::string Lower(const char* text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 // A service reports from its service thread, not from its main thread.
 int ReportAsService(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "silent") == 0) return 0;
   }
-  const std::string name = Lower(argv[0]);
+  std::string name = argv[0];
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   const int descriptor = shm_open(("/status_" + name + ".kel").c_str(), O_RDWR, 0);
   sem_t* event = sem_open(("/event_" + name + ".kel").c_str(), 0);
   if (descriptor < 0 || event == SEM_FAILED) return 2;
