@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
 #include <map>
 #include <random>
@@ -172,26 +171,6 @@ TEST_F(HashTable, RandomInsertionsAndDeletionsMatchAMultimap) {
     nlhthfre(table_);
     table_ = nullptr;
   }
-}
-
-// Names with a long common tail all share one nlhthskey value. They must not form one run of
-// slots that each further such name walks: no run along the probe cycles grows long.
-TEST_F(HashTable, KeysSharingAHashValueDoNotFormOneRun) {
-  Make();
-  for (int i = 0; i < 20000; ++i) {
-    keys_.push_back("svc" + std::to_string(100000 + i) + ".connect_timeout");
-    ASSERT_EQ(nlhthskey(keys_.back().data(), 25), nlhthskey(keys_.front().data(), 25));
-    Put(keys_.back(), &values_[i % 1000]);
-  }
-  const auto mask = static_cast<uint32_t>(table_->capacity - 1);
-  int longest = 0;
-  for (uint32_t start = 0; start <= mask; ++start) {
-    int run = 0;
-    for (uint32_t slot = start; table_->slots[slot].occupied != 0 && run < 1000; slot = ((slot + 1) * 3) & mask) ++run;
-    longest = std::max(longest, run);
-  }
-  EXPECT_LT(longest, 100);
-  for (int i = 0; i < 20000; i += 997) EXPECT_EQ(Get(keys_[i]), &values_[i % 1000]) << keys_[i];
 }
 
 TEST_F(HashTable, SixtyFourthInsertionDoublesAndAFailedGrowthLeavesTheTableAsItWas) {
