@@ -1,7 +1,6 @@
 // Directory-stored configuration read through nlpainso from an LDIF directory.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "kelnl/nlerrors.h"
@@ -47,8 +46,6 @@ objectClass: nexaNetAddress
 nexaNetProtocolStack: (protocol_stack=(presentation=ttc))
 nexaNetSdu: 2048
 )";
-
-using Params = std::map<std::string, std::string>;
 
 class DirectoryConfigTest : public DirectoryHome {
  protected:

@@ -37,14 +37,4 @@ std::string DirectoryHome::Get(const char* name) {
   return std::string(value, length);
 }
 
-std::map<std::string, std::string> DirectoryHome::Table() {
-  std::map<std::string, std::string> table;
-  NlPrimaryErrorRecord record{};
-  int32_t state = 0;
-  char* name = nullptr;
-  char* value = nullptr;
-  while (nlpaseq(&record, table_, &state, &name, &value) == 0 && state != 0) table[name] = value;
-  return table;
-}
-
 }  // namespace kelnl::testing

@@ -7,11 +7,11 @@
 
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 
 #include "kelnl/nlol.h"
 #include "kelnl/nlpa.h"
+#include "tests/params/parameter_walk.h"
 #include "tests/support/test_files.h"
 
 namespace kelnl::testing {
@@ -41,7 +41,7 @@ class DirectoryHome : public ::testing::Test {
   // A parameter of the loaded table, or "<absent>".
   std::string Get(const char* name);
   // Every parameter of the loaded table, by the spelling it has.
-  std::map<std::string, std::string> Table();
+  Params Table() { return WalkParameters(table_); }
 
   NlGlobalContext context_{};
   NlParameterTable* table_ = nullptr;

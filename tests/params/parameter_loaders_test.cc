@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "kelnl/nlerrors.h"
@@ -34,7 +33,7 @@ TEST_F(ParameterLoadersTest, FilesWithoutDirectoryConfiguration) {
   for (const char* ldap : {"", "net_config_method = files\n"}) {
     if (*ldap != '\0') WriteLdapParameters(ldap);
     ASSERT_EQ(ReadFileThroughNlpainso(), 0) << ldap;
-    EXPECT_EQ(Table(), (std::map<std::string, std::string>{{"from_command", "2"}, {"from_file", "1"}})) << ldap;
+    EXPECT_EQ(Table(), (Params{{"from_command", "2"}, {"from_file", "1"}})) << ldap;
   }
 
   // With the directory configured the file and command line are not read.
