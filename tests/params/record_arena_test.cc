@@ -6,6 +6,7 @@
 #include "kelnl/nlpa.h"
 #include "params/record_arena.h"
 #include "platform/core/allocator.h"
+#include "tests/params/parameter_walk.h"
 
 namespace {
 
@@ -17,14 +18,6 @@ class RecordArena : public ::testing::Test {
     ASSERT_EQ(nlpains(&record_, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
   }
   void TearDown() override { nlpatrm(&record_, &table_); }
-  std::string Text(const std::string& name) {
-    char* text = nullptr;
-    uint32_t length = 0;
-    if (nlpagsp(&record_, table_, name.data(), static_cast<uint32_t>(name.size()), 0, &text, &length) != 0) {
-      return "<absent>";
-    }
-    return std::string(text, length);
-  }
 
   NlPrimaryErrorRecord record_{};
   NlParameterTable* table_ = nullptr;
@@ -76,8 +69,8 @@ TEST_F(RecordArena, SettingOneParameterOverAndOverKeepsTheTableSmall) {
     }
   }
   EXPECT_LE(LiveBlocks(), before + 3);
-  EXPECT_EQ(Text("keep"), "1");
-  EXPECT_EQ(Text("LEVEL"), std::string(200, 'v') + "99999");
+  EXPECT_EQ(kelnl::testing::StoredValue(table_, "keep"), "1");
+  EXPECT_EQ(kelnl::testing::StoredValue(table_, "level"), std::string(200, 'v') + "99999");
 }
 
 }  // namespace
