@@ -112,9 +112,7 @@ TEST(NvEdit, EveryProcessAddressFormBecomesAnAddress) {
     const char* address;
   };
   const Case cases[] = {
-      {"(ADDRESS=(PROGRAM=x)(ARGS=a))", "(ADDRESS=(PROGRAM=x)(ARGS=a))"},
       {"(process=(PROGRAM=x))", "(ADDRESS=(PROGRAM=x))"},
-      {"(PROGRAM=x)", "(ADDRESS=(PROGRAM=x))"},
       {"(DESCRIPTION=(CONNECT_DATA=(SID=s))(ADDRESS=(PROGRAM=x)))", "(ADDRESS=(PROGRAM=x))"},
       {"(Des=(Add=(PROGRAM=x)(ENVS=A=1)))", "(ADDRESS=(PROGRAM=x)(ENVS=A=1))"},
   };
