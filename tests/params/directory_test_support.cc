@@ -1,6 +1,5 @@
 #include "tests/params/directory_test_support.h"
 
-#include <cstring>
 #include <filesystem>
 
 namespace kelnl::testing {
@@ -25,16 +24,6 @@ int32_t DirectoryHome::Load(int32_t kind, const char* name) {
   NlPrimaryErrorRecord record{};
   nlpatrm(&record, &table_);
   return nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, kind, name, &context_);
-}
-
-std::string DirectoryHome::Get(const char* name) {
-  NlPrimaryErrorRecord record{};
-  char* value = nullptr;
-  uint32_t length = 0;
-  if (nlpagsp(&record, table_, name, static_cast<uint32_t>(std::strlen(name)), 0, &value, &length) != 0) {
-    return "<absent>";
-  }
-  return std::string(value, length);
 }
 
 }  // namespace kelnl::testing

@@ -39,7 +39,7 @@ class DirectoryHome : public ::testing::Test {
   // Loads the object into a fresh table through nlpainso; the result code.
   int32_t Load(int32_t kind, const char* name);
   // A parameter of the loaded table, or "<absent>".
-  std::string Get(const char* name);
+  std::string Get(const char* name) { return StoredValue(table_, name); }
   // Every parameter of the loaded table, by the spelling it has.
   Params Table() { return WalkParameters(table_); }
 

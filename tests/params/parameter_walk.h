@@ -27,9 +27,11 @@ inline Params WalkParameters(NlParameterTable* table) {
   return parameters;
 }
 
-// The stored text of the newest spelling, NUL characters included; "<absent>" without one.
+// The stored text of the newest spelling, NUL characters included; "<absent>" without one (or
+// without a table).
 inline std::string StoredValue(NlParameterTable* table, const std::string& name) {
-  const NlParamEntry* entry = kelnl::FindEntry(table, name.data(), static_cast<uint32_t>(name.size()));
+  const NlParamEntry* entry =
+      table == nullptr ? nullptr : kelnl::FindEntry(table, name.data(), static_cast<uint32_t>(name.size()));
   if (entry == nullptr) return "<absent>";
   return std::string(entry->bindings->value->text, entry->bindings->value->text_length);
 }
