@@ -372,17 +372,16 @@ TEST_F(ParameterLookup, IntoANewBufferOrTheCallersBuffer) {
 TEST_F(ParameterLookup, MissingNameIsReportedWith408AndCaseSensitivityIsAnOption) {
   char* value = nullptr;
   uint32_t size = 0;
-  EXPECT_EQ(Lookup("absent", &value, &size), 0);
-  ASSERT_EQ(record_.count, 1);
-  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
-  record_ = {};
-  EXPECT_EQ(Lookup("log_dir", &value, &size, NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE), 0);
-  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
-  record_ = {};
-  // The same for a plain one-line statement.
-  EXPECT_EQ(Lookup("TRACE_LEVEL", &value, &size, NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE), 0);
-  EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND);
-  record_ = {};
+  // Case-sensitive lookups pass over other spellings of a list statement and of a plain one-line
+  // statement alike.
+  for (const auto& [name, options] : {std::pair<const char*, uint32_t>{"absent", NLPA_LOOKUP_MODE},
+                                      {"log_dir", NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE},
+                                      {"TRACE_LEVEL", NLPA_LOOKUP_MODE | NLPA_CASE_SENSITIVE}}) {
+    record_ = {};
+    EXPECT_EQ(Lookup(name, &value, &size, options), 0) << name;
+    ASSERT_EQ(record_.count, 1) << name;
+    EXPECT_EQ(record_.errors[0].error, NLE_PARAM_NOT_FOUND) << name;
+  }
   ASSERT_EQ(Lookup("TRACE_LEVEL", &value, &size), 0);
   EXPECT_STREQ(value, "support");
   std::free(value);
