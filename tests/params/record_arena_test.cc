@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "kelnl/nlpa.h"
 #include "params/record_arena.h"
@@ -22,25 +21,6 @@ class RecordArena : public ::testing::Test {
   NlPrimaryErrorRecord record_{};
   NlParameterTable* table_ = nullptr;
 };
-
-// Records that do not fit the current chunk start a new one (these sizes stay under the size
-// that gets a chunk of its own).
-TEST_F(RecordArena, AChunkGoesWithItsLastRecordButNotWhileItIsCarvedFrom) {
-  const long empty = LiveBlocks();
-  std::vector<void*> first_chunk;
-  for (int i = 0; i < 100; ++i) first_chunk.push_back(kelnl::CarveRecord(table_, 40));
-  ASSERT_EQ(LiveBlocks(), empty + 1);
-  for (void* record : first_chunk) kelnl::ReleaseRecord(table_, record, 40);
-  EXPECT_EQ(LiveBlocks(), empty + 1) << "the chunk records are carved from stays";
-
-  void* alive = kelnl::CarveRecord(table_, 100 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 1) << "the emptied chunk went when carving moved on";
-  void* next = kelnl::CarveRecord(table_, 400 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 2) << "a chunk with a live record stays";
-  kelnl::ReleaseRecord(table_, alive, 100 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 1);
-  kelnl::ReleaseRecord(table_, next, 400 << 10);
-}
 
 TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
   void* small = kelnl::CarveRecord(table_, 16);
