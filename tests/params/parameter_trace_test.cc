@@ -14,12 +14,10 @@
 namespace kelnl::testing {
 namespace {
 
-class TracedOperations : public TraceTest {
- protected:
-  void SetUp() override { StartTracedContext(); }
-};
+using TracedOperations = TraceTest;
 
-TEST_F(TracedOperations, ProtocolFileRead) {
+TEST_F(TracedOperations, ProtocolFileAndCheckpointLines) {
+  StartTracedContext();
   TempDir working;
   const std::string protocol = working.Write("protocol.kel", "a = 1\n");
   NlParameterTable* table = nullptr;
@@ -28,21 +26,17 @@ TEST_F(TracedOperations, ProtocolFileRead) {
     EXPECT_EQ(nlpaload(context_, &table), 0);
   }
   nlpatrm(nullptr, &table);
-  EXPECT_EQ(Lines("trace.trc"), std::vector<std::string>{"nlpaload: protocol parameters read from " + protocol});
-}
-
-TEST_F(TracedOperations, CheckpointEntryExitAndTheFileRead) {
   const std::string directory = dir_.path().string();
   NlFileNameDesc desc{};
   desc.explicit_directory = directory.c_str();
   desc.explicit_directory_length = static_cast<uint32_t>(directory.size());
   ASSERT_EQ(nlckpdcf_dump_ckp_file(context_, tables_.front(), &desc, "", 0, 0, 0), 0);
-  NlParameterTable* loaded = nullptr;
-  ASSERT_EQ(nlckpclp_ckp_load_ptable(context_, &loaded, &desc), 0);
-  nlpatrm(nullptr, &loaded);
+  ASSERT_EQ(nlckpclp_ckp_load_ptable(context_, &table, &desc), 0);
+  nlpatrm(nullptr, &table);
 
   const std::string file = directory + static_cast<char>(std::filesystem::path::preferred_separator);
   EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
+                                    "nlpaload: protocol parameters read from " + protocol,
                                     "nlckpdcf_dump_ckp_file: entry",
                                     "nlckpdcf_dump_ckp_file: exit, result 0",
                                     "nlckpclp_ckp_load_ptable: entry",
