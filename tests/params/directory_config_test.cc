@@ -165,11 +165,10 @@ TEST_F(DirectoryConfigTest, FailedReadsLeaveTheTableAlone) {
   WriteSampleEntries("\ndn: cn=broken,cn=home1,dc=example,dc=com\nobjectClass: Nexalistener\nNexatracelevel: 4\n"
                      "Nexanetendpointlist: cn=missing\n");
   NlPrimaryErrorRecord record{};
-  const char* argv[] = {"kept = yes"};
   ASSERT_EQ(nlpains(&record, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
   ASSERT_EQ(nlpassp(&record, table_, 1, "kept", 4, "yes", 3), 0);
-  EXPECT_EQ(nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 1, const_cast<char**>(argv),
-                     NLOL_KIND_LISTENER, "broken", &context_),
+  EXPECT_EQ(nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, NLOL_KIND_LISTENER,
+                     "broken", &context_),
             NLE_PARAM_REFUSED);
   EXPECT_EQ(Get("trace_level_broken"), "<absent>");
   EXPECT_EQ(Get("kept"), "yes");
