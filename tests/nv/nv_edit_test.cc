@@ -83,7 +83,6 @@ TEST(NvEdit, RemoveTakesTheFirstMatchAndIgnoresAbsentPaths) {
   EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1)(A=(H=2)))");
   EXPECT_EQ(Remove(binding.get(), "D/A/H"), 0);
   EXPECT_EQ(Remove(binding.get(), "D/NONE"), 0);
-  EXPECT_EQ(Remove(binding.get(), "X/HOP_COUNT"), 0);
   EXPECT_EQ(TextOf(binding.get()), "(D=(HOP_COUNT=1)(A=))");
   EXPECT_EQ(Remove(binding.get(), "D"), NLNV_ERROR_PATH);
   EXPECT_EQ(Remove(binding.get(), "D//A"), NLNV_ERROR_PATH);

@@ -128,10 +128,6 @@ TEST(NvQuery, NamesKeepTheirCaseAndPathsIgnoreIt) {
   // The first component is the binding's own name; each later one picks the first match.
   EXPECT_EQ(AtomAt(binding.get(), "description/Address/host"), "first");
   EXPECT_EQ(AtomAt(binding.get(), "DESCRIPTION/CONNECT_DATA/SERVICE_NAME"), "sales");
-  NlnvBinding* second = nullptr;
-  ASSERT_EQ(nlnvgin(binding.get(), 2, &second), 0);
-  EXPECT_EQ(AtomAt(second, "ADDRESS/PROTOCOL"), "ipc");
-  EXPECT_EQ(AtomAt(Find(second, "address/host"), "HOST"), "second");
 }
 
 TEST(NvQuery, LookupsReportWhatIsWrongWithThePath) {
