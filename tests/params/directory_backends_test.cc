@@ -3,7 +3,6 @@
 // them entry by entry), so one object read both ways shows the wiring.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "kelnl/nlol.h"
@@ -19,7 +18,7 @@ using DirectoryBackendsTest = DirectoryHome;
 TEST_F(DirectoryBackendsTest, ServerGivesTheSameTableAsTheFile) {
   WriteSampleEntries();
   ASSERT_EQ(Load(NLOL_KIND_LISTENER, "LISTENER"), 0);
-  const std::map<std::string, std::string> from_file = Table();
+  const Params from_file = Table();
   const std::string uri = dir::testing::ServerUri();
   if (uri.empty()) GTEST_SKIP() << "no private directory server (KELNL_SLAPD_DIR)";
   WriteLdapParameters("net_config_method = ldap\nhomeid = home1\nsystemname_in_dir = dc=example,dc=com\n"

@@ -5,24 +5,35 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
 
 #include "kelnl/nlol.h"
 #include "kelnl/nlpa.h"
+#include "tests/params/parameter_walk.h"
 #include "tests/support/test_files.h"
 
 namespace kelnl::testing {
 
 class DirectoryHome : public ::testing::Test {
  protected:
-  DirectoryHome();
-  ~DirectoryHome() override;
+  DirectoryHome() : tarvo_home_("TARVO_HOME", home_.path().string().c_str()) {
+    std::filesystem::create_directories(home_.path() / "network" / "admin");
+    admin_ = (std::filesystem::path("network") / "admin").string();
+  }
+  ~DirectoryHome() override {
+    NlPrimaryErrorRecord record{};
+    nlpatrm(&record, &table_);
+    nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2);
+  }
 
   // Writes network/admin/ldap.kel.
-  void WriteLdapParameters(const std::string& text);
+  void WriteLdapParameters(const std::string& text) {
+    home_.Write((std::filesystem::path(admin_) / "ldap.kel").string(), text);
+    nlpagetldparam(&context_, nullptr, 0, 0, nullptr, nullptr, 2);
+  }
 #ifdef KELNL_DIRECTORY_EXAMPLES
   // Writes network/admin/entries.ldif, the sample home of examples/directory followed by
   // extra_ldif, and an ldap.kel naming it, with home "home1" below dc=example,dc=com. The
@@ -37,11 +48,15 @@ class DirectoryHome : public ::testing::Test {
   }
 #endif
   // Loads the object into a fresh table through nlpainso; the result code.
-  int32_t Load(int32_t kind, const char* name);
+  int32_t Load(int32_t kind, const char* name) {
+    NlPrimaryErrorRecord record{};
+    nlpatrm(&record, &table_);
+    return nlpainso(&record, &table_, 0, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr, kind, name, &context_);
+  }
   // A parameter of the loaded table, or "<absent>".
-  std::string Get(const char* name);
+  std::string Get(const char* name) { return StoredValue(table_, name); }
   // Every parameter of the loaded table, by the spelling it has.
-  std::map<std::string, std::string> Table();
+  Params Table() { return WalkParameters(table_); }
 
   NlGlobalContext context_{};
   NlParameterTable* table_ = nullptr;

@@ -4,18 +4,17 @@
 // a command-line string.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "kelnl/nlpa.h"
 #include "params/parameter_store.h"
+#include "tests/params/parameter_walk.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
+using kelnl::testing::Params;
 using kelnl::testing::TempDir;
 
 constexpr std::size_t kBlockBytes = 16384;
@@ -23,19 +22,12 @@ constexpr std::size_t kBlockBytes = 16384;
 struct Reading {
   int32_t result = 0;
   std::vector<int32_t> codes;
-  std::vector<std::pair<std::string, std::string>> parameters;  // in walk order
+  Params parameters;
 };
 
 Reading Collect(int32_t result, const NlPrimaryErrorRecord& record, NlParameterTable* table) {
-  Reading reading{result, {}, {}};
+  Reading reading{result, {}, kelnl::testing::WalkParameters(table)};
   for (int i = 0; i < record.count; ++i) reading.codes.push_back(record.errors[i].error);
-  NlPrimaryErrorRecord walk_record{};
-  int32_t state = 0;
-  char* name = nullptr;
-  char* value = nullptr;
-  while (nlpaseq(&walk_record, table, &state, &name, &value) == 0 && state != 0) {
-    reading.parameters.emplace_back(name, value);
-  }
   kelnl::TearDownParameterTable(table);
   return reading;
 }
@@ -110,14 +102,13 @@ TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
       "a_name_longer_than_sixteen,second = two\n"
       "last = l\n");
   EXPECT_TRUE(reading.codes.empty());
-  const std::map<std::string, std::string> read(reading.parameters.begin(), reading.parameters.end());
-  const std::map<std::string, std::string> expected{
+  const Params expected{
       {"plain", "p"},        {"spaced", "s"}, {"fives", "5"},     {"cont", "c1 c2"}, {"commented", "v"},
       {"nextline", "n"},     {"crlf", "r"},   {"a1", "two"},      {"a2", "two"},     {"quote", "'q q'"},
       {"hash", "x"},         {"y", "z"},      {"last", "l"},
       {"tabbed", "abcdefghijklmnop q"},   {"escaped", "abcdefghijklmnop=q"}, {"quoted", "abcdefghijklmnopq"},
       {"a_name_longer_than_sixteen", "two"}, {"second", "two"}};
-  EXPECT_EQ(read, expected);
+  EXPECT_EQ(reading.parameters, expected);
 }
 
 // A NUL in the text ends a scan early but is an ordinary character of a value, and a file that
@@ -130,15 +121,11 @@ TEST(ParameterBuffer, NulCharactersAndAMissingLastNewline) {
   NlPrimaryErrorRecord record{};
   NlParameterTable* table = nullptr;
   ASSERT_EQ(nlpains(&record, &table, 0, &desc, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
-  const auto value_of = [&](const char* name) {
-    const NlParamEntry* entry = kelnl::FindEntry(table, name, static_cast<uint32_t>(std::strlen(name)));
-    return entry == nullptr ? std::string("<absent>")
-                            : std::string(entry->bindings->value->text, entry->bindings->value->text_length);
-  };
-  EXPECT_EQ(value_of("a"), std::string("x\0y", 3));
-  EXPECT_EQ(value_of("last"), "z");
+  using kelnl::testing::StoredValue;
+  EXPECT_EQ(StoredValue(table, "a"), std::string("x\0y", 3));
+  EXPECT_EQ(StoredValue(table, "last"), "z");
   // A NUL is no name character: the statement it stands in is dropped.
-  EXPECT_EQ(value_of("b"), "<absent>");
+  EXPECT_EQ(StoredValue(table, "b"), "<absent>");
   kelnl::TearDownParameterTable(table);
 }
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "kelnl/nlpa.h"
 #include "params/record_arena.h"
 #include "platform/core/allocator.h"
+#include "tests/params/parameter_walk.h"
 
 namespace {
 
@@ -17,37 +17,10 @@ class RecordArena : public ::testing::Test {
     ASSERT_EQ(nlpains(&record_, &table_, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
   }
   void TearDown() override { nlpatrm(&record_, &table_); }
-  std::string Text(const std::string& name) {
-    char* text = nullptr;
-    uint32_t length = 0;
-    if (nlpagsp(&record_, table_, name.data(), static_cast<uint32_t>(name.size()), 0, &text, &length) != 0) {
-      return "<absent>";
-    }
-    return std::string(text, length);
-  }
 
   NlPrimaryErrorRecord record_{};
   NlParameterTable* table_ = nullptr;
 };
-
-// Records that do not fit the current chunk start a new one (these sizes stay under the size
-// that gets a chunk of its own).
-TEST_F(RecordArena, AChunkGoesWithItsLastRecordButNotWhileItIsCarvedFrom) {
-  const long empty = LiveBlocks();
-  std::vector<void*> first_chunk;
-  for (int i = 0; i < 100; ++i) first_chunk.push_back(kelnl::CarveRecord(table_, 40));
-  ASSERT_EQ(LiveBlocks(), empty + 1);
-  for (void* record : first_chunk) kelnl::ReleaseRecord(table_, record, 40);
-  EXPECT_EQ(LiveBlocks(), empty + 1) << "the chunk records are carved from stays";
-
-  void* alive = kelnl::CarveRecord(table_, 100 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 1) << "the emptied chunk went when carving moved on";
-  void* next = kelnl::CarveRecord(table_, 400 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 2) << "a chunk with a live record stays";
-  kelnl::ReleaseRecord(table_, alive, 100 << 10);
-  EXPECT_EQ(LiveBlocks(), empty + 1);
-  kelnl::ReleaseRecord(table_, next, 400 << 10);
-}
 
 TEST_F(RecordArena, AHugeRecordHasAChunkOfItsOwn) {
   void* small = kelnl::CarveRecord(table_, 16);
@@ -76,8 +49,8 @@ TEST_F(RecordArena, SettingOneParameterOverAndOverKeepsTheTableSmall) {
     }
   }
   EXPECT_LE(LiveBlocks(), before + 3);
-  EXPECT_EQ(Text("keep"), "1");
-  EXPECT_EQ(Text("LEVEL"), std::string(200, 'v') + "99999");
+  EXPECT_EQ(kelnl::testing::StoredValue(table_, "keep"), "1");
+  EXPECT_EQ(kelnl::testing::StoredValue(table_, "level"), std::string(200, 'v') + "99999");
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ class PromptOnTerminal : public ::testing::Test {
   int master_ = -1, slave_ = -1, saved_stdin_ = -1;
 };
 
-TEST_F(PromptOnTerminal, ThirtyCharactersAreAcceptedWithoutEchoThirtyOneRefusedAfterTheLine) {
+// Thirty characters are taken without echo, thirty-one refused once the line is in.
+TEST_F(PromptOnTerminal, PasswordLengthEchoNulsAndAOneByteBuffer) {
   char buffer[64];
   uint32_t count = 0;
   const std::string password(30, 's');
@@ -93,11 +94,8 @@ TEST_F(PromptOnTerminal, ThirtyCharactersAreAcceptedWithoutEchoThirtyOneRefusedA
   count = 5;
   EXPECT_EQ(Prompt(std::string(31, 'x') + "\r", buffer, sizeof buffer, &count), NL_PROMPT_PASSWORD_TOO_LONG);
   EXPECT_EQ(count, 0u);
-}
 
-TEST_F(PromptOnTerminal, FunctionKeyNulsAreSkippedAndAOneByteBufferReadsNothing) {
-  char buffer[16];
-  uint32_t count = 0;
+  // NULs, which function keys send, are skipped.
   ASSERT_EQ(Prompt(std::string("a\0b\r", 4), buffer, sizeof buffer, &count), 0);
   EXPECT_EQ(std::string(buffer), "ab");
   char one[1] = {'z'};
