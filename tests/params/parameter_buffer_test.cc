@@ -83,19 +83,14 @@ TEST(ParameterBuffer, BlockBoundaryAnywhereReadsAsTheWholeText) {
 
 // Statements a character away from the plain `name = value` line, which the reader takes in one
 // pass (sixteen characters a step where it can): each reads as its own shape does, whether the
-// character that makes the difference comes early or late in the line.
+// character that makes the difference comes early or late in the line. (Comments, quotes, name
+// lists, continuations and line ends early in a line are the reader tests' statements.)
 TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
   const Reading reading = ReadString(
       "plain=p\n"
       "spaced \t=\t s\n"
       "fives = 5\n"
-      "cont = c1\n c2\n"
-      "commented = v # note\n"
       "nextline =\n  n\n"
-      "crlf = r\r\n"
-      "a1, a2 = two\n"
-      "quote = 'q q'\n"
-      "hash = x\n#\ny = z\n"
       "tabbed = abcdefghijklmnop\tq\n"
       "escaped = abcdefghijklmnop\\=q\n"
       "quoted = abcdefghijklmnop\"q\"\n"
@@ -103,9 +98,7 @@ TEST(ParameterBuffer, StatementsCloseToThePlainShape) {
       "last = l\n");
   EXPECT_TRUE(reading.codes.empty());
   const Params expected{
-      {"plain", "p"},        {"spaced", "s"}, {"fives", "5"},     {"cont", "c1 c2"}, {"commented", "v"},
-      {"nextline", "n"},     {"crlf", "r"},   {"a1", "two"},      {"a2", "two"},     {"quote", "'q q'"},
-      {"hash", "x"},         {"y", "z"},      {"last", "l"},
+      {"plain", "p"}, {"spaced", "s"}, {"fives", "5"}, {"nextline", "n"}, {"last", "l"},
       {"tabbed", "abcdefghijklmnop q"},   {"escaped", "abcdefghijklmnop=q"}, {"quoted", "abcdefghijklmnopq"},
       {"a_name_longer_than_sixteen", "two"}, {"second", "two"}};
   EXPECT_EQ(reading.parameters, expected);
