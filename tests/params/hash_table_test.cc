@@ -42,8 +42,6 @@ class HashTable : public ::testing::Test {
 TEST(HashFunctions, DefaultHashAndEquality) {
   EXPECT_EQ(nlhthskey("abc", 3), 7091u);
   EXPECT_EQ(nlhthskey("", 0), 0u);
-  // Long keys wrap at 32 bits: only the last bytes reach the low bits.
-  EXPECT_EQ(nlhthskey("zzzzzzzzzzzzab", 14) & 63u, (97u * 8 + 98) & 63u);
   EXPECT_EQ(nlhthteq("Abc", 3, "abc", 3), 0);
   EXPECT_EQ(nlhthteq("abc", 3, "abcd", 4), 0);
   EXPECT_EQ(nlhthteq("", 0, "x", 0), 1);
@@ -56,7 +54,6 @@ TEST_F(HashTable, DuplicatesAreKeptTheFirstOnTheProbePathWinsAndNullsAreRefused)
   EXPECT_EQ(Get("trace_level"), &values_[1]);
   EXPECT_EQ(Del("trace_level"), &values_[1]);
   EXPECT_EQ(Get("trace_level"), &values_[2]);
-  // Null arguments are refused.
   EXPECT_EQ(nlhthput(nullptr, "k", 1, &values_[0]), nullptr);
   EXPECT_EQ(nlhthput(table_, nullptr, 0, &values_[0]), nullptr);
   EXPECT_EQ(nlhthget(table_, nullptr, 0), nullptr);
