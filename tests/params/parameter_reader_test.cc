@@ -14,6 +14,7 @@
 #include "kelnl/nlpa.h"
 #include "params/parameter_store.h"
 #include "platform/core/allocator.h"
+#include "tests/diagnostics/stream_test_support.h"
 #include "tests/params/parameter_walk.h"
 #include "tests/support/alloc_sweep.h"
 #include "tests/support/test_files.h"
@@ -69,11 +70,7 @@ class ParameterReader : public ::testing::Test {
   // The value a case-insensitive lookup finds: that of the newest spelling.
   std::string Value(const std::string& name) { return kelnl::testing::StoredValue(table_, name); }
   Params All() { return kelnl::testing::WalkParameters(table_); }
-  std::vector<int> Codes() const {
-    std::vector<int> codes;
-    for (int i = 0; i < record_.count; ++i) codes.push_back(record_.errors[i].error);
-    return codes;
-  }
+  std::vector<int> Codes() const { return kelnl::testing::Codes(record_); }
 
   TempDir dir_;
   NlPrimaryErrorRecord record_{};
