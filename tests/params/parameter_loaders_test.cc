@@ -1,12 +1,16 @@
-// nlpainso without a directory, nlpaload and nlpagetldparam.
+// nlpainso without a directory, nlpaload and nlpagetldparam, and what the loaders leave in a
+// trace that is on.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "kelnl/nlckp.h"
 #include "kelnl/nlerrors.h"
 #include "kelnl/nlfn.h"
 #include "kelnl/nlpa.h"
+#include "tests/diagnostics/trace_test_support.h"
 #include "tests/files/file_test_helpers.h"
 #include "tests/params/directory_test_support.h"
 #include "tests/support/alloc_sweep.h"
@@ -106,6 +110,35 @@ TEST_F(ParameterLoadersTest, ProtocolFileFromWorkingDirectoryFirst) {
   nlpatrm(&record, &table_);
   ASSERT_EQ(nlpaload(&context_, &table_), 0);
   EXPECT_EQ(Get("source"), "here");
+}
+
+// Entry and exit lines of the other operations come from the same tracing, pinned by the address
+// traces.
+using TracedOperations = TraceTest;
+
+TEST_F(TracedOperations, ProtocolFileAndCheckpointLines) {
+  StartTracedContext();
+  TempDir working;
+  const std::string protocol = working.Write("protocol.kel", "a = 1\n");
+  NlParameterTable* table = nullptr;
+  {
+    InDirectory cwd(working.path());
+    EXPECT_EQ(nlpaload(context_, &table), 0);
+  }
+  nlpatrm(nullptr, &table);
+  const std::string directory = dir_.path().string();
+  NlFileNameDesc desc{};
+  desc.explicit_directory = directory.c_str();
+  desc.explicit_directory_length = static_cast<uint32_t>(directory.size());
+  const std::string checkpoint = dir_.Write("chkpoint.ckp", "a = 1\n");
+  ASSERT_EQ(nlckpclp_ckp_load_ptable(context_, &table, &desc), 0);
+  nlpatrm(nullptr, &table);
+  EXPECT_EQ(Lines("trace.trc"), (std::vector<std::string>{
+                                    "nlpaload: protocol parameters read from " + protocol,
+                                    "nlckpclp_ckp_load_ptable: entry",
+                                    "nlckpclp_ckp_load_ptable: checkpoint file " + checkpoint,
+                                    "nlckpclp_ckp_load_ptable: exit, result 0",
+                                }));
 }
 
 }  // namespace
