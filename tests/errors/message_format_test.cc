@@ -52,7 +52,7 @@ TEST_F(MessageFormat, UnknownEmfiNullFacilityAndMissingMessage) {
 }
 
 TEST_F(MessageFacilityTest, MissingFileGivesFallbackWithArgumentPlaceholders) {
-  UseEmptyHome();
+  UseHome(home_.path().string());  // a home without any message file
   EXPECT_EQ(Format(1, 462, 2), "NL-00462: NETWORK/NL message 462: message file not found\t   [%s] [%s]");
   const std::string many = Format(1, 462, 9);
   EXPECT_EQ(many.substr(many.find('\t')), "\t   [%s] [%s] [%s] [%s] [%s] [%s] [%s]") << "at most 7";
