@@ -106,7 +106,6 @@ TEST(FileStream, ALostFinalFlushIsTheResultOfCloseAndDestroy) {
     ASSERT_EQ(Write(stream, "buffered, then lost"), 0);
     const std::int32_t result = destroy ? nldsdestroy(&errors, &stream) : nldsclose(&errors, stream);
     ASSERT_GT(errors.count, 0);
-    EXPECT_NE(result, 0);
     EXPECT_EQ(result, errors.errors[errors.count - 1].error) << "the pushed code is returned";
     if (stream != nullptr) nldsdestroy(nullptr, &stream);
     EXPECT_EQ(stream, nullptr);
