@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using kelnl::testing::Params;
 using kelnl::testing::WalkParameters;
 
 const std::string kDate = kelnl::testing::kHeaderDatePattern;
@@ -100,17 +99,6 @@ TEST_F(Checkpoint, DumpThenLoadGivesTheSameTable) {
   ASSERT_EQ(nlckpclp_ckp_load_ptable(&context_, &loaded, &desc_), 0);
   EXPECT_EQ(WalkParameters(loaded), WalkParameters(table_));
   nlpatrm(nullptr, &loaded);
-
-  // Into an existing table: identical spellings are replaced, the rest kept.
-  NlParameterTable* existing = nullptr;
-  ASSERT_EQ(nlpains(nullptr, &existing, NLPA_CREATE_ONLY, nullptr, nullptr, 0, nullptr, nullptr, 0, nullptr), 0);
-  ASSERT_EQ(nlpassp(nullptr, existing, 1, "Trace_Level", 11, "off", 3), 0);
-  ASSERT_EQ(nlpassp(nullptr, existing, 1, "kept", 4, "yes", 3), 0);
-  ASSERT_EQ(nlckpclp_ckp_load_ptable(&context_, &existing, &desc_), 0);
-  Params expected = WalkParameters(table_);
-  expected["kept"] = "yes";
-  EXPECT_EQ(WalkParameters(existing), expected);
-  nlpatrm(nullptr, &existing);
 }
 
 // A non-empty directory where the checkpoint should go cannot be replaced.
