@@ -78,7 +78,6 @@ TEST_F(HashTable, IterationVisitsSlotsInOrderAndCannotTellANullValueFromTheEnd) 
   EXPECT_EQ(nlhthsize(table_), 3);
   int32_t cursor = 0;
   EXPECT_EQ(nlhthseq(table_, &cursor), &values_[0]);
-  EXPECT_EQ(cursor, 98);
   EXPECT_EQ(nlhthseq(table_, &cursor), &values_[1]);
   EXPECT_EQ(nlhthseq(table_, &cursor), nullptr);
   EXPECT_EQ(nlhthseq(nullptr, &cursor), nullptr);
