@@ -61,7 +61,6 @@ TEST_F(Interpreter, HelpMatchingModifiersKeywordsAndRepeat) {
       // Repeat hands the count in the command's first slot, and 1 without it.
       {"repeat 5 ping a b", 0, "", "ping 5 a b / " + repeat + " / 6"},
       {"ping a", 0, "", "ping 1 a / " + none + " / 6"},
-      {"repeat 5", 0, "Commands of repeat:\n" + kLegend + "\n" + Column("ping", 9) + "\n\n", ""},
       {"_secret", NLCP_EXPERT, "", "_secret / " + none + " / 8"},
       {"shutdown", NLCP_FROM_FILE, "", "shutdown / " + none + " / 3"},  // no question from a command file
   };
