@@ -53,11 +53,9 @@ class ConcurrentLookups : public MessageFacilityTest {
   }
 };
 
-TEST_F(ConcurrentLookups, EveryThreadGetsTheRightTexts) {
+TEST_F(ConcurrentLookups, EveryThreadGetsTheRightTextsAndClosingWhileOthersLookUpIsSafe) {
   EXPECT_EQ(LookUpOnThreads(7, [](int n, const std::string& text) { return text == Expected(n); }), 0);
-}
 
-TEST_F(ConcurrentLookups, ClosingWhileOthersLookUpIsSafe) {
   NlEmfi* record = nlemfsearch(facility_, 1);
   std::atomic<bool> stop{false};
   std::thread closer([&] {
