@@ -94,7 +94,6 @@ TEST_F(ContextFacilities, DateTextStartsTheFacilityOnFirstUseAndSignalsItsErrors
 
   NlGlobalContext without_stack{};
   EXPECT_EQ(nldatxt(&without_stack, text, 23, nullptr), 1);
-  EXPECT_EQ(nldatxt(nullptr, text, 23, nullptr), 1);
 }
 
 TEST_F(ContextFacilities, DateFacilityOutOfMemory) {

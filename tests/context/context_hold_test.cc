@@ -100,7 +100,6 @@ TEST_F(ContextHold, NullAndUnreadableSlotsAreIgnored) {
   NlGlobalContext* empty = nullptr;
   snlstdtrm(&empty);
   nlstdtrm(nullptr);
-  nlstdtrm(&empty);
 
   kelnl::testing::UnreadableMemory page;
   auto* bad = static_cast<NlGlobalContext*>(page.address());
