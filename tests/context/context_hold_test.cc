@@ -96,7 +96,6 @@ TEST_F(ContextHold, OtherHoldsNeverMakeOrTakeMutexes) {
 }
 
 TEST_F(ContextHold, NullAndUnreadableSlotsAreIgnored) {
-  snlstdtrm(nullptr);
   NlGlobalContext* empty = nullptr;
   snlstdtrm(&empty);
   nlstdtrm(nullptr);
