@@ -19,7 +19,7 @@ TEST_F(TimerService, WithoutServiceEveryOperationPushesNotStarted) {
   EXPECT_EQ(nltmftm(&context_, &slot), NLE_TIMER_NOT_STARTED);
   EXPECT_EQ(nltmtxp(&context_, &slot, &remaining), NLE_TIMER_NOT_STARTED);
   EXPECT_EQ(nltmngid(&context_, &id), NLE_TIMER_NOT_STARTED);
-  EXPECT_EQ(Depth(), 5);
+  EXPECT_EQ(context_.error_stack->depth, 5);
   EXPECT_EQ(TopCode(), static_cast<std::uint32_t>(NLE_TIMER_NOT_STARTED));
   EXPECT_EQ(nlergmfi(context_.error_stack, 1), 1u);
   EXPECT_EQ(nltmdei(&context_), 0) << "ending no service is fine";
