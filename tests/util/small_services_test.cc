@@ -155,7 +155,6 @@ TEST_F(PasswordOfContext, MissingInputAndFailuresArePushed) {
 
   EXPECT_EQ(nlpspen(&context_, "", out, &length), NLE_PASSWORD_MISSING);
   EXPECT_EQ(nlergoc(context_.error_stack, 1), static_cast<uint32_t>(NLE_PASSWORD_MISSING));
-  EXPECT_EQ(nlpspen(&context_, "secret", nullptr, &length), NLE_PASSWORD_MISSING);
   length = 8;
   EXPECT_EQ(nlpspen(&context_, "secret", out, &length), NLE_PASSWORD_ENCODING_FAILED);
   EXPECT_EQ(nlergoc(context_.error_stack, 1), static_cast<uint32_t>(NLE_PASSWORD_ENCODING_FAILED));
