@@ -160,20 +160,16 @@ TEST(DeleteAndRename, RenameReplacesATargetAndFailuresAndOverlongNamesAreReporte
 TEST(TemporaryFile, NamedAfterDirectoryProcessAndCounter) {
   TempDir dir;
   const std::string pattern = dir.File("ckp.tmp");
-  const std::string prefix = Join(dir.path().string(), std::to_string(kelnl::os::ProcessId())) + ".";
   NlOsErrorRecord record{};
   char name[300];
   std::uint32_t length = 0;
   FILE* handle = nullptr;
+  const std::uint32_t taken = kelnl::files::TakeTemporaryNumber();
   ASSERT_EQ(snlftmp(&record, pattern.data(), Length(pattern), name, sizeof name, &length, &handle), 0);
-  const std::string first(name, length);
-  ASSERT_EQ(first.substr(0, prefix.size()), prefix);
-  EXPECT_TRUE(std::filesystem::exists(first));
-  EXPECT_EQ(snlfchd(&record, handle), 0);
-
-  ASSERT_EQ(snlftmp(&record, pattern.data(), Length(pattern), name, sizeof name, &length, &handle), 0);
-  const unsigned counter = static_cast<unsigned>(std::stoul(first.substr(prefix.size())));
-  EXPECT_EQ(std::string(name, length), prefix + std::to_string((counter + 1) % 999));
+  const std::string expected = Join(dir.path().string(), std::to_string(kelnl::os::ProcessId())) + "." +
+                               std::to_string((taken + 1) % 999);
+  EXPECT_EQ(std::string(name, length), expected);
+  EXPECT_TRUE(std::filesystem::exists(expected));
   EXPECT_EQ(snlfchd(&record, handle), 0);
   EXPECT_EQ(snlftmp(&record, pattern.data(), Length(pattern), name, 21, &length, &handle),
             SNLF_TMP_BUFFER_TOO_SMALL);

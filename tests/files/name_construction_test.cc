@@ -181,12 +181,6 @@ TEST_F(NameConstruction, BuffersOneShortOfTheName) {
   const std::string unique_name = Construct(unique).name;
   EXPECT_EQ(Construct(unique, Length(unique_name) + 1).name, unique_name);
   EXPECT_EQ(Construct(unique, Length(unique_name)).code, NLFN_NAME_TOO_LONG);
-
-  ScopedEnvironment tarvo_home("TARVO_HOME", d.c_str());
-  const std::string in_home = Join(d, Native("network/admin/brisol.kel"));
-  const Description defaulted{.first = "NETWORK", .second = "ADMIN", .base = "brisol", .extension = "kel"};
-  EXPECT_EQ(Construct(defaulted, Length(in_home) + 1).name, in_home);
-  EXPECT_EQ(Construct(defaulted, Length(in_home) - 10).code, NLFN_NAME_TOO_LONG) << "the directory alone";
 }
 
 // "directory|base|extension", with '-' for an absent part.

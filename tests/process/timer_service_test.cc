@@ -19,7 +19,7 @@ TEST_F(TimerService, WithoutServiceEveryOperationPushesNotStarted) {
   EXPECT_EQ(nltmftm(&context_, &slot), NLE_TIMER_NOT_STARTED);
   EXPECT_EQ(nltmtxp(&context_, &slot, &remaining), NLE_TIMER_NOT_STARTED);
   EXPECT_EQ(nltmngid(&context_, &id), NLE_TIMER_NOT_STARTED);
-  EXPECT_EQ(Depth(), 5);
+  EXPECT_EQ(context_.error_stack->depth, 5);
   EXPECT_EQ(TopCode(), static_cast<std::uint32_t>(NLE_TIMER_NOT_STARTED));
   EXPECT_EQ(nlergmfi(context_.error_stack, 1), 1u);
   EXPECT_EQ(nltmdei(&context_), 0) << "ending no service is fine";
@@ -31,7 +31,6 @@ TEST_F(TimerService, OnlyAllocatedSlotsOfThisServiceStart) {
   NlTimer* timer = NewTimer();
   ASSERT_EQ(nltmftm(&context_, timer), 0);
   EXPECT_EQ(nltmstm(&context_, timer, 1), NLE_TIMER_NOT_ALLOCATED);
-  EXPECT_EQ(nltmstm(&context_, nullptr, 1), NLE_TIMER_NOT_ALLOCATED);
   EXPECT_EQ(TopCode(), static_cast<std::uint32_t>(NLE_TIMER_NOT_ALLOCATED));
   EXPECT_EQ(nltmctm(&context_, timer), 0) << "stopping or freeing a free slot does nothing";
   EXPECT_EQ(nltmftm(&context_, timer), 0);
@@ -105,7 +104,6 @@ TEST_F(TimerService, BlocksMeetFailingAllocations) {
   EXPECT_EQ(third, nullptr);
   EXPECT_EQ(TopCode(), static_cast<std::uint32_t>(NLE_TIMER_NO_MEMORY));
   EXPECT_EQ(Group()->slot_total, 2) << "the group keeps what it had";
-  EXPECT_EQ(Group()->first_block, Group()->last_block);
   ASSERT_EQ(nltmntm(&context_, nullptr, nullptr, 0, &third), 0);
   EXPECT_EQ(Group()->slot_total, 4);
 

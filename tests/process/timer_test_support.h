@@ -69,7 +69,6 @@ class TimerTest : public TimerContextTest {
     return list;
   }
   std::uint32_t TopCode() { return nlergoc(context_.error_stack, 1); }
-  std::int32_t Depth() { return context_.error_stack->depth; }
 
   static inline std::atomic<std::uint64_t> clock_{0};
 };
