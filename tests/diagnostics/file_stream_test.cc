@@ -126,13 +126,20 @@ TEST(StandardStream, CaptureFormatsIntoTheRecordsTextCutToItsLength) {
   Destroy(stream);
 }
 
-// Pairs.
+// Pairs: two file streams in dir and the pair stream over them.
+struct PairOfFiles {
+  NlDiagStream* first;
+  NlDiagStream* second;
+  NlDiagStream* pair;
+};
+PairOfFiles NewPair(const TempDir& dir, const char* first_name) {
+  NlDiagStream* members[2] = {NewFileStream(dir.File(first_name)), NewFileStream(dir.File("second.log"))};
+  return {members[0], members[1], NewStream(NLDS_KIND_PAIR, members)};
+}
+
 TEST(PairStream, WritesReachBothMembers) {
   TempDir dir;
-  NlDiagStream* first = NewFileStream(dir.File("first.log"));
-  NlDiagStream* second = NewFileStream(dir.File("second.log"));
-  NlDiagStream* members[2] = {first, second};
-  NlDiagStream* pair = NewStream(NLDS_KIND_PAIR, members);
+  const auto [first, second, pair] = NewPair(dir, "first.log");
   NlPrimaryErrorRecord errors{};
   ASSERT_EQ(nldswrite(&errors, pair, "raw ", 4), 0);
   ASSERT_EQ(nldsfprintf(&errors, pair, "%s %d", "formatted", 2), 0) << "each member gets its own argument list";
@@ -146,10 +153,7 @@ TEST(PairStream, WritesReachBothMembers) {
 
 TEST(PairStream, AFailingFirstMemberStillLetsTheSecondWrite) {
   TempDir dir;
-  NlDiagStream* broken = NewFileStream(dir.File("missing-directory/first.log"));
-  NlDiagStream* second = NewFileStream(dir.File("second.log"));
-  NlDiagStream* members[2] = {broken, second};
-  NlDiagStream* pair = NewStream(NLDS_KIND_PAIR, members);
+  const auto [broken, second, pair] = NewPair(dir, "missing-directory/first.log");
   NlPrimaryErrorRecord errors{};
   EXPECT_EQ(nldswrite(&errors, pair, "a", 1), NLE_PAIR_WRITE_FAILED);
   EXPECT_EQ(nldsfprintf(&errors, pair, "b"), NLE_PAIR_PRINT_FAILED);
