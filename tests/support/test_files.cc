@@ -22,6 +22,19 @@ void SetVariable(const std::string& name, const char* value) {
 #endif
 }
 
+// Removes a tree even where tests left files read-only or unreadable: Windows refuses to delete
+// a read-only file, and the folder names repeat from run to run (rand() is never seeded), so a
+// leftover would stop the next run's test at its start.
+void RemoveTree(const std::filesystem::path& path) {
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (fs::recursive_directory_iterator it(path, ignored), end; it != end; it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path, ignored);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -34,14 +47,11 @@ TempDir::TempDir() {
     if (c == '/' || c == '\\') c = '_';
   }
   path_ = std::filesystem::temp_directory_path() / leaf;
-  std::filesystem::remove_all(path_);
+  RemoveTree(path_);
   std::filesystem::create_directories(path_);
 }
 
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
+TempDir::~TempDir() { RemoveTree(path_); }
 
 std::string TempDir::File(std::string_view name) const { return (path_ / std::string(name)).string(); }
 
